@@ -50,6 +50,8 @@ QString WithoutTimeZone(const QString& format) {
     out.remove(start - shift, length);
     shift += length;
   });
+  // Some locales enclose the zone in brackets ("H:mm:ss (t)").
+  out.remove(QStringLiteral("()"));
   return out.trimmed();
 }
 
@@ -78,8 +80,18 @@ std::optional<LocalDate> QtLocale::ParseShortDate(const std::string& text) const
   return LocalDate{d.year(), d.month(), d.day()};
 }
 
+// Grouped by hand: Qt 6.4 groups only the last three digits of numbers in locales
+// whose minimum grouping is two digits (Spanish shows 1234567 as "1234.567").
 std::string QtLocale::FormatWholeNumber(std::int64_t value) const {
-  return ToUtf8(locale_.toString(static_cast<qlonglong>(value)));
+  QString digits = QString::number(value).remove(u'-');
+  const QString separator = locale_.groupSeparator();
+  const bool groups_four_digits = locale_.toString(1234).contains(separator);
+  const bool group = !(locale_.numberOptions() & QLocale::OmitGroupSeparator) &&
+                     (digits.size() > 4 || (digits.size() == 4 && groups_four_digits));
+  if (group) {
+    for (qsizetype at = digits.size() - 3; at > 0; at -= 3) digits.insert(at, separator);
+  }
+  return ToUtf8(value < 0 ? locale_.negativeSign() + digits : digits);
 }
 
 }  // namespace orvessa
