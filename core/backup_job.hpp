@@ -10,7 +10,9 @@
 namespace orvessa {
 
 // Unit words of the every-N schedule; stored as these words whatever the language.
-inline constexpr std::string_view kUnitDays = "D\xC3\xAD" "as";  // "Días"
+inline constexpr std::string_view kUnitDays =
+    "D\xC3\xAD"
+    "as";  // "Días"
 inline constexpr std::string_view kUnitWeeks = "Semanas";
 inline constexpr std::string_view kUnitMonths = "Meses";
 

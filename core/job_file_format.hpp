@@ -16,8 +16,8 @@ inline constexpr std::string_view kFalse = "Falso";
 inline constexpr std::string_view kLineEnd = "\r\n";
 inline constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
-inline constexpr int kFieldLines = 16;    // lines before the entries, the count included
-inline constexpr int kMaxEntries = 501;   // entry lines a reader takes
+inline constexpr int kFieldLines = 16;   // lines before the entries, the count included
+inline constexpr int kMaxEntries = 501;  // entry lines a reader takes
 // A longer line cannot be a path or a setting; readers skip it as unreadable and
 // writers refuse to produce one.
 inline constexpr std::size_t kMaxLineBytes = 64 * 1024;

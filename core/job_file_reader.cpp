@@ -85,16 +85,14 @@ std::optional<long> ReadCount(LineReader& lines) {
   while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
   if (auto small = job_file::ParseInteger(text)) return *small;
   if (text.starts_with('+')) text.remove_prefix(1);
-  if (text.empty() || !std::all_of(text.begin(), text.end(), [](char c) {
-        return c >= '0' && c <= '9';
-      })) {
+  if (text.empty() ||
+      !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
     return std::nullopt;
   }
   return job_file::kMaxEntries;
 }
 
-std::optional<std::int16_t> AtLeastOneOnRestore(std::optional<std::int16_t> value,
-                                                LoadMode mode) {
+std::optional<std::int16_t> AtLeastOneOnRestore(std::optional<std::int16_t> value, LoadMode mode) {
   if (mode == LoadMode::Restore && value == 0) return 1;
   return value;
 }

@@ -31,8 +31,8 @@ struct LoadedJob {
   bool CopyMode = false;
   std::optional<std::int16_t> CopiesToKeep;  // Restore: 0 becomes 1
   bool ManualOnly = false;
-  bool EveryN = false;          // Restore: only when not ManualOnly
-  bool CopyAtShutdown = false;  // only when not ManualOnly
+  bool EveryN = false;                        // Restore: only when not ManualOnly
+  bool CopyAtShutdown = false;                // only when not ManualOnly
   std::optional<std::int16_t> IntervalCount;  // Restore: 0 becomes 1
   std::optional<std::string> IntervalUnit;    // Restore: empty becomes "Días"
   std::optional<std::int16_t> CopyHour;

@@ -56,8 +56,8 @@ std::optional<std::string> SerializeJob(const BackupJob& job, const LocalDateTim
   return std::string(job_file::kUtf8Bom) + w.utf8();
 }
 
-FsStatus SaveJob(FileSystem& fs, const std::string& path, const BackupJob& job,
-                 const Clock& clock, const Locale& locale) {
+FsStatus SaveJob(FileSystem& fs, const std::string& path, const BackupJob& job, const Clock& clock,
+                 const Locale& locale) {
   auto bytes = SerializeJob(job, clock.Now(), locale);
   if (!bytes) return FsError{FsErrorKind::Other, EILSEQ, path};
   return fs.WriteFileAtomic(path, *bytes);

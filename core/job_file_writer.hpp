@@ -20,7 +20,7 @@ std::optional<std::string> SerializeJob(const BackupJob& job, const LocalDateTim
 
 // Writes job to path atomically, stamped with the clock's current time. A failure
 // leaves any previous file at path unchanged.
-FsStatus SaveJob(FileSystem& fs, const std::string& path, const BackupJob& job,
-                 const Clock& clock, const Locale& locale);
+FsStatus SaveJob(FileSystem& fs, const std::string& path, const BackupJob& job, const Clock& clock,
+                 const Locale& locale);
 
 }  // namespace orvessa

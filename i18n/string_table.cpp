@@ -13,8 +13,7 @@ namespace {
 constexpr int kFirstId = kSpanishBase + 1;
 constexpr int kLastId = kFrenchBase + kStringsPerLanguage;
 // Column order of the data file after the string number.
-constexpr std::array<int, 4> kColumnBases = {kSpanishBase, kEnglishBase, kGermanBase,
-                                             kFrenchBase};
+constexpr std::array<int, 4> kColumnBases = {kSpanishBase, kEnglishBase, kGermanBase, kFrenchBase};
 
 struct Table {
   std::vector<std::string> texts = std::vector<std::string>(kLastId - kFirstId + 1);
@@ -49,8 +48,8 @@ Table ParseTable(std::string_view data) {
     int number = 0;
     auto [end_of_number, error] =
         std::from_chars(cells[0].data(), cells[0].data() + cells[0].size(), number);
-    if (error != std::errc() || end_of_number != cells[0].data() + cells[0].size() ||
-        number < 1 || number > kStringsPerLanguage) {
+    if (error != std::errc() || end_of_number != cells[0].data() + cells[0].size() || number < 1 ||
+        number > kStringsPerLanguage) {
       continue;
     }
     for (std::size_t column = 0; column < kColumnBases.size(); ++column) {

@@ -14,8 +14,7 @@ inline constexpr std::int16_t kFrenchBase = 442;
 inline constexpr int kStringsPerLanguage = 114;
 
 inline constexpr bool IsLanguageBase(int base) {
-  return base == kSpanishBase || base == kEnglishBase || base == kGermanBase ||
-         base == kFrenchBase;
+  return base == kSpanishBase || base == kEnglishBase || base == kGermanBase || base == kFrenchBase;
 }
 
 // Where the web page and support e-mail of the Help menu lead.

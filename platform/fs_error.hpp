@@ -55,7 +55,7 @@ inline FsError ErrorFromErrno(int errnum, std::string path) {
 template <typename T>
 class FsResult {
  public:
-  FsResult(T value) : state_(std::move(value)) {}  // NOLINT: implicit by design
+  FsResult(T value) : state_(std::move(value)) {}        // NOLINT: implicit by design
   FsResult(FsError error) : state_(std::move(error)) {}  // NOLINT
 
   bool ok() const { return std::holds_alternative<T>(state_); }

@@ -105,7 +105,8 @@ FsResult<FileContent> PosixFileSystem::ReadFile(const std::string& path,
 FsStatus PosixFileSystem::WriteFileAtomic(const std::string& path, std::string_view bytes) {
   const std::string target = ResolveTarget(path);
   const std::string folder = ParentFolder(target);
-  const std::string base = target.substr(target.rfind('/') == std::string::npos ? 0 : target.rfind('/') + 1);
+  const auto slash = target.rfind('/');
+  const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
   if (base.empty()) return FsError{FsErrorKind::PathNotFound, ENOENT, path};
 
   std::string temp = folder + "/." + base + ".XXXXXX";

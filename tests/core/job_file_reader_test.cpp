@@ -75,7 +75,9 @@ TEST(JobFileRoundTrip, TakesTheFirst501OfMoreSources) {
 }
 
 TEST(JobFileRoundTrip, KeepsCommasAccentsAndOtherScripts) {
-  for (std::string stem : {std::string("/home/ana/a, b, c"), std::string("/home/jos\xC3\xA9/D\xC3\xAD" "as \xE2\x82\xAC"),
+  for (std::string stem : {std::string("/home/ana/a, b, c"),
+                           std::string("/home/jos\xC3\xA9/D\xC3\xAD"
+                                       "as \xE2\x82\xAC"),
                            std::string("/home/\xE5\xB1\xB1\xE7\x94\xB0/\xD0\x94\xD0\xB0"),
                            std::string("/home/ana/  blanks  ")}) {
     BackupJob job = JobWithSources(3, stem);
@@ -85,8 +87,8 @@ TEST(JobFileRoundTrip, KeepsCommasAccentsAndOtherScripts) {
 }
 
 TEST(JobFileReader, ReadsEveryFieldOfAWrittenFile) {
-  LoadedJob job = ParseJobFile(StandardFields(" 2 ") + FileOf({"/a/*", "/b.txt", ""}),
-                               LoadMode::Open);
+  LoadedJob job =
+      ParseJobFile(StandardFields(" 2 ") + FileOf({"/a/*", "/b.txt", ""}), LoadMode::Open);
   EXPECT_TRUE(job.file_read);
   EXPECT_EQ(job.LastRunTime, "10:00:00");
   EXPECT_EQ(job.LastRunDate, "01/12/2026");
@@ -129,15 +131,16 @@ TEST(JobFileReader, AFlagIsTrueOnlyWhenExactlyVerdadero) {
 }
 
 TEST(JobFileReader, AFileThatEndsEarlyLeavesTheRestUnread) {
-  LoadedJob job = ParseJobFile(FileOf({"10:00:00", "01/12/2026", "/dest", "Verdadero", "Falso", " 7 "}),
-                               LoadMode::Restore);
+  LoadedJob job = ParseJobFile(
+      FileOf({"10:00:00", "01/12/2026", "/dest", "Verdadero", "Falso", " 7 "}), LoadMode::Restore);
   EXPECT_EQ(job.Destination, "/dest");
   EXPECT_TRUE(job.OverwriteAll);
   EXPECT_EQ(job.CopiesToKeep, 7);
   EXPECT_FALSE(job.ManualOnly);
   EXPECT_FALSE(job.EveryN);
   EXPECT_FALSE(job.IntervalCount);
-  EXPECT_FALSE(job.IntervalUnit) << "unread is not empty: the restore rule for an empty unit does not apply";
+  EXPECT_FALSE(job.IntervalUnit)
+      << "unread is not empty: the restore rule for an empty unit does not apply";
   EXPECT_FALSE(job.CopyHour);
   EXPECT_FALSE(job.LastRunOutcome);
   EXPECT_TRUE(job.Sources.empty());
@@ -191,8 +194,8 @@ TEST(JobFileReader, EntriesStopAt501AndFollowTheCount) {
 }
 
 TEST(JobFileReader, SkipsEmptyRepeatedAndMalformedEntries) {
-  std::string bytes = StandardFields(" 6 ") +
-                      FileOf({"/a.txt", "", "   ", "/a.txt", "/notes*", std::string("/n\0ul", 5), "/b/*"});
+  std::string bytes = StandardFields(" 6 ") + FileOf({"/a.txt", "", "   ", "/a.txt", "/notes*",
+                                                      std::string("/n\0ul", 5), "/b/*"});
   LoadedJob job = ParseJobFile(bytes, LoadMode::Open);
   ASSERT_EQ(job.Sources.size(), 2u);
   EXPECT_EQ(job.Sources[0].Text(), "/a.txt");
@@ -223,15 +226,23 @@ TEST(JobFileReader, IntegerLinesOutsideSixteenBitsOrNotNumbersAreUnread) {
 }
 
 TEST(JobFileReader, TextLinesAreDecodedFromTheCodePageOrUtf8) {
-  std::string ansi = FileOf({"t", "d", "/m\xE9" "dia", "Falso", "Falso", " 2 ", "Falso", "Falso",
-                             "Falso", " 1 ", "D\xED" "as"});
+  std::string ansi = FileOf({"t", "d",
+                             "/m\xE9"
+                             "dia",
+                             "Falso", "Falso", " 2 ", "Falso", "Falso", "Falso", " 1 ",
+                             "D\xED"
+                             "as"});
   LoadedJob a = ParseJobFile(ansi, LoadMode::Open);
   EXPECT_EQ(a.encoding, JobFileEncoding::Windows1252);
-  EXPECT_EQ(a.Destination, "/m\xC3\xA9" "dia");
+  EXPECT_EQ(a.Destination,
+            "/m\xC3\xA9"
+            "dia");
   EXPECT_EQ(a.IntervalUnit, std::string(kUnitDays));
 
-  std::string utf8 = "\xEF\xBB\xBF" + FileOf({"t", "d", "/\xE5\xB1\xB1", "Verdadero", "Falso", " 2 ",
-                                               "Falso", "Falso", "Falso", " 1 ", "\xFF" "bad"});
+  std::string utf8 = "\xEF\xBB\xBF" + FileOf({"t", "d", "/\xE5\xB1\xB1", "Verdadero", "Falso",
+                                              " 2 ", "Falso", "Falso", "Falso", " 1 ",
+                                              "\xFF"
+                                              "bad"});
   LoadedJob u = ParseJobFile(utf8, LoadMode::Open);
   EXPECT_EQ(u.encoding, JobFileEncoding::Utf8);
   EXPECT_EQ(u.LastRunTime, "t");
@@ -276,7 +287,8 @@ TEST(LoadJob, AMissingFileReadsAsIfEveryLineFailed) {
 TEST(LoadJob, ReadsABigFileOnlyAsFarAsAReaderCanUseIt) {
   MemoryFileSystem fs;
   std::string entries;
-  for (int i = 0; i < 600; ++i) entries += "/" + std::string(60000, 'a') + std::to_string(i) + "\r\n";
+  for (int i = 0; i < 600; ++i)
+    entries += "/" + std::string(60000, 'a') + std::to_string(i) + "\r\n";
   fs.files["/big.cop"] = StandardFields(" 600 ") + entries + std::string(40 << 20, 'z');
   LoadedJob job = LoadJob(fs, "/big.cop", LoadMode::Open);
   EXPECT_EQ(job.Sources.size(), 501u);

@@ -55,7 +55,8 @@ TEST(JobFileWriter, WritesTheLineLayoutByteForByte) {
             "Verdadero\r\n"
             "Falso\r\n"
             " 2 \r\n"
-            "D\xED" "as\r\n"
+            "D\xED"
+            "as\r\n"
             " 9 \r\n"
             "-1 \r\n"
             " 123456789 \r\n"
@@ -103,7 +104,10 @@ TEST(JobFileWriter, TextOutsideTheCodePageIsWrittenAsUtf8WithAByteOrderMark) {
   job.Sources.push_back(File("/home/ana/\xD0\x9C\xD0\xB8\xD1\x80.txt"));  // Cyrillic
   std::string bytes = Serialize(job);
   ASSERT_EQ(bytes.substr(0, 3), "\xEF\xBB\xBF");
-  EXPECT_NE(bytes.find("D\xC3\xAD" "as\r\n"), std::string::npos) << "every text is UTF-8 then";
+  EXPECT_NE(bytes.find("D\xC3\xAD"
+                       "as\r\n"),
+            std::string::npos)
+      << "every text is UTF-8 then";
   EXPECT_NE(bytes.find("/home/ana/\xD0\x9C\xD0\xB8\xD1\x80.txt\r\n"), std::string::npos);
   EXPECT_EQ(bytes.find('?'), std::string::npos);
 }

@@ -45,10 +45,12 @@ TEST(SourceEntry, AFileNameEndingInStarCannotBeAdded) {
 }
 
 TEST(SourceEntry, PathsAJobFileLineCannotHoldAreRefused) {
-  for (std::string bad : {std::string("/a/line\nbreak"), std::string("/a/cr\rx"),
-                          std::string("/a/nul\0x", 8), std::string("/a/\xFF" "bad"),
-                          std::string("relative/path"), std::string(""), std::string("/"),
-                          std::string("/a/folder/")}) {
+  for (std::string bad :
+       {std::string("/a/line\nbreak"), std::string("/a/cr\rx"), std::string("/a/nul\0x", 8),
+        std::string("/a/\xFF"
+                    "bad"),
+        std::string("relative/path"), std::string(""), std::string("/"),
+        std::string("/a/folder/")}) {
     EXPECT_FALSE(SourceEntry::ForFile(bad)) << bad;
   }
   EXPECT_FALSE(SourceEntry::ForFolder("/a/line\nbreak"));

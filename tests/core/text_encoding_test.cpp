@@ -16,17 +16,25 @@ TEST(Windows1252, EveryByteSurvivesTheRoundTripThroughUtf8) {
 }
 
 TEST(Windows1252, MapsTheLettersTheProgramWrites) {
-  EXPECT_EQ(Utf8ToWindows1252("D\xC3\xAD" "as"), std::optional<std::string>("D\xED" "as"));
+  EXPECT_EQ(Utf8ToWindows1252("D\xC3\xAD"
+                              "as"),
+            std::optional<std::string>("D\xED"
+                                       "as"));
   EXPECT_EQ(Utf8ToWindows1252("\xE2\x82\xAC"), std::optional<std::string>("\x80"));  // euro sign
   EXPECT_EQ(Utf8ToWindows1252("\xC5\xB8"), std::optional<std::string>("\x9F"));      // Y diaeresis
-  EXPECT_EQ(Windows1252ToUtf8("Espa\xF1" "a \x93x\x94"), "Espa\xC3\xB1" "a \xE2\x80\x9Cx\xE2\x80\x9D");
+  EXPECT_EQ(Windows1252ToUtf8("Espa\xF1"
+                              "a \x93x\x94"),
+            "Espa\xC3\xB1"
+            "a \xE2\x80\x9Cx\xE2\x80\x9D");
 }
 
 TEST(Windows1252, RefusesWhatItCannotHoldInsteadOfSubstituting) {
-  EXPECT_FALSE(Utf8ToWindows1252("\xD0\x9C\xD0\xB8\xD1\x80"));   // Cyrillic
-  EXPECT_FALSE(Utf8ToWindows1252("a\xE6\x97\xA5" "b"));          // CJK
-  EXPECT_FALSE(Utf8ToWindows1252("\xF0\x9F\x98\x80"));           // outside the BMP
-  EXPECT_FALSE(Utf8ToWindows1252("\xC5\x81"));                   // L with stroke: Latin, not in the page
+  EXPECT_FALSE(Utf8ToWindows1252("\xD0\x9C\xD0\xB8\xD1\x80"));  // Cyrillic
+  EXPECT_FALSE(
+      Utf8ToWindows1252("a\xE6\x97\xA5"
+                        "b"));                          // CJK
+  EXPECT_FALSE(Utf8ToWindows1252("\xF0\x9F\x98\x80"));  // outside the BMP
+  EXPECT_FALSE(Utf8ToWindows1252("\xC5\x81"));          // L with stroke: Latin, not in the page
 }
 
 TEST(Utf8, RejectsMalformedSequences) {

@@ -28,7 +28,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   ParseJobFile(bytes, LoadMode::Restore, truncated);
   LoadedJob first = ParseJobFile(bytes, LoadMode::Open, truncated);
-  Check(first.Sources.size() <= static_cast<std::size_t>(job_file::kMaxEntries), "too many entries");
+  Check(first.Sources.size() <= static_cast<std::size_t>(job_file::kMaxEntries),
+        "too many entries");
 
   BackupJob job;
   first.MergeInto(job);

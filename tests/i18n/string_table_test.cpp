@@ -9,11 +9,11 @@ namespace {
 
 // The string numbers the program shows somewhere; the others are never looked up.
 constexpr std::array kListedNumbers = {
-    1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 14, 15, 16, 17,  19,  20,  21,  22,  23,  24,
-    25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39, 40,  41,  42,  43,  44,  45,  46,
-    47, 48, 49, 50, 51, 52, 53, 54, 55, 56, 57, 58, 59, 60, 61, 62,  63,  64,  65,  66,  74,  75,
-    76, 77, 78, 79, 81, 82, 83, 84, 85, 86, 87, 88, 89, 92, 95, 96, 106, 107, 108, 109, 112, 113,
-    114};
+    1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11,  12,  14,  15,  16,  17,  19, 20,
+    21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31,  32,  33,  34,  35,  36,  37, 38,
+    39, 40, 41, 42, 43, 44, 45, 46, 47, 48, 49,  50,  51,  52,  53,  54,  55, 56,
+    57, 58, 59, 60, 61, 62, 63, 64, 65, 66, 74,  75,  76,  77,  78,  79,  81, 82,
+    83, 84, 85, 86, 87, 88, 89, 92, 95, 96, 106, 107, 108, 109, 112, 113, 114};
 constexpr std::array kBases = {kSpanishBase, kEnglishBase, kGermanBase, kFrenchBase};
 
 TEST(StringTable, EveryListedNumberExistsInEveryLanguage) {
@@ -41,8 +41,11 @@ TEST(StringTable, IdsAreNeverFoldedAcrossLanguageBlocks) {
 }
 
 TEST(StringTable, TextsKeepTheirBlanksQuotesAndSpellingExactly) {
-  EXPECT_EQ(LoadResString(kEnglishBase + 88), "You have not chose either source folder or file to copy. ");
-  EXPECT_EQ(LoadResString(kSpanishBase + 31), "A\xC3\xB1" "adir Carpetas ");
+  EXPECT_EQ(LoadResString(kEnglishBase + 88),
+            "You have not chose either source folder or file to copy. ");
+  EXPECT_EQ(LoadResString(kSpanishBase + 31),
+            "A\xC3\xB1"
+            "adir Carpetas ");
   EXPECT_EQ(LoadResString(kFrenchBase + 57), "Espace disponible: ");
   EXPECT_EQ(LoadResString(kFrenchBase + 88),
             "Vous devez choisir au moins un dossier ou un fichier \xC3\xA0 copier. ");
@@ -54,7 +57,8 @@ TEST(StringTable, TextsKeepTheirBlanksQuotesAndSpellingExactly) {
             "la unidad de destino");
   EXPECT_EQ(LoadResString(kFrenchBase + 96), "Fichiers Texte (*. txt)");
   EXPECT_EQ(LoadResString(kFrenchBase + 92),
-            "Impissible de copier le dossier / le fichier - permission refus\xC3\xA9" "e.");
+            "Impissible de copier le dossier / le fichier - permission refus\xC3\xA9"
+            "e.");
   EXPECT_EQ(LoadResString(kEnglishBase + 52), "Time of copie");
   EXPECT_EQ(LoadResString(kGermanBase + 39), "suche Laufwerk");
   EXPECT_EQ(LoadResString(kEnglishBase + 114),
@@ -67,7 +71,9 @@ TEST(StringTable, TextsKeepTheirBlanksQuotesAndSpellingExactly) {
             "\"Also you can choose your language in the Language menu.\"");
   EXPECT_EQ(LoadResString(kSpanishBase + 29), "N\xC2\xBA de archivos:");
   EXPECT_EQ(LoadResString(kFrenchBase + 65), "SUCC\xC3\x88S");
-  EXPECT_EQ(LoadResString(kSpanishBase + 106), "D\xC3\xAD" "as");
+  EXPECT_EQ(LoadResString(kSpanishBase + 106),
+            "D\xC3\xAD"
+            "as");
   EXPECT_EQ(LoadResString(kEnglishBase + 35), "Necessary Space:");
   EXPECT_EQ(LoadResString(kEnglishBase + 56), "Necessary space:");
 }

@@ -24,7 +24,8 @@ std::string Contents(const std::string& path) {
 }
 
 std::size_t EntriesIn(const fs::path& folder) {
-  return static_cast<std::size_t>(std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
+  return static_cast<std::size_t>(
+      std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
 }
 
 TEST(PosixFileSystemRead, ReadsAWholeFileOrItsFirstBytes) {

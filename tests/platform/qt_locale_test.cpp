@@ -33,7 +33,8 @@ class NamedLocale : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(NamedLocale, JobFileDateAndTimeReadBackWithFourDigitYears) {
   QtLocale locale{QLocale(QString::fromLatin1(GetParam()))};
-  EXPECT_TRUE(locale.DateFormat().contains(QStringLiteral("yyyy"))) << locale.DateFormat().toStdString();
+  EXPECT_TRUE(locale.DateFormat().contains(QStringLiteral("yyyy")))
+      << locale.DateFormat().toStdString();
   EXPECT_FALSE(locale.TimeFormat().contains(u't'));
   EXPECT_NE(locale.FormatShortDate({2069, 7, 4}).find("2069"), std::string::npos);
   ExpectJobFileStampRoundTrip(locale);
@@ -57,7 +58,9 @@ TEST(QtLocaleFormats, ShowTheLocalesOwnDateOrderAndDigitGrouping) {
   EXPECT_EQ(es.FormatWholeNumber(1234), "1234");
   EXPECT_EQ(es.FormatWholeNumber(12345), "12.345");
   EXPECT_EQ(QtLocale{QLocale(QStringLiteral("fr_FR"))}.FormatWholeNumber(1234567),
-            "1\xE2\x80\xAF" "234\xE2\x80\xAF" "567");
+            "1\xE2\x80\xAF"
+            "234\xE2\x80\xAF"
+            "567");
   EXPECT_FALSE(de.ParseShortDate("not a date"));
   EXPECT_FALSE(de.ParseShortDate(""));
 }
@@ -65,7 +68,8 @@ TEST(QtLocaleFormats, ShowTheLocalesOwnDateOrderAndDigitGrouping) {
 TEST(QtLocaleFormats, WidensOnlyTwoDigitYearFields) {
   EXPECT_EQ(WidenYearToFourDigits(QStringLiteral("M/d/yy")), QStringLiteral("M/d/yyyy"));
   EXPECT_EQ(WidenYearToFourDigits(QStringLiteral("dd.MM.yyyy")), QStringLiteral("dd.MM.yyyy"));
-  EXPECT_EQ(WidenYearToFourDigits(QStringLiteral("yy-MM-dd 'yy'")), QStringLiteral("yyyy-MM-dd 'yy'"));
+  EXPECT_EQ(WidenYearToFourDigits(QStringLiteral("yy-MM-dd 'yy'")),
+            QStringLiteral("yyyy-MM-dd 'yy'"));
   EXPECT_EQ(WithoutTimeZone(QStringLiteral("h:mm:ss AP t")), QStringLiteral("h:mm:ss AP"));
   EXPECT_EQ(WithoutTimeZone(QStringLiteral("tt HH:mm:ss")), QStringLiteral("HH:mm:ss"));
   EXPECT_EQ(WithoutTimeZone(QStringLiteral("H:mm:ss (t)")), QStringLiteral("H:mm:ss"));

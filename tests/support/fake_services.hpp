@@ -2,10 +2,10 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <stdexcept>
 #include <filesystem>
 #include <map>
 #include <optional>
+#include <stdexcept>
 #include <string>
 
 #include "platform/clock.hpp"
