@@ -23,35 +23,24 @@ class FakeClock : public Clock {
   LocalDateTime now_;
 };
 
-// Fixed formats: "13:05:09", "06/12/2026", "1,234,567".
+// Fixed formats "13:05:09" and "06/12/2026"; nothing is parsed back.
 class FakeLocale : public Locale {
  public:
   std::string FormatTime(const LocalTime& t) const override {
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%02d:%02d:%02d", t.hour, t.minute, t.second);
-    return buffer;
+    return Format("%02d:%02d:%02d", t.hour, t.minute, t.second);
   }
   std::string FormatShortDate(const LocalDate& d) const override {
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%02d/%02d/%04d", d.day, d.month, d.year);
+    return Format("%02d/%02d/%04d", d.day, d.month, d.year);
+  }
+  std::optional<LocalTime> ParseTime(const std::string&) const override { return {}; }
+  std::optional<LocalDate> ParseShortDate(const std::string&) const override { return {}; }
+  std::string FormatWholeNumber(std::int64_t value) const override { return std::to_string(value); }
+
+ private:
+  static std::string Format(const char* format, int a, int b, int c) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, format, a, b, c);
     return buffer;
-  }
-  std::optional<LocalTime> ParseTime(const std::string& text) const override {
-    LocalTime t;
-    if (std::sscanf(text.c_str(), "%d:%d:%d", &t.hour, &t.minute, &t.second) != 3) return {};
-    return t;
-  }
-  std::optional<LocalDate> ParseShortDate(const std::string& text) const override {
-    LocalDate d;
-    if (std::sscanf(text.c_str(), "%d/%d/%d", &d.day, &d.month, &d.year) != 3) return {};
-    return d;
-  }
-  std::string FormatWholeNumber(std::int64_t value) const override {
-    std::string digits = std::to_string(value < 0 ? -value : value);
-    for (auto i = static_cast<std::ptrdiff_t>(digits.size()) - 3; i > 0; i -= 3) {
-      digits.insert(static_cast<std::size_t>(i), ",");
-    }
-    return (value < 0 ? "-" : "") + digits;
   }
 };
 
@@ -64,8 +53,7 @@ class MemoryFileSystem : public FileSystem {
   FsResult<FileContent> ReadFile(const std::string& path, std::size_t max_bytes) const override {
     auto it = files.find(path);
     if (it == files.end()) return FsError{FsErrorKind::PathNotFound, ENOENT, path};
-    FileContent content{it->second.substr(0, max_bytes), it->second.size() > max_bytes};
-    return content;
+    return FileContent{it->second.substr(0, max_bytes), it->second.size() > max_bytes};
   }
   FsStatus WriteFileAtomic(const std::string& path, std::string_view bytes) override {
     if (fail_writes) return *fail_writes;
