@@ -15,8 +15,7 @@ enum class FsErrorKind {
   PathNotFound = 76,
   AlreadyExists = 1000,
   NotReady = 1001,
-  TooLarge = 1002,  // data exceeds a limit the caller set
-  Other = 1003,
+  Other = 1002,
 };
 
 struct FsError {
