@@ -1,8 +1,10 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/fs_error.hpp"
 
@@ -14,8 +16,52 @@ struct FileContent {
   bool truncated = false;  // the file holds more than the bytes returned
 };
 
-// The host's files and folders. Paths are UTF-8. Failures come back as FsError,
-// never as exceptions.
+// The file system a path lies on, as the program sees a "drive".
+struct DriveInfo {
+  bool ready = false;     // the folder exists and its file system answers
+  bool network = false;   // "\\" or "//" path, or a network file system type
+  double free_bytes = 0;  // bytes an unprivileged user may still write
+  double capacity = 0;    // total bytes of the file system
+  std::string mount_point;
+};
+
+enum class EntryType { File, Folder, Link, Other };  // Other: FIFO, socket, device
+
+// One direct child of a folder.
+struct FolderEntry {
+  std::string name;
+  EntryType type = EntryType::Other;
+  std::uint64_t size = 0;     // bytes of a file; length of a link's target
+  bool read_only = false;     // the owner may not write it
+  bool hidden = false;        // the name starts with "."
+  std::int64_t modified = 0;  // seconds since the epoch
+};
+
+// Told about progress during a copy; lets the caller yield and stop it.
+class CopyObserver {
+ public:
+  virtual ~CopyObserver() = default;
+  // Called between chunks and between files with the bytes this copy has written so
+  // far. Returning false stops the copy: the file in progress is removed and the copy
+  // fails with Cancelled.
+  virtual bool Continue(std::uint64_t bytes_copied) = 0;
+};
+
+struct CopyOptions {
+  bool overwrite = true;             // false: an existing target file is AlreadyExists
+  std::vector<std::string> exclude;  // folders a tree copy leaves out (never descended)
+  CopyObserver* observer = nullptr;
+};
+
+struct CopyStats {
+  std::uint64_t files = 0;    // regular files and links written
+  std::uint64_t folders = 0;  // folders written, the top one included
+  std::uint64_t bytes = 0;
+  std::uint64_t skipped = 0;  // special files, vanished entries, excluded folders
+};
+
+// The host's files and folders. Paths are UTF-8 and absolute. Failures come back as
+// FsError with the host's errno and the path concerned, never as exceptions.
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -27,6 +73,47 @@ class FileSystem {
   // new contents, never a mix: written beside it, flushed to disk, then renamed.
   // A failure leaves the previous file as it was and no temporary file behind.
   virtual FsStatus WriteFileAtomic(const std::string& path, std::string_view bytes) = 0;
+
+  // The file system holding path. A missing folder is not ready.
+  virtual DriveInfo GetDrive(const std::string& path) const = 0;
+
+  virtual bool FolderExists(const std::string& path) const = 0;  // a folder, links followed
+  virtual bool FileExists(const std::string& path) const = 0;    // anything but a folder
+
+  // Size of a file, links followed.
+  virtual FsResult<std::uint64_t> FileSize(const std::string& path) const = 0;
+  // Bytes of all files in the tree: links not followed, a hard-linked file once,
+  // pseudo file systems (proc, sysfs, ...) not entered.
+  virtual FsResult<std::uint64_t> FolderSize(const std::string& path) const = 0;
+  // True for "/" and for mount points.
+  virtual FsResult<bool> IsRootFolder(const std::string& path) const = 0;
+  // Direct children in the order the host lists them, "." and ".." left out.
+  virtual FsResult<std::vector<FolderEntry>> ListFolder(const std::string& path) const = 0;
+  // The path with links, "." and ".." resolved; the path must exist.
+  virtual FsResult<std::string> RealPath(const std::string& path) const = 0;
+
+  virtual FsStatus MakeFolder(const std::string& path) = 0;    // AlreadyExists if present
+  virtual FsStatus MakeFolders(const std::string& path) = 0;   // with parents; present is fine
+  virtual FsStatus RemoveFolder(const std::string& path) = 0;  // an empty folder
+  // Removes the folder tree; with force, read-only contents too. Links are removed,
+  // never followed; another file system mounted inside is not entered.
+  virtual FsStatus DeleteTree(const std::string& path, bool force) = 0;
+  // Renames without replacing: an existing `to` is AlreadyExists.
+  virtual FsStatus Rename(const std::string& from, const std::string& to) = 0;
+
+  // Copies the file from to the file path to (a link as a link). A FIFO, socket or
+  // device is skipped, never opened. A file is never copied onto itself.
+  virtual FsResult<CopyStats> CopyFile(const std::string& from, const std::string& to,
+                                       const CopyOptions& options) = 0;
+  // Copies the folder from so that to is its copy, created when missing and merged
+  // into when present (existing files replaced when options.overwrite). Files and
+  // folders that vanish from the source meanwhile are skipped; so are special files,
+  // excluded folders and pseudo file systems.
+  virtual FsResult<CopyStats> CopyTree(const std::string& from, const std::string& to,
+                                       const CopyOptions& options) = 0;
+
+  virtual FsResult<bool> IsReadOnly(const std::string& path) const = 0;
+  virtual FsStatus ClearReadOnly(const std::string& path) = 0;  // gives the owner write
 };
 
 }  // namespace orvessa

@@ -16,6 +16,7 @@ enum class FsErrorKind {
   AlreadyExists = 1000,
   NotReady = 1001,
   Other = 1002,
+  Cancelled = 1003,  // the caller asked the operation to stop
 };
 
 struct FsError {

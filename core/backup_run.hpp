@@ -1,0 +1,97 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "core/backup_job.hpp"
+#include "core/run_errors.hpp"
+#include "core/run_view.hpp"
+#include "core/space_accounting.hpp"
+#include "platform/clock.hpp"
+#include "platform/event_pump.hpp"
+#include "platform/file_system.hpp"
+#include "platform/locale.hpp"
+#include "platform/power.hpp"
+
+namespace orvessa {
+
+struct RunServices {
+  FileSystem& fs;
+  const Clock& clock;
+  const Locale& locale;
+  EventPump& pump;
+  PowerService& power;
+};
+
+struct RunSettings {
+  std::string program_folder;  // writable: job file copy and last-copy record
+  std::string animation_path;  // the copy clip
+  TextSource text;             // string table texts in the current language
+  float WindowsVersion = 0;
+  // Two-second polls of a destination that stopped answering before the run gives up.
+  int drive_wait_polls = 30;
+};
+
+enum class RunEnd { NotRun, Normal, StoppedAtCheck, Error };
+
+// One backup run at a time, driving the window through RunView.
+class BackupRun {
+ public:
+  BackupRun(const RunServices& services, RunView& view, SpaceAccounting& space, BackupJob& job,
+            JobFileIdentity& identity, RunSettings settings);
+
+  // Performs one run; a start while a run is in progress is ignored.
+  void cmdCopiar_Click();
+
+  bool Running() const { return running_; }
+  // Asks a run in progress to stop at its next yield; it then ends as an error end
+  // with no half-written file left.
+  void RequestStop() { stop_requested_ = true; }
+
+  void SaveJobAfterRun();
+  void SaveJobAfterError();
+
+  bool PowerOffAfterCopy = false;
+  // Run state, kept after the run.
+  std::string CopyFolderName;  // "Copy07/" in keep-prior-copies mode, else empty
+  bool DeletedExisting = false;
+  bool DriveConfirmed = false;
+  RunEnd LastEnd = RunEnd::NotRun;
+  std::uint64_t BytesCopied = 0;
+
+ private:
+  class Yielder;
+
+  void Run();
+  bool CheckSourcesAgainstTargets();
+  bool CopyEntry(const SourceEntry& entry, Yielder& yielder);
+  bool CopyFolderEntry(const SourceEntry& entry, Yielder& yielder);
+  bool CopyFileEntry(const SourceEntry& entry, Yielder& yielder);
+  bool ReplaceFolderCopy(const std::string& source, const std::string& target,
+                         const CopyOptions& options);
+  FsStatus WaitForDrive();
+  // Applies the reaction to a failed step: true when the run goes on.
+  bool Handle(const FsError& error);
+  void StopAtCheck(int message);
+  void ErrorEnd();
+  void EndAnimation();
+  std::string LastRunPanel() const;
+  std::string NowText() const;
+  void Message(int number, MessageIcon icon);
+
+  FileSystem& fs_;
+  const Clock& clock_;
+  const Locale& locale_;
+  EventPump& pump_;
+  PowerService& power_;
+  RunView& view_;
+  SpaceAccounting& space_;
+  BackupJob& job_;
+  JobFileIdentity& identity_;
+  RunSettings settings_;
+
+  bool running_ = false;
+  bool stop_requested_ = false;
+};
+
+}  // namespace orvessa

@@ -1,0 +1,132 @@
+#include "core/space_accounting.hpp"
+
+#include <cmath>
+
+namespace orvessa {
+namespace {
+
+constexpr int kDestinationNotReady = 86;
+
+bool IsNetworkPath(const std::string& path) {
+  return path.rfind("\\\\", 0) == 0 || path.rfind("//", 0) == 0;
+}
+
+}  // namespace
+
+std::string FormatKilobytes(double bytes, const Locale& locale) {
+  return locale.FormatWholeNumber(std::llround(bytes / 1000.0)) + " KB";
+}
+
+bool InsufficientSpace(double selected_bytes, double free_bytes,
+                       const std::string& destination_drive) {
+  return destination_drive != kNetworkDrive && selected_bytes >= free_bytes;
+}
+
+std::string CopyNameOf(const SourceEntry& entry) {
+  return entry.IsRootFolder() ? std::string("root") : entry.LastComponent();
+}
+
+std::string WithFinalSlash(std::string path) {
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  if (path != "/") path += '/';
+  return path;
+}
+
+double SpaceAccounting::FolderSize(const std::string& folder) const {
+  const std::string path = folder.empty() ? std::string("/") : folder;
+  auto root = fs_.IsRootFolder(path);
+  if (!root) return 0;
+  if (root.value()) {
+    // A whole volume counts with what it can hold, not what it holds.
+    DriveInfo drive = fs_.GetDrive(path);
+    return drive.ready ? drive.capacity : 0;
+  }
+  auto size = fs_.FolderSize(path);
+  return size ? static_cast<double>(size.value()) : 0;
+}
+
+double SpaceAccounting::EntrySize(const SourceEntry& entry) const {
+  if (entry.IsFolder()) return FolderSize(entry.Path());
+  auto size = fs_.FileSize(entry.Path());
+  return size ? static_cast<double>(size.value()) : 0;
+}
+
+void SpaceAccounting::ShowSelected() {
+  view_.SetLabelText(Control::Label9, FormatKilobytes(job_.SelectedBytes, locale_));
+}
+
+void SpaceAccounting::AddFileSize(const std::string& file_path) {
+  if (auto size = fs_.FileSize(file_path)) job_.SelectedBytes += static_cast<double>(size.value());
+  ShowSelected();
+}
+
+void SpaceAccounting::SubtractFileSize(const std::string& file_path) {
+  if (auto size = fs_.FileSize(file_path)) job_.SelectedBytes -= static_cast<double>(size.value());
+  ShowSelected();
+}
+
+void SpaceAccounting::AddFolderSize(std::string& entry_text) {
+  entry_text.erase(entry_text.size() >= 2 ? entry_text.size() - 2 : 0);
+  job_.SelectedBytes += FolderSize(entry_text);
+  ShowSelected();
+}
+
+void SpaceAccounting::SubtractFolderSize(const std::string& folder_path) {
+  job_.SelectedBytes -= FolderSize(folder_path);
+  ShowSelected();
+}
+
+void SpaceAccounting::CheckDestinationSpace() {
+  view_.SetCopyCursor(true);
+  const std::string destination = view_.LabelText(Control::Label5);
+  DriveInfo drive;
+  if (destination.empty()) {
+    DestinationDrive.clear();
+  } else if (IsNetworkPath(destination)) {
+    DestinationDrive = kNetworkDrive;
+  } else {
+    drive = fs_.GetDrive(destination);
+    DestinationDrive = drive.network ? std::string(kNetworkDrive) : destination;
+  }
+  if (DestinationDrive.empty() || DestinationDrive == kNetworkDrive) {
+    FreeBytes = 0;
+    view_.SetCopyCursor(false);
+    return;
+  }
+  if (drive.ready) {
+    FreeBytes = drive.free_bytes;
+    CountReplacedCopies(WithFinalSlash(job_.Destination.empty() ? destination : job_.Destination));
+    const std::string text = FormatKilobytes(FreeBytes, locale_);
+    view_.SetLabelText(Control::Label7, text);
+    view_.SetLabelText(Control::Label21, text);
+  } else {
+    view_.SetCopyCursor(false);
+    view_.ShowMessage(text_(kDestinationNotReady), MessageIcon::Critical);
+    view_.SetLabelText(Control::Label7, "");
+    view_.SetLabelText(Control::Label5, "");
+    job_.Destination.clear();
+    FreeBytes = 0;
+  }
+  view_.SetCopyCursor(false);
+}
+
+void SpaceAccounting::CountReplacedCopies(const std::string& destination) {
+  for (const SourceEntry& entry : job_.Sources) {
+    if (!entry.IsFolder()) continue;
+    const std::string copy = destination + CopyNameOf(entry);
+    if (!fs_.FolderExists(copy)) continue;
+    if (auto size = fs_.FolderSize(copy)) FreeBytes += static_cast<double>(size.value());
+  }
+}
+
+void SpaceAccounting::ShowCopyTabSpace(int tab_index) {
+  if (tab_index == 1) CheckDestinationSpace();
+  if (tab_index != 2) return;
+  view_.SetLabelText(Control::Label19, view_.LabelText(Control::Label9));
+  CheckDestinationSpace();
+  const int colour = job_.SelectedBytes < FreeBytes ? kColourEnoughSpace : kColourShortOfSpace;
+  view_.SetLabelColour(Control::Label20, colour);
+  view_.SetLabelColour(Control::Label21, colour);
+}
+
+}  // namespace orvessa

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/backup_job.hpp"
+#include "core/run_view.hpp"
+#include "platform/file_system.hpp"
+#include "platform/locale.hpp"
+
+namespace orvessa {
+
+// The texts of the string table by number, in the current language.
+using TextSource = std::function<std::string(int number)>;
+
+// "1,234 KB": bytes divided by 1000, rounded, with the locale's digit grouping.
+std::string FormatKilobytes(double bytes, const Locale& locale);
+
+// The marker DestinationDrive holds for a network destination.
+inline constexpr std::string_view kNetworkDrive = "\\\\";
+
+// The selection does not fit: needed bytes reach the free bytes, unless the
+// destination is on the network, which is never refused for space.
+bool InsufficientSpace(double selected_bytes, double free_bytes,
+                       const std::string& destination_drive);
+
+// Bytes the selection needs (the job's SelectedBytes) and bytes free at the destination,
+// kept in step with the labels that show them. Failing host calls add nothing.
+class SpaceAccounting {
+ public:
+  SpaceAccounting(BackupJob& job, FileSystem& fs, const Locale& locale, SpaceView& view,
+                  TextSource text)
+      : job_(job), fs_(fs), locale_(locale), view_(view), text_(std::move(text)) {}
+
+  double FreeBytes = 0;
+  // Empty (no destination), kNetworkDrive, or the destination path.
+  std::string DestinationDrive;
+
+  // Size of a file entry's file, of a folder's tree, or the capacity of a root folder.
+  double EntrySize(const SourceEntry& entry) const;
+  double FolderSize(const std::string& folder) const;
+
+  void AddFileSize(const std::string& file_path);
+  void SubtractFileSize(const std::string& file_path);
+  // Takes a folder entry's text, drops its "/*" in place and adds the folder's size.
+  void AddFolderSize(std::string& entry_text);
+  void SubtractFolderSize(const std::string& folder_path);
+
+  // Measures FreeBytes for the destination in Label5. A destination that is not ready
+  // is reported and forgotten.
+  void CheckDestinationSpace();
+  // Adds the sizes of existing copies at destination (ending in "/") of the folder entries.
+  void CountReplacedCopies(const std::string& destination);
+  // The reaction to the tab strip showing another tab.
+  void ShowCopyTabSpace(int tab_index);
+
+ private:
+  void ShowSelected();
+
+  BackupJob& job_;
+  FileSystem& fs_;
+  const Locale& locale_;
+  SpaceView& view_;
+  TextSource text_;
+};
+
+// Name of the folder an entry's copy gets: its last component, "root" for "/".
+std::string CopyNameOf(const SourceEntry& entry);
+
+// The path with exactly one "/" at its end.
+std::string WithFinalSlash(std::string path);
+
+}  // namespace orvessa
