@@ -46,15 +46,16 @@ std::string WithoutFinalSlash(std::string path) {
 std::string ResolvedPath(const FileSystem& fs, const std::string& path) {
   std::string head = WithoutFinalSlash(path);
   std::string tail;
-  while (!head.empty()) {
-    if (auto real = fs.RealPath(head)) return WithoutFinalSlash(real.value() + tail);
-    auto slash = head.rfind('/');
-    if (slash == std::string::npos) break;
+  while (true) {
+    if (auto real = fs.RealPath(head)) {
+      if (real.value() == "/") return tail.empty() ? std::string("/") : tail;
+      return real.value() + tail;
+    }
+    const auto slash = head.rfind('/');
+    if (slash == std::string::npos || head == "/") return WithoutFinalSlash(path);
     tail = head.substr(slash) + tail;
     head = slash == 0 ? std::string("/") : head.substr(0, slash);
-    if (head == "/" && tail.empty()) break;
   }
-  return WithoutFinalSlash(path);
 }
 
 }  // namespace

@@ -5,38 +5,17 @@
 #include <unistd.h>
 
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
+
+#include "platform/linux/posix_fd.hpp"
 
 namespace orvessa {
 namespace {
 
-// Closes a descriptor on every path out of a function.
-class Fd {
- public:
-  explicit Fd(int fd) : fd_(fd) {}
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  ~Fd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  int get() const { return fd_; }
-  int release() {
-    int fd = fd_;
-    fd_ = -1;
-    return fd;
-  }
-
- private:
-  int fd_;
-};
-
-std::string ParentFolder(const std::string& path) {
-  auto slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
-}
+using posix::Fd;
+using posix::ParentFolder;
 
 bool WriteAll(int fd, std::string_view bytes) {
   while (!bytes.empty()) {
@@ -137,6 +116,80 @@ FsStatus PosixFileSystem::WriteFileAtomic(const std::string& path, std::string_v
   // Make the rename itself durable; a failure here no longer risks the old contents.
   Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (dir.get() >= 0) ::fsync(dir.get());
+  return FsOk{};
+}
+
+bool PosixFileSystem::FolderExists(const std::string& path) const {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool PosixFileSystem::FileExists(const std::string& path) const {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) == 0) return !S_ISDIR(st.st_mode);
+  return ::lstat(path.c_str(), &st) == 0;  // a link whose target is gone is still there
+}
+
+FsResult<std::uint64_t> PosixFileSystem::FileSize(const std::string& path) const {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return ErrorFromErrno(errno, path);
+  if (S_ISDIR(st.st_mode)) return FsError{FsErrorKind::PathFileAccess, EISDIR, path};
+  return static_cast<std::uint64_t>(st.st_size);
+}
+
+FsResult<std::string> PosixFileSystem::RealPath(const std::string& path) const {
+  std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr), &std::free);
+  if (!real) return ErrorFromErrno(errno, path);
+  return std::string(real.get());
+}
+
+FsStatus PosixFileSystem::MakeFolder(const std::string& path) {
+  if (::mkdir(path.c_str(), 0777) != 0) return ErrorFromErrno(errno, path);
+  return FsOk{};
+}
+
+FsStatus PosixFileSystem::MakeFolders(const std::string& path) {
+  if (path.empty()) return FsError{FsErrorKind::PathNotFound, ENOENT, path};
+  if (FolderExists(path)) return FsOk{};
+  const std::string parent = ParentFolder(path);
+  if (parent != path && parent != "." && !FolderExists(parent)) {
+    if (FsStatus made = MakeFolders(parent); !made) return made;
+  }
+  if (::mkdir(path.c_str(), 0777) != 0 && !(errno == EEXIST && FolderExists(path))) {
+    return ErrorFromErrno(errno, path);
+  }
+  return FsOk{};
+}
+
+FsStatus PosixFileSystem::RemoveFolder(const std::string& path) {
+  if (::rmdir(path.c_str()) != 0) return ErrorFromErrno(errno, path);
+  return FsOk{};
+}
+
+FsStatus PosixFileSystem::Rename(const std::string& from, const std::string& to) {
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
+    return FsOk{};
+  }
+  if (errno != EINVAL && errno != ENOSYS) return ErrorFromErrno(errno, errno == EEXIST ? to : from);
+  // File systems without the no-replace flag: check first, accepting the small race.
+  struct stat st {};
+  if (::lstat(to.c_str(), &st) == 0) return FsError{FsErrorKind::AlreadyExists, EEXIST, to};
+  if (::rename(from.c_str(), to.c_str()) != 0) return ErrorFromErrno(errno, from);
+  return FsOk{};
+}
+
+FsResult<bool> PosixFileSystem::IsReadOnly(const std::string& path) const {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return ErrorFromErrno(errno, path);
+  return (st.st_mode & S_IWUSR) == 0;
+}
+
+FsStatus PosixFileSystem::ClearReadOnly(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return ErrorFromErrno(errno, path);
+  if (st.st_mode & S_IWUSR) return FsOk{};
+  if (::chmod(path.c_str(), (st.st_mode & 07777) | S_IWUSR) != 0)
+    return ErrorFromErrno(errno, path);
   return FsOk{};
 }
 

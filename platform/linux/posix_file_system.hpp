@@ -4,11 +4,35 @@
 
 namespace orvessa {
 
-// FileSystem on POSIX calls.
+// FileSystem on POSIX calls. Tree walks go through directory descriptors and never
+// follow links below the folder they start from.
 class PosixFileSystem : public FileSystem {
  public:
   FsResult<FileContent> ReadFile(const std::string& path, std::size_t max_bytes) const override;
   FsStatus WriteFileAtomic(const std::string& path, std::string_view bytes) override;
+
+  DriveInfo GetDrive(const std::string& path) const override;
+  bool FolderExists(const std::string& path) const override;
+  bool FileExists(const std::string& path) const override;
+  FsResult<std::uint64_t> FileSize(const std::string& path) const override;
+  FsResult<std::uint64_t> FolderSize(const std::string& path) const override;
+  FsResult<bool> IsRootFolder(const std::string& path) const override;
+  FsResult<std::vector<FolderEntry>> ListFolder(const std::string& path) const override;
+  FsResult<std::string> RealPath(const std::string& path) const override;
+
+  FsStatus MakeFolder(const std::string& path) override;
+  FsStatus MakeFolders(const std::string& path) override;
+  FsStatus RemoveFolder(const std::string& path) override;
+  FsStatus DeleteTree(const std::string& path, bool force) override;
+  FsStatus Rename(const std::string& from, const std::string& to) override;
+
+  FsResult<CopyStats> CopyFile(const std::string& from, const std::string& to,
+                               const CopyOptions& options) override;
+  FsResult<CopyStats> CopyTree(const std::string& from, const std::string& to,
+                               const CopyOptions& options) override;
+
+  FsResult<bool> IsReadOnly(const std::string& path) const override;
+  FsStatus ClearReadOnly(const std::string& path) override;
 };
 
 }  // namespace orvessa

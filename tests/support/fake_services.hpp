@@ -10,7 +10,9 @@
 
 #include "platform/clock.hpp"
 #include "platform/file_system.hpp"
+#include "platform/linux/posix_file_system.hpp"
 #include "platform/locale.hpp"
+#include "tests/support/forwarding_file_system.hpp"
 
 namespace orvessa::testing {
 
@@ -44,9 +46,11 @@ class FakeLocale : public Locale {
   }
 };
 
-// A file system in memory whose writes can be made to fail.
-class MemoryFileSystem : public FileSystem {
+// Job files in memory whose writes can be made to fail; everything else is the disk's.
+class MemoryFileSystem : public ForwardingFileSystem {
  public:
+  MemoryFileSystem() : ForwardingFileSystem(disk_) {}
+
   std::map<std::string, std::string> files;
   std::optional<FsError> fail_writes;
 
@@ -60,6 +64,9 @@ class MemoryFileSystem : public FileSystem {
     files[path] = std::string(bytes);
     return FsOk{};
   }
+
+ private:
+  PosixFileSystem disk_;
 };
 
 // A fresh folder under the system's temporary folder, removed with its contents.

@@ -1,0 +1,497 @@
+#include "core/backup_run.hpp"
+
+#include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <memory>
+
+#include "core/espera.hpp"
+#include "core/power_off.hpp"
+#include "core/run_records.hpp"
+#include "platform/linux/posix_file_system.hpp"
+#include "tests/support/fake_services.hpp"
+#include "tests/support/fault_injecting_file_system.hpp"
+#include "tests/support/file_helpers.hpp"
+#include "tests/support/run_fakes.hpp"
+
+namespace orvessa {
+namespace {
+
+using testing::Exists;
+using testing::FsOp;
+using testing::Names;
+using testing::ReadText;
+using testing::WriteText;
+using Strings = std::vector<std::string>;
+
+class Run : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    src = tmp / "src";
+    dest = tmp / "backup";
+    program = tmp / "data/Orvessa";
+    WriteText(src + "/Docs/a.txt", "alpha");
+    WriteText(src + "/Docs/sub/b.txt", "beta");
+    WriteText(src + "/notes.txt", "notes");
+    std::filesystem::create_directories(dest);
+    job.Destination = dest;
+    identity = JobFileIdentity::FromPath(tmp / "jobs/daily.cop");
+  }
+
+  void Folder(const std::string& path) { job.Sources.push_back(*SourceEntry::ForFolder(path)); }
+  void File(const std::string& path) { job.Sources.push_back(*SourceEntry::ForFile(path)); }
+
+  BackupRun& Engine() {
+    if (!run) {
+      space = std::make_unique<SpaceAccounting>(job, fs, locale, view, testing::EnglishText);
+      RunSettings settings{program, "/nowhere/filecopy.gif", testing::EnglishText, 6.01f, 3};
+      run = std::make_unique<BackupRun>(RunServices{fs, clock, locale, pump, power}, view, *space,
+                                        job, identity, settings);
+    }
+    return *run;
+  }
+
+  RunEnd Start() {
+    view.labels[Control::Label5] = job.Destination;
+    Engine().cmdCopiar_Click();
+    return run->LastEnd;
+  }
+
+  testing::TempFolder tmp;
+  std::string src, dest, program;
+  PosixFileSystem posix;
+  testing::FaultInjectingFileSystem fs{posix};
+  testing::FakeClock clock{{{2026, 12, 6}, {13, 5, 9}}};
+  testing::FakeLocale locale;
+  testing::FakePump pump;
+  testing::FakePower power;
+  std::vector<std::string> events;
+  testing::RecordingRunView view{&events};
+  BackupJob job;
+  JobFileIdentity identity;
+  std::unique_ptr<SpaceAccounting> space;
+  std::unique_ptr<BackupRun> run;
+};
+
+TEST_F(Run, OverwriteModeCopiesEverythingAndRecordsTheRun) {
+  Folder(src + "/Docs");
+  File(src + "/notes.txt");
+  WriteText(dest + "/unrelated.txt", "left alone");
+  std::filesystem::create_symlink("a.txt", src + "/Docs/link");
+
+  EXPECT_EQ(Start(), RunEnd::Normal);
+
+  EXPECT_EQ(ReadText(dest + "/Docs/a.txt"), "alpha");
+  EXPECT_EQ(ReadText(dest + "/Docs/sub/b.txt"), "beta");
+  EXPECT_EQ(std::filesystem::read_symlink(dest + "/Docs/link"), "a.txt");
+  EXPECT_EQ(ReadText(dest + "/notes.txt"), "notes");
+  EXPECT_EQ(ReadText(dest + "/unrelated.txt"), "left alone");
+  EXPECT_EQ(Names(dest), (Strings{"Docs", "daily.cop", "notes.txt", "unrelated.txt"}));
+
+  // The job goes into the destination and the program folder, the record names the latter.
+  const std::string saved = ReadText(program + "/daily.cop");
+  EXPECT_EQ(ReadText(dest + "/daily.cop"), saved);
+  EXPECT_EQ(saved.substr(0, 20), "13:05:09\r\n06/12/2026");
+  EXPECT_NE(saved.find("\r\n" + src + "/Docs/*\r\n" + src + "/notes.txt\r\n\r\n"),
+            std::string::npos);
+  EXPECT_EQ(ReadText(program + "/ultima.ovs"), program + "/daily.cop\r\n");
+
+  EXPECT_EQ(job.LastRunDate, "06/12/2026");
+  EXPECT_EQ(job.LastRunTime, "13:05:09");
+  EXPECT_EQ(job.LastRunOutcome, 0);
+  EXPECT_EQ(job.Destination, dest + "/");
+  EXPECT_EQ(view.tab, 2);
+  EXPECT_EQ(view.panels[2], "daily.cop");
+  EXPECT_EQ(view.panels[3], dest + "/");
+  EXPECT_EQ(view.panels[4], "06/12/2026  13:05:09  ");
+  EXPECT_EQ(view.panels[5], "SUCCESSFUL");
+  EXPECT_EQ(view.label8_history,
+            (Strings{src + "/Docs/*", src + "/notes.txt", "Finished Backup 06/12/2026 13:05:09"}));
+  EXPECT_EQ(view.progress_maximum, 2);
+  EXPECT_EQ(view.progress_value, 2);
+  EXPECT_FALSE(view.label6_visible);
+  EXPECT_FALSE(view.timer2_enabled);
+  EXPECT_FALSE(view.animation_open || view.animation_visible || view.copy_cursor);
+  EXPECT_EQ(view.animation_path, "/nowhere/filecopy.gif");
+  // Each folder entry waits for the drive first.
+  EXPECT_GE(pump.waited, std::chrono::seconds(2));
+}
+
+TEST_F(Run, OverwriteReplacesThePreviousCopyWholeAndLeavesNoTemporaryFolder) {
+  Folder(src + "/Docs");
+  ASSERT_EQ(Start(), RunEnd::Normal);
+  std::filesystem::remove(src + "/Docs/sub/b.txt");
+  WriteText(src + "/Docs/a.txt", "alpha 2");
+
+  ASSERT_EQ(Start(), RunEnd::Normal);
+  EXPECT_EQ(ReadText(dest + "/Docs/a.txt"), "alpha 2");
+  EXPECT_FALSE(Exists(dest + "/Docs/sub/b.txt"));
+  EXPECT_EQ(Names(dest), (Strings{"Docs", "daily.cop"}));
+  EXPECT_TRUE(run->DeletedExisting);
+}
+
+TEST_F(Run, FailedOverwriteKeepsThePreviousCopy) {
+  Folder(src + "/Docs");
+  ASSERT_EQ(Start(), RunEnd::Normal);
+  std::filesystem::remove(program + "/ultima.ovs");
+  WriteText(src + "/Docs/a.txt", "changed");
+  fs.Fail(FsOp::CopyTree, src + "/Docs", FsErrorKind::PermissionDenied);
+
+  EXPECT_EQ(Start(), RunEnd::Error);
+  EXPECT_EQ(ReadText(dest + "/Docs/a.txt"), "alpha");
+  EXPECT_EQ(ReadText(dest + "/Docs/sub/b.txt"), "beta");
+  EXPECT_EQ(Names(dest), (Strings{"Docs", "daily.cop"}));
+  EXPECT_EQ(view.messages.back(),
+            "The folder or file can not be copied, the system denies the permission.");
+  EXPECT_EQ(view.icons.back(), MessageIcon::Exclamation);
+  EXPECT_EQ(job.LastRunOutcome, 1);
+  EXPECT_EQ(view.label8_history.back(), "Backup Error 06/12/2026 13:05:09");
+  EXPECT_FALSE(Exists(program + "/ultima.ovs"));
+  EXPECT_NE(ReadText(program + "/daily.cop").find("\r\n 1 \r\n 1 \r\n"), std::string::npos);
+  EXPECT_EQ(view.panels[5], "SUCCESSFUL");  // an error end leaves the outcome panel alone
+  EXPECT_TRUE(view.timer2_enabled);
+}
+
+TEST_F(Run, KeepModeRotatesAndLeavesUserFoldersAlone) {
+  job.CopyMode = true;
+  job.CopiesToKeep = 1;
+  Folder(src + "/Docs");
+  File(src + "/notes.txt");
+  WriteText(dest + "/Copy of report/r.txt", "mine");
+
+  for (int i = 0; i < 3; ++i) ASSERT_EQ(Start(), RunEnd::Normal);
+  EXPECT_EQ(Names(dest), (Strings{"Copy of report", "Copy02", "Copy03", "daily.cop"}));
+  EXPECT_EQ(ReadText(dest + "/Copy03/Docs/sub/b.txt"), "beta");
+  EXPECT_EQ(ReadText(dest + "/Copy03/notes.txt"), "notes");
+  EXPECT_EQ(ReadText(dest + "/Copy of report/r.txt"), "mine");
+  EXPECT_EQ(run->CopyFolderName, "Copy03/");
+}
+
+TEST_F(Run, KeepModeWrapsAfterCopy99) {
+  job.CopyMode = true;
+  job.CopiesToKeep = 5;
+  File(src + "/notes.txt");
+  WriteText(dest + "/Copy98/x", "");
+  WriteText(dest + "/Copy99/x", "");
+  ASSERT_EQ(Start(), RunEnd::Normal);
+  EXPECT_EQ(Names(dest), (Strings{"Copy01", "daily.cop"}));
+}
+
+TEST_F(Run, KeepModeRunStoppedAtACheckCostsNoPriorCopy) {
+  job.CopyMode = true;
+  job.CopiesToKeep = 0;
+  File(src + "/notes.txt");
+  WriteText(dest + "/Copy01/notes.txt", "old");
+  job.SelectedBytes = 1e18;
+
+  EXPECT_EQ(Start(), RunEnd::StoppedAtCheck);
+  EXPECT_EQ(Names(dest), Strings{"Copy01"});
+  EXPECT_EQ(ReadText(dest + "/Copy01/notes.txt"), "old");
+  EXPECT_EQ(view.messages, Strings{"There is not enough space on disk."});
+  EXPECT_EQ(view.panels[5], "ERROR");
+  EXPECT_EQ(job.LastRunOutcome, 0);
+  EXPECT_FALSE(Exists(program + "/daily.cop"));
+  EXPECT_TRUE(view.label6_visible && view.timer2_enabled && view.animation_visible);
+  EXPECT_FALSE(view.animation_open);
+}
+
+TEST_F(Run, KeepModeCountsTheCopiesItWillDeleteAsFree) {
+  job.CopyMode = true;
+  job.CopiesToKeep = 0;
+  File(src + "/notes.txt");
+  WriteText(dest + "/Copy01/big.bin", "");
+  std::filesystem::resize_file(dest + "/Copy01/big.bin", 1'000'000'000);  // sparse
+  view.labels[Control::Label5] = dest;
+  Engine();
+  space->CheckDestinationSpace();
+  // Needs more than is free, less than free plus the copy the rotation gives up.
+  job.SelectedBytes = space->FreeBytes + 500'000'000;
+
+  EXPECT_EQ(Start(), RunEnd::Normal);
+  EXPECT_EQ(Names(dest), (Strings{"Copy02", "daily.cop"}));
+}
+
+TEST_F(Run, ChecksStopTheRunBeforeTouchingTheDestination) {
+  File(src + "/notes.txt");
+  job.Destination.clear();
+  EXPECT_EQ(Start(), RunEnd::StoppedAtCheck);
+  EXPECT_EQ(view.messages, Strings{"You have not chose destination drive and folder."});
+  EXPECT_EQ(view.panels.count(5), 0u);
+
+  job.Destination = dest;
+  job.Sources.clear();
+  view.messages.clear();
+  EXPECT_EQ(Start(), RunEnd::StoppedAtCheck);
+  EXPECT_EQ(view.messages, Strings{"You have not chose either source folder or file to copy. "});
+  EXPECT_EQ(view.icons.back(), MessageIcon::Critical);
+  EXPECT_EQ(view.panels[5], "ERROR");
+  EXPECT_TRUE(Names(dest).empty());
+}
+
+TEST_F(Run, MissingDestinationNeverEndsAsSuccess) {
+  File(src + "/notes.txt");
+  job.Destination = tmp / "unplugged";
+  // Found while the copy tab is being shown: the emptied destination stops the run.
+  EXPECT_EQ(Start(), RunEnd::StoppedAtCheck);
+  EXPECT_EQ(view.messages, (Strings{"Destination drive is not ready.",
+                                    "You have not chose destination drive and folder."}));
+  // Found at the space check: no space at all.
+  view.messages.clear();
+  job.Destination = tmp / "unplugged";
+  EXPECT_EQ(Start(), RunEnd::StoppedAtCheck);
+  EXPECT_EQ(view.messages,
+            (Strings{"Destination drive is not ready.", "There is not enough space on disk."}));
+  EXPECT_EQ(view.panels[5], "ERROR");
+  EXPECT_FALSE(Exists(tmp / "unplugged"));
+}
+
+TEST_F(Run, TargetThatHoldsItsSourceIsRefusedBeforeAnythingIsDeleted) {
+  // The copy of backup/Docs would be backup/Docs itself.
+  WriteText(dest + "/Docs/original.txt", "only copy in the world");
+  File(src + "/notes.txt");
+  Folder(dest + "/Docs");
+
+  EXPECT_EQ(Start(), RunEnd::Error);
+  EXPECT_EQ(view.messages, Strings{"The access path of destination drive is wrong."});
+  EXPECT_EQ(ReadText(dest + "/Docs/original.txt"), "only copy in the world");
+  EXPECT_FALSE(Exists(dest + "/notes.txt"));
+}
+
+TEST_F(Run, SourceHoldingTheDestinationIsCopiedWithoutIt) {
+  const std::string inner = src + "/Docs/backup";
+  std::filesystem::create_directories(inner);
+  job.Destination = inner;
+  Folder(src + "/Docs");
+  ASSERT_EQ(Start(), RunEnd::Normal);
+  EXPECT_EQ(ReadText(inner + "/Docs/sub/b.txt"), "beta");
+  EXPECT_FALSE(Exists(inner + "/Docs/backup"));
+}
+
+TEST_F(Run, DriveRootIsCopiedIntoRoot) {
+  // Only the target's name is checked: the copy of "/" itself is made to fail at once.
+  Folder("/");
+  fs.Fail(FsOp::CopyTree, "/", FsErrorKind::Other);
+  ASSERT_EQ(Start(), RunEnd::Normal);
+  EXPECT_EQ(fs.LastPaths(FsOp::CopyTree).second, dest + "/root");
+}
+
+TEST_F(Run, FileIsNeverCopiedOntoItself) {
+  WriteText(dest + "/inplace.txt", "same");
+  File(dest + "/inplace.txt");
+  File(src + "/notes.txt");
+  ASSERT_EQ(Start(), RunEnd::Normal);
+  EXPECT_EQ(ReadText(dest + "/inplace.txt"), "same");
+  EXPECT_EQ(ReadText(dest + "/notes.txt"), "notes");
+}
+
+TEST_F(Run, ReadOnlyIsClearedDirectlyInTheDestinationOnly) {
+  File(src + "/notes.txt");
+  Folder(src + "/Docs");
+  ::chmod((src + "/notes.txt").c_str(), 0444);
+  ::chmod((src + "/Docs/a.txt").c_str(), 0444);
+  ASSERT_EQ(Start(), RunEnd::Normal);
+  struct stat top {
+  }, deep{};
+  ::stat((dest + "/notes.txt").c_str(), &top);
+  ::stat((dest + "/Docs/a.txt").c_str(), &deep);
+  EXPECT_TRUE(top.st_mode & S_IWUSR);
+  EXPECT_FALSE(deep.st_mode & S_IWUSR);
+}
+
+TEST_F(Run, PowerOffComesAfterTheRecordsAndBeforeTheOutcome) {
+  File(src + "/notes.txt");
+  ::chmod((src + "/notes.txt").c_str(), 0444);
+  bool read_only_at_unload = false;
+  view.on_unload = [&] {
+    struct stat st {};
+    ::stat((dest + "/notes.txt").c_str(), &st);
+    read_only_at_unload = !(st.st_mode & S_IWUSR);
+    EXPECT_TRUE(Exists(program + "/ultima.ovs"));
+  };
+  Engine().PowerOffAfterCopy = true;
+  ASSERT_EQ(Start(), RunEnd::Normal);
+  EXPECT_EQ(power.events, Strings{"privilege"});
+  EXPECT_TRUE(read_only_at_unload);
+  EXPECT_EQ(events.back(), "panel5 SUCCESSFUL");
+  EXPECT_EQ(events[events.size() - 2], "unload");
+}
+
+TEST_F(Run, OldHostsSkipThePrivilegeStep) {
+  File(src + "/notes.txt");
+  space = std::make_unique<SpaceAccounting>(job, fs, locale, view, testing::EnglishText);
+  run =
+      std::make_unique<BackupRun>(RunServices{fs, clock, locale, pump, power}, view, *space, job,
+                                  identity, RunSettings{program, "", testing::EnglishText, 4.10f});
+  run->PowerOffAfterCopy = true;
+  ASSERT_EQ(Start(), RunEnd::Normal);
+  EXPECT_TRUE(power.events.empty());
+  EXPECT_TRUE(view.unloaded);
+}
+
+TEST_F(Run, SecondStartDuringARunIsIgnored) {
+  Folder(src + "/Docs");
+  int nested = 0;
+  pump.on_events = [&] {
+    if (nested++ == 0) run->cmdCopiar_Click();
+  };
+  ASSERT_EQ(Start(), RunEnd::Normal);
+  EXPECT_EQ(view.label8_history.size(), 2u);
+  EXPECT_FALSE(run->Running());
+}
+
+TEST_F(Run, StopRequestDuringTheDriveWaitEndsInErrorWithoutMessage) {
+  Folder(src + "/Docs");
+  pump.on_events = [&] {
+    if (pump.waited > std::chrono::milliseconds(0)) run->RequestStop();
+  };
+  EXPECT_EQ(Start(), RunEnd::Error);
+  EXPECT_TRUE(view.messages.empty());
+  EXPECT_FALSE(Exists(dest + "/Docs"));
+  EXPECT_EQ(job.LastRunOutcome, 1);
+}
+
+TEST_F(Run, WithoutJobFileNameTheSavesFailQuietly) {
+  identity = {};
+  File(src + "/notes.txt");
+  ASSERT_EQ(Start(), RunEnd::Normal);
+  EXPECT_EQ(Names(dest), Strings{"notes.txt"});
+  EXPECT_EQ(ReadText(program + "/ultima.ovs"), program + "/\r\n");
+}
+
+// One row of the error table each: the failing step, what the run then does.
+TEST_F(Run, DiskFullEndsTheRunUnlessTheDestinationIsOnTheNetwork) {
+  File(src + "/notes.txt");
+  fs.Fail(FsOp::CopyFile, src + "/notes.txt", FsErrorKind::DiskFull);
+  EXPECT_EQ(Start(), RunEnd::Error);
+  EXPECT_EQ(view.messages, Strings{"There is not enough space on disk."});
+  EXPECT_EQ(view.icons.back(), MessageIcon::Critical);
+
+  // "//" leads a network path; on this host it also reaches the same folder.
+  job.Destination = "/" + dest;
+  view.messages.clear();
+  EXPECT_EQ(Start(), RunEnd::Normal);
+  EXPECT_TRUE(view.messages.empty());
+  EXPECT_EQ(space->DestinationDrive, kNetworkDrive);
+}
+
+TEST_F(Run, MissingSourcesAreLeftOutAndTheRunSucceeds) {
+  Folder(src + "/Gone");
+  File(src + "/gone.txt");
+  File(src + "/notes.txt");
+  EXPECT_EQ(Start(), RunEnd::Normal);
+  EXPECT_EQ(ReadText(dest + "/notes.txt"), "notes");
+  EXPECT_TRUE(view.messages.empty());
+}
+
+TEST_F(Run, PathNotFoundAfterAReplacedCopyIsSkipped) {
+  Folder(src + "/Docs");
+  File(src + "/notes.txt");
+  ASSERT_EQ(Start(), RunEnd::Normal);
+  fs.Fail(FsOp::CopyTree, src + "/Docs", FsErrorKind::PathNotFound);
+  WriteText(src + "/notes.txt", "notes 2");
+  EXPECT_EQ(Start(), RunEnd::Normal);
+  EXPECT_TRUE(run->DeletedExisting && run->DriveConfirmed);
+  EXPECT_EQ(ReadText(dest + "/Docs/a.txt"), "alpha");
+  EXPECT_EQ(ReadText(dest + "/notes.txt"), "notes 2");
+}
+
+TEST_F(Run, DestinationVanishingBeforeAReplaceIsAWrongPath) {
+  Folder(src + "/Docs");
+  ASSERT_EQ(Start(), RunEnd::Normal);
+  const auto before = pump.waited;
+  pump.on_events = [&] {
+    if (pump.waited > before) std::filesystem::remove_all(dest);
+  };
+  EXPECT_EQ(Start(), RunEnd::Error);
+  EXPECT_TRUE(run->DeletedExisting);
+  EXPECT_FALSE(run->DriveConfirmed);
+  EXPECT_EQ(view.messages, Strings{"The access path of destination drive is wrong."});
+}
+
+TEST_F(Run, DestinationThatStopsAnsweringGivesUpAfterTheWait) {
+  Folder(src + "/Docs");
+  pump.on_events = [&] {
+    if (pump.waited > std::chrono::milliseconds(0)) fs.SetNotReady(dest);
+  };
+  EXPECT_EQ(Start(), RunEnd::Error);
+  EXPECT_EQ(view.messages, Strings{"Destination drive is not ready."});
+  EXPECT_GE(pump.waited, std::chrono::seconds(6));  // three polls of two seconds
+}
+
+TEST_F(Run, OtherFailuresAreSkipped) {
+  File(src + "/notes.txt");
+  Folder(src + "/Docs");
+  fs.Fail(FsOp::CopyFile, src + "/notes.txt", FsErrorKind::PathFileAccess);
+  EXPECT_EQ(Start(), RunEnd::Normal);
+  EXPECT_FALSE(Exists(dest + "/notes.txt"));
+  EXPECT_EQ(ReadText(dest + "/Docs/a.txt"), "alpha");
+}
+
+TEST(RunErrorTable, EveryRow) {
+  auto react = [](FsErrorKind kind, bool network, bool deleted, bool confirmed,
+                  bool missing = false) {
+    return ReactionTo(FsError{kind, 0, "/x"},
+                      RunErrorContext{network, deleted, confirmed, missing});
+  };
+  EXPECT_EQ(react(FsErrorKind::DiskFull, true, false, false), ErrorReaction::Skip);
+  EXPECT_EQ(react(FsErrorKind::DiskFull, false, false, false), ErrorReaction::DiskFullEnd);
+  EXPECT_EQ(react(FsErrorKind::PermissionDenied, true, true, true), ErrorReaction::PermissionEnd);
+  EXPECT_EQ(react(FsErrorKind::PathNotFound, false, true, true), ErrorReaction::Skip);
+  EXPECT_EQ(react(FsErrorKind::PathNotFound, false, true, false), ErrorReaction::WrongPathEnd);
+  EXPECT_EQ(react(FsErrorKind::PathNotFound, false, false, false), ErrorReaction::Skip);
+  EXPECT_EQ(react(FsErrorKind::PathNotFound, false, false, true, true),
+            ErrorReaction::WrongPathEnd);
+  EXPECT_EQ(react(FsErrorKind::PathFileAccess, false, true, false), ErrorReaction::Skip);
+  EXPECT_EQ(react(FsErrorKind::AlreadyExists, false, false, false), ErrorReaction::Skip);
+  EXPECT_EQ(react(FsErrorKind::NotReady, true, false, false), ErrorReaction::NotReadyEnd);
+  EXPECT_EQ(react(FsErrorKind::Cancelled, false, false, false), ErrorReaction::StoppedEnd);
+  EXPECT_EQ(MessageFor(ErrorReaction::StoppedEnd), 0);
+}
+
+TEST(Espera, WaitsTheSecondsOnTheMonotonicClock) {
+  testing::FakePump pump;
+  Espera(pump, 2);
+  EXPECT_GE(pump.waited, std::chrono::seconds(2));
+  EXPECT_LT(pump.waited, std::chrono::milliseconds(2300));
+  EXPECT_GT(pump.calls, 1);  // in slices, so that events keep flowing
+  Espera(pump, -1);
+}
+
+TEST(PowerOff, VersionDecidesTheShutdownForm) {
+  testing::FakePower power;
+  EXPECT_EQ(ReadWindowsVersion(power), 0.0f);
+  power.version = HostVersion{6, 1};
+  EXPECT_FLOAT_EQ(ReadWindowsVersion(power), 6.01f);
+  power.version = HostVersion{4, 10};
+  EXPECT_FLOAT_EQ(ReadWindowsVersion(power), 4.10f);
+  PowerOffSystem(power, 6.01f);
+  PowerOffSystem(power, 4.10f);
+  PowerOffSystem(power, 0);
+  EXPECT_EQ(power.events, (Strings{"exit 12", "exit 5", "exit 5"}));
+}
+
+// A destination too small for the copy, for real.
+TEST_F(Run, RealDiskFullLeavesNoHalfWrittenFile) {
+  if (::geteuid() != 0) GTEST_SKIP() << "mounting a small tmpfs needs root";
+  const std::string small = tmp / "small";
+  std::filesystem::create_directories(small);
+  if (::mount("tmpfs", small.c_str(), "tmpfs", 0, "size=512k") != 0) {
+    GTEST_SKIP() << "mount not permitted here: " << std::strerror(errno);
+  }
+  WriteText(src + "/big.bin", std::string(2 << 20, 'x'));
+  File(src + "/big.bin");
+  job.Destination = small;
+  const RunEnd end = Start();
+  const Strings left = Names(small);
+  ::umount(small.c_str());
+  EXPECT_EQ(end, RunEnd::Error);
+  EXPECT_EQ(view.messages, Strings{"There is not enough space on disk."});
+  EXPECT_TRUE(left.empty());
+}
+
+}  // namespace
+}  // namespace orvessa

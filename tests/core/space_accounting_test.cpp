@@ -1,0 +1,169 @@
+#include "core/space_accounting.hpp"
+
+#include <gtest/gtest.h>
+#include <sys/statvfs.h>
+
+#include <filesystem>
+
+#include "platform/linux/posix_file_system.hpp"
+#include "tests/support/fake_services.hpp"
+#include "tests/support/file_helpers.hpp"
+#include "tests/support/run_fakes.hpp"
+
+namespace orvessa {
+namespace {
+
+using testing::TempFolder;
+using testing::WriteText;
+
+// Groups thousands with a comma, as an English desktop does.
+class GroupingLocale : public testing::FakeLocale {
+ public:
+  std::string FormatWholeNumber(std::int64_t value) const override {
+    std::string digits = std::to_string(value < 0 ? -value : value);
+    for (int i = static_cast<int>(digits.size()) - 3; i > 0; i -= 3) digits.insert(i, ",");
+    return value < 0 ? "-" + digits : digits;
+  }
+};
+
+TEST(KilobyteText, DividesByAThousandAndRounds) {
+  GroupingLocale locale;
+  EXPECT_EQ(FormatKilobytes(999, locale), "1 KB");
+  EXPECT_EQ(FormatKilobytes(499, locale), "0 KB");
+  EXPECT_EQ(FormatKilobytes(0, locale), "0 KB");
+  EXPECT_EQ(FormatKilobytes(1234567890, locale), "1,234,568 KB");
+  EXPECT_EQ(FormatKilobytes(-2500, locale), "-3 KB");
+}
+
+TEST(InsufficientSpaceRule, EqualFiguresDoNotFitNetworkAlwaysFits) {
+  EXPECT_TRUE(InsufficientSpace(100, 100, "/backup"));
+  EXPECT_TRUE(InsufficientSpace(101, 100, "/backup"));
+  EXPECT_FALSE(InsufficientSpace(99, 100, "/backup"));
+  EXPECT_FALSE(InsufficientSpace(1e12, 0, std::string(kNetworkDrive)));
+}
+
+class Space : public ::testing::Test {
+ protected:
+  Space() : space(job, fs, locale, view, testing::EnglishText) {}
+
+  double FreeOnDisk(const std::string& path) {
+    struct statvfs st {};
+    statvfs(path.c_str(), &st);
+    return static_cast<double>(st.f_bavail) * static_cast<double>(st.f_frsize);
+  }
+
+  TempFolder tmp;
+  BackupJob job;
+  PosixFileSystem fs;
+  GroupingLocale locale;
+  testing::RecordingRunView view;
+  SpaceAccounting space;
+};
+
+TEST_F(Space, FilesAddAndSubtractTheirCurrentSize) {
+  WriteText(tmp / "a.bin", std::string(3000, 'a'));
+  space.AddFileSize(tmp / "a.bin");
+  space.AddFileSize(tmp / "a.bin");
+  EXPECT_EQ(job.SelectedBytes, 6000);
+  EXPECT_EQ(view.LabelText(Control::Label9), "6 KB");
+
+  WriteText(tmp / "a.bin", std::string(7000, 'a'));  // grew since it was added
+  space.SubtractFileSize(tmp / "a.bin");
+  EXPECT_EQ(job.SelectedBytes, -1000);
+  space.SubtractFileSize(tmp / "missing.bin");
+  EXPECT_EQ(job.SelectedBytes, -1000);
+  EXPECT_EQ(view.LabelText(Control::Label9), "-1 KB");
+}
+
+TEST_F(Space, FolderEntryTextLosesItsMarkAndAddsTheTree) {
+  WriteText(tmp / "docs/a.txt", std::string(1500, 'a'));
+  WriteText(tmp / "docs/sub/b.txt", std::string(2500, 'b'));
+  std::string text = tmp / "docs/*";
+  space.AddFolderSize(text);
+  EXPECT_EQ(text, tmp / "docs");
+  EXPECT_EQ(job.SelectedBytes, 4000);
+  space.SubtractFolderSize(tmp / "docs");
+  EXPECT_EQ(job.SelectedBytes, 0);
+  EXPECT_EQ(view.LabelText(Control::Label9), "0 KB");
+}
+
+TEST_F(Space, RootFolderCountsWithTheDriveCapacity) {
+  std::string text = "/*";
+  space.AddFolderSize(text);
+  struct statvfs st {};
+  statvfs("/", &st);
+  EXPECT_EQ(job.SelectedBytes, static_cast<double>(st.f_blocks) * static_cast<double>(st.f_frsize));
+}
+
+TEST_F(Space, ReadyDestinationCountsFreeSpaceAndCopiesItWillReplace) {
+  const std::string dest = tmp / "backup";
+  // Sparse, so the figures stand out from whatever else the disk is doing.
+  WriteText(dest + "/docs/old.txt", "");
+  std::filesystem::resize_file(dest + "/docs/old.txt", 1'000'000'000);
+  WriteText(dest + "/notes.txt", "");  // a file entry's copy: not counted
+  std::filesystem::resize_file(dest + "/notes.txt", 3'000'000'000);
+  job.Sources = {*SourceEntry::ForFolder("/elsewhere/docs"), *SourceEntry::ForFile("/x/notes.txt"),
+                 *SourceEntry::ForFolder("/elsewhere/absent")};
+  job.Destination = dest;
+  view.labels[Control::Label5] = dest;
+
+  space.CheckDestinationSpace();
+  EXPECT_EQ(space.DestinationDrive, dest);
+  EXPECT_NEAR(space.FreeBytes, FreeOnDisk(dest) + 1'000'000'000, 100'000'000);
+  EXPECT_EQ(view.LabelText(Control::Label7), view.LabelText(Control::Label21));
+  EXPECT_EQ(view.LabelText(Control::Label7), FormatKilobytes(space.FreeBytes, locale));
+  EXPECT_TRUE(view.messages.empty());
+  EXPECT_FALSE(view.copy_cursor);
+}
+
+TEST_F(Space, NetworkDestinationIsFreeOfChecksButShownShort) {
+  view.labels[Control::Label5] = "//server/share";
+  view.labels[Control::Label7] = "kept";
+  view.labels[Control::Label9] = "5 KB";
+  job.SelectedBytes = 5000;
+  space.ShowCopyTabSpace(2);
+  EXPECT_EQ(space.DestinationDrive, kNetworkDrive);
+  EXPECT_EQ(space.FreeBytes, 0);
+  EXPECT_EQ(view.LabelText(Control::Label7), "kept");
+  EXPECT_EQ(view.LabelText(Control::Label19), "5 KB");
+  EXPECT_TRUE(view.messages.empty());
+  EXPECT_EQ(view.colours[Control::Label20], kColourShortOfSpace);
+  EXPECT_EQ(view.colours[Control::Label21], kColourShortOfSpace);
+}
+
+TEST_F(Space, MissingDestinationIsReportedAndForgotten) {
+  job.Destination = tmp / "unplugged";
+  view.labels[Control::Label5] = job.Destination;
+  view.labels[Control::Label7] = "12 KB";
+  space.FreeBytes = 99;
+  space.ShowCopyTabSpace(1);
+  EXPECT_EQ(view.messages, std::vector<std::string>{"Destination drive is not ready."});
+  EXPECT_EQ(view.icons[0], MessageIcon::Critical);
+  EXPECT_EQ(view.LabelText(Control::Label5), "");
+  EXPECT_EQ(view.LabelText(Control::Label7), "");
+  EXPECT_EQ(job.Destination, "");
+  EXPECT_EQ(space.FreeBytes, 0);
+}
+
+TEST_F(Space, CopyTabColoursFollowTheFigures) {
+  view.labels[Control::Label5] = tmp.path().string();
+  job.SelectedBytes = 1;
+  space.ShowCopyTabSpace(2);
+  EXPECT_EQ(view.colours[Control::Label21], kColourEnoughSpace);
+  job.SelectedBytes = FreeOnDisk(tmp.path().string()) * 2;
+  space.ShowCopyTabSpace(2);
+  EXPECT_EQ(view.colours[Control::Label20], kColourShortOfSpace);
+  space.ShowCopyTabSpace(0);  // the source tab measures nothing
+  EXPECT_EQ(view.colours[Control::Label20], kColourShortOfSpace);
+}
+
+TEST(CopyNames, RootCopiesIntoRootFolderOthersByLastComponent) {
+  EXPECT_EQ(CopyNameOf(*SourceEntry::ForFolder("/")), "root");
+  EXPECT_EQ(CopyNameOf(*SourceEntry::ForFolder("/media/usb")), "usb");
+  EXPECT_EQ(CopyNameOf(*SourceEntry::ForFile("/a/b.txt")), "b.txt");
+  EXPECT_EQ(WithFinalSlash("/a//"), "/a/");
+  EXPECT_EQ(WithFinalSlash("/"), "/");
+}
+
+}  // namespace
+}  // namespace orvessa

@@ -1,0 +1,271 @@
+#include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <map>
+
+#include "platform/linux/mount_table.hpp"
+#include "platform/linux/posix_file_system.hpp"
+#include "tests/support/fake_services.hpp"
+#include "tests/support/file_helpers.hpp"
+
+namespace orvessa {
+namespace {
+
+using testing::Exists;
+using testing::Names;
+using testing::ReadText;
+using testing::TempFolder;
+using testing::WriteText;
+namespace fs = std::filesystem;
+using Strings = std::vector<std::string>;
+
+struct CountingObserver : CopyObserver {
+  std::vector<std::uint64_t> seen;
+  std::size_t stop_after = SIZE_MAX;
+  bool Continue(std::uint64_t bytes) override {
+    seen.push_back(bytes);
+    return seen.size() < stop_after;
+  }
+};
+
+mode_t ModeOf(const std::string& path) {
+  struct stat st {};
+  ::lstat(path.c_str(), &st);
+  return st.st_mode & 07777;
+}
+
+class Tree : public ::testing::Test {
+ protected:
+  TempFolder tmp;
+  PosixFileSystem posix;
+  std::string src = tmp / "src";
+  std::string dst = tmp / "dst";
+};
+
+TEST_F(Tree, CopiesFilesFoldersLinksModesAndTimesButNoSpecialFiles) {
+  WriteText(src + "/a.txt", "alpha");
+  WriteText(src + "/sub/deeper/b.txt", "beta");
+  WriteText(src + "/.hidden", "h");
+  ::chmod((src + "/a.txt").c_str(), 0640);
+  fs::create_symlink("a.txt", src + "/link");
+  fs::create_symlink(tmp / "nowhere", src + "/dangling");
+  fs::create_directory_symlink(tmp.path(), src + "/loop");  // would never end if followed
+  ASSERT_EQ(::mkfifo((src + "/pipe").c_str(), 0600), 0);
+  const struct timespec old[2] = {{1000000000, 0}, {1000000000, 0}};
+  ::utimensat(AT_FDCWD, (src + "/sub/deeper/b.txt").c_str(), old, 0);
+  ::chmod((src + "/sub").c_str(), 0555);
+
+  CountingObserver observer;
+  auto copied = posix.CopyTree(src, dst, {true, {}, &observer});
+  ASSERT_TRUE(copied) << copied.error().errnum;
+
+  EXPECT_EQ(Names(dst), (Strings{".hidden", "a.txt", "dangling", "link", "loop", "sub"}));
+  EXPECT_EQ(ReadText(dst + "/sub/deeper/b.txt"), "beta");
+  EXPECT_EQ(fs::read_symlink(dst + "/link"), "a.txt");
+  EXPECT_EQ(fs::read_symlink(dst + "/loop"), tmp.path());
+  EXPECT_TRUE(fs::is_symlink(dst + "/dangling"));
+  EXPECT_EQ(ModeOf(dst + "/a.txt"), 0640u);
+  EXPECT_EQ(ModeOf(dst + "/sub"), 0555u);
+  EXPECT_EQ(fs::last_write_time(dst + "/sub/deeper/b.txt"),
+            fs::last_write_time(src + "/sub/deeper/b.txt"));
+  EXPECT_EQ(copied.value().skipped, 1u);  // the FIFO
+  EXPECT_EQ(copied.value().folders, 3u);
+  EXPECT_FALSE(observer.seen.empty());
+  ::chmod((src + "/sub").c_str(), 0755);
+  ::chmod((dst + "/sub").c_str(), 0755);
+}
+
+TEST_F(Tree, MergingReplacesFilesOnlyWhenAskedAndLeavesNoTemporaryName) {
+  WriteText(src + "/a.txt", "new");
+  WriteText(dst + "/a.txt", "old");
+  WriteText(dst + "/own.txt", "kept");
+  ::chmod((dst + "/a.txt").c_str(), 0444);
+
+  auto refused = posix.CopyTree(src, dst, {false, {}, nullptr});
+  ASSERT_FALSE(refused);
+  EXPECT_EQ(refused.error().kind, FsErrorKind::AlreadyExists);
+  EXPECT_EQ(ReadText(dst + "/a.txt"), "old");
+
+  ASSERT_TRUE(posix.CopyTree(src, dst, {true, {}, nullptr}));
+  EXPECT_EQ(ReadText(dst + "/a.txt"), "new");
+  EXPECT_EQ(Names(dst), (Strings{"a.txt", "own.txt"}));
+}
+
+TEST_F(Tree, NeverCopiesIntoItselfOrIntoExcludedFolders) {
+  WriteText(src + "/a.txt", "alpha");
+  WriteText(src + "/backup/old.txt", "old");
+  auto onto_itself = posix.CopyTree(src, src, {});
+  ASSERT_FALSE(onto_itself);
+  EXPECT_EQ(ReadText(src + "/a.txt"), "alpha");
+
+  // The target lies inside the source: its own copy is not copied again.
+  ASSERT_TRUE(posix.CopyTree(src, src + "/backup/copy", {}));
+  EXPECT_EQ(Names(src + "/backup/copy"), (Strings{"a.txt", "backup"}));
+  EXPECT_EQ(Names(src + "/backup/copy/backup"), (Strings{"old.txt"}));
+
+  ASSERT_TRUE(posix.CopyTree(src, dst, {true, {src + "/backup"}, nullptr}));
+  EXPECT_EQ(Names(dst), (Strings{"a.txt"}));
+}
+
+TEST_F(Tree, StoppingRemovesTheFileInProgress) {
+  WriteText(src + "/big.bin", std::string(20u << 20, 'x'));
+  CountingObserver observer;
+  observer.stop_after = 1;
+  auto copied = posix.CopyTree(src, dst, {true, {}, &observer});
+  ASSERT_FALSE(copied);
+  EXPECT_EQ(copied.error().kind, FsErrorKind::Cancelled);
+  EXPECT_EQ(Names(dst), Strings{});
+}
+
+TEST_F(Tree, ProgressMovesInsideALargeFile) {
+  WriteText(src + "/big.bin", std::string(20u << 20, 'y'));
+  CountingObserver observer;
+  auto copied = posix.CopyFile(src + "/big.bin", dst + ".bin", {true, {}, &observer});
+  ASSERT_TRUE(copied);
+  EXPECT_EQ(copied.value().bytes, 20u << 20);
+  ASSERT_GE(observer.seen.size(), 2u);
+  EXPECT_LT(observer.seen.front(), observer.seen.back());
+  EXPECT_EQ(fs::file_size(dst + ".bin"), 20u << 20);
+}
+
+TEST_F(Tree, CopyFileHandlesItselfLinksSpecialFilesAndMissingPaths) {
+  WriteText(src + "/a.txt", "alpha");
+  auto same = posix.CopyFile(src + "/a.txt", src + "/a.txt", {});
+  ASSERT_TRUE(same);
+  EXPECT_EQ(ReadText(src + "/a.txt"), "alpha");
+
+  fs::create_symlink("a.txt", src + "/link");
+  ASSERT_TRUE(posix.CopyFile(src + "/link", tmp / "link-copy", {}));
+  EXPECT_EQ(fs::read_symlink(tmp / "link-copy"), "a.txt");
+
+  ASSERT_EQ(::mkfifo((src + "/pipe").c_str(), 0600), 0);
+  auto pipe = posix.CopyFile(src + "/pipe", tmp / "pipe-copy", {});
+  ASSERT_TRUE(pipe);
+  EXPECT_EQ(pipe.value().skipped, 1u);
+  EXPECT_FALSE(Exists(tmp / "pipe-copy"));
+
+  auto no_source = posix.CopyFile(src + "/gone.txt", tmp / "x", {});
+  ASSERT_FALSE(no_source);
+  EXPECT_EQ(no_source.error().kind, FsErrorKind::PathNotFound);
+  auto no_folder = posix.CopyFile(src + "/a.txt", tmp / "missing/x", {});
+  ASSERT_FALSE(no_folder);
+  EXPECT_EQ(no_folder.error().kind, FsErrorKind::PathNotFound);
+  EXPECT_EQ(no_folder.error().path, tmp / "missing/x");
+}
+
+TEST_F(Tree, FolderSizeCountsFilesOnceAndFollowsNoLinks) {
+  WriteText(src + "/a", std::string(1000, 'a'));
+  WriteText(src + "/sub/b", std::string(234, 'b'));
+  fs::create_hard_link(src + "/a", src + "/sub/a-again");
+  WriteText(tmp / "outside/big", std::string(5000, 'c'));
+  fs::create_directory_symlink(tmp / "outside", src + "/out");
+  auto size = posix.FolderSize(src);
+  ASSERT_TRUE(size);
+  EXPECT_EQ(size.value(), 1234u);
+  EXPECT_FALSE(posix.FolderSize(tmp / "none"));
+  EXPECT_EQ(posix.FolderSize("/proc").value(), 0u);
+}
+
+TEST_F(Tree, DeleteTreeRemovesReadOnlyFoldersWithForceAndNeverFollowsLinks) {
+  WriteText(src + "/locked/a.txt", "a");
+  WriteText(tmp / "keep/precious.txt", "precious");
+  fs::create_directory_symlink(tmp / "keep", src + "/to-keep");
+  ::chmod((src + "/locked").c_str(), 0555);
+
+  if (::geteuid() != 0) {  // root may delete whatever the modes say
+    ASSERT_FALSE(posix.DeleteTree(src, false));
+  }
+  ASSERT_TRUE(posix.DeleteTree(src, true));
+  EXPECT_FALSE(Exists(src));
+  EXPECT_EQ(ReadText(tmp / "keep/precious.txt"), "precious");
+  EXPECT_EQ(posix.DeleteTree(src, true).error().kind, FsErrorKind::PathNotFound);
+}
+
+TEST_F(Tree, ListingReportsTypesAndAttributes) {
+  WriteText(src + "/a.txt", "abc");
+  WriteText(src + "/.dot", "");
+  fs::create_directory(src + "/sub");
+  fs::create_symlink("a.txt", src + "/link");
+  ::chmod((src + "/a.txt").c_str(), 0444);
+  auto listing = posix.ListFolder(src);
+  ASSERT_TRUE(listing);
+  std::map<std::string, FolderEntry> by_name;
+  for (const auto& entry : listing.value()) by_name[entry.name] = entry;
+  ASSERT_EQ(by_name.size(), 4u);
+  EXPECT_EQ(by_name["a.txt"].type, EntryType::File);
+  EXPECT_EQ(by_name["a.txt"].size, 3u);
+  EXPECT_TRUE(by_name["a.txt"].read_only);
+  EXPECT_TRUE(by_name[".dot"].hidden);
+  EXPECT_FALSE(by_name["sub"].read_only);
+  EXPECT_EQ(by_name["sub"].type, EntryType::Folder);
+  EXPECT_EQ(by_name["link"].type, EntryType::Link);
+
+  EXPECT_TRUE(posix.ClearReadOnly(src + "/a.txt"));
+  EXPECT_FALSE(posix.IsReadOnly(src + "/a.txt").value());
+  EXPECT_EQ(posix.ListFolder(src + "/a.txt").error().kind, FsErrorKind::PathNotFound);
+}
+
+TEST_F(Tree, FoldersRenamesAndRoots) {
+  ASSERT_TRUE(posix.MakeFolders(src + "/x/y/z"));
+  EXPECT_TRUE(posix.MakeFolders(src + "/x/y/z"));
+  EXPECT_EQ(posix.MakeFolder(src + "/x").error().kind, FsErrorKind::AlreadyExists);
+  EXPECT_EQ(posix.RemoveFolder(src + "/x").error().kind, FsErrorKind::PathFileAccess);
+  ASSERT_TRUE(posix.MakeFolder(tmp / "other"));
+  EXPECT_EQ(posix.Rename(src + "/x", tmp / "other").error().kind, FsErrorKind::AlreadyExists);
+  ASSERT_TRUE(posix.Rename(src + "/x", tmp / "moved"));
+  EXPECT_TRUE(posix.FolderExists(tmp / "moved/y/z"));
+
+  EXPECT_TRUE(posix.IsRootFolder("/").value());
+  EXPECT_TRUE(posix.IsRootFolder("/proc").value());
+  EXPECT_FALSE(posix.IsRootFolder(tmp / "moved").value());
+}
+
+TEST_F(Tree, DrivesAreReadyOnlyWhereTheFolderExists) {
+  DriveInfo here = posix.GetDrive(tmp.path().string());
+  EXPECT_TRUE(here.ready);
+  EXPECT_GT(here.capacity, 0);
+  EXPECT_LE(here.free_bytes, here.capacity);
+  EXPECT_FALSE(here.mount_point.empty());
+  EXPECT_FALSE(posix.GetDrive(tmp / "missing").ready);
+  EXPECT_TRUE(posix.GetDrive("//server/share").network);
+}
+
+TEST(MountTable, FindsTheInnermostMountAndItsType) {
+  const std::string info =
+      "22 1 8:1 / / rw,relatime shared:1 - ext4 /dev/sda1 rw\n"
+      "30 22 0:40 / /mnt/my\\040share rw - cifs //nas/share rw\n"
+      "31 22 0:41 / /mnt/myother rw - nfs4 nas:/x rw\n"
+      "32 22 0:42 / /home rw master:2 - btrfs /dev/sdb rw\n";
+  EXPECT_EQ(posix::MountOf(info, "/mnt/my share/docs")->path, "/mnt/my share");
+  EXPECT_TRUE(posix::IsNetworkFileSystemType(posix::MountOf(info, "/mnt/my share")->type));
+  EXPECT_EQ(posix::MountOf(info, "/mnt/myotherness")->type, "ext4");  // not under /mnt/myother
+  EXPECT_EQ(posix::MountOf(info, "/home/me")->type, "btrfs");
+  EXPECT_FALSE(posix::IsNetworkFileSystemType("btrfs"));
+}
+
+// A real small file system filled up: the copy fails as a full disk and leaves no
+// half-written file behind.
+TEST(TreeOnFullDisk, ReportsDiskFullAndRemovesThePartialFile) {
+  TempFolder tmp;
+  const std::string small = tmp / "small";
+  fs::create_directory(small);
+  if (::mount("tmpfs", small.c_str(), "tmpfs", 0, "size=1m") != 0) {
+    GTEST_SKIP() << "cannot mount a tmpfs here (needs root): " << std::strerror(errno);
+  }
+  WriteText(tmp / "src/big.bin", std::string(3u << 20, 'z'));
+  PosixFileSystem posix;
+  auto copied = posix.CopyTree(tmp / "src", small + "/copy", {});
+  EXPECT_FALSE(copied);
+  if (!copied) {
+    EXPECT_EQ(copied.error().kind, FsErrorKind::DiskFull);
+  }
+  EXPECT_EQ(Names(small + "/copy"), Strings{});
+  ::umount(small.c_str());
+}
+
+}  // namespace
+}  // namespace orvessa
