@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-build_packages=(cmake ninja-build g++ libgtest-dev qt6-base-dev)
+build_packages=(cmake ninja-build g++ libgtest-dev qt6-base-dev dbus-daemon)
 
 install_missing() {
   local missing=() p
@@ -27,10 +27,28 @@ build() {
   cmake --build --preset default
 }
 
+# Backs up the example folder with orvessa-run, into a folder of the build tree, and
+# keeps the user's own settings and data out of it.
+run_example() {
+  local example=build/default/example here
+  here=$(pwd)
+  mkdir -p "$example/backup" "$example/home"
+  printf '%s\r\n' "00:00:00" "01/01/2026" "$here/$example/backup" Falso Verdadero " 2 " \
+    Verdadero Falso Falso " 1 " $'D\xEDas' " 0 " " 0 " " 0 " " 0 " " 3 " \
+    "$here/examples/source/Letters/*" "$here/examples/source/Recipes/*" \
+    "$here/examples/source/todo.txt" "" >"$example/example.cop"
+  echo "Backing up examples/source into $example/backup (job file $example/example.cop):"
+  HOME="$here/$example/home" XDG_CONFIG_HOME="$here/$example/home/.config" \
+    XDG_DATA_HOME="$here/$example/home/.local/share" \
+    build/default/app/orvessa-run "$example/example.cop"
+  echo "The backup now holds:"
+  (cd "$example/backup" && find . -mindepth 1 | sort)
+}
+
 case "${1:-}" in
   run)
     build
-    echo "Built in build/default. The program itself arrives with the window and the backup engine."
+    run_example
     ;;
   test)
     build

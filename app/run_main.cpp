@@ -1,0 +1,209 @@
+// orvessa-run: performs the backup of a job file without the window, for cron jobs,
+// systemd timers and scripts.
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "app/terminal_run_view.hpp"
+#include "core/backup_run.hpp"
+#include "core/job_file_reader.hpp"
+#include "core/power_off.hpp"
+#include "core/space_accounting.hpp"
+#include "i18n/string_table.hpp"
+#include "platform/linux/logind_power.hpp"
+#include "platform/linux/posix_file_system.hpp"
+#include "platform/linux/qt_event_pump.hpp"
+#include "platform/linux/qt_locale.hpp"
+#include "platform/linux/qt_settings_store.hpp"
+#include "platform/linux/system_clock.hpp"
+
+namespace orvessa {
+namespace {
+
+constexpr int kExitNormal = 0;
+constexpr int kExitError = 1;
+constexpr int kExitStopped = 2;
+constexpr int kExitUsage = 64;
+constexpr int kExitNoInput = 66;
+
+constexpr const char* kUsage = "usage: orvessa-run [--power-off] JOBFILE\n";
+
+constexpr const char* kHelp =
+    "usage: orvessa-run [--power-off] JOBFILE\n"
+    "\n"
+    "Runs the backup the job file JOBFILE describes, as \"Run Manually Now\" in the\n"
+    "window does: every source is copied into the destination, over the previous copy\n"
+    "or into a new numbered folder Copy01..Copy99, as the job says. The job file is\n"
+    "saved with the time of the run into the destination and into the program folder\n"
+    "($XDG_DATA_HOME/Orvessa), which also receives the record of the last copy.\n"
+    "\n"
+    "  --power-off  power the computer off after a backup that ended normally\n"
+    "  -h, --help   show this text\n"
+    "\n"
+    "Each source is printed as its copy starts, then the final line of the run.\n"
+    "Messages go to standard error as \"Orvessa: <text>\", in the language chosen in the\n"
+    "program ($XDG_CONFIG_HOME/Orvessa/Orvessa.conf), English unless one was chosen.\n"
+    "On a terminal a progress bar shows the bytes copied.\n"
+    "\n"
+    "Exit status:\n"
+    "  0   the backup ended normally\n"
+    "  1   the backup ended with an error\n"
+    "  2   the backup was stopped by a check before copying (no destination, no\n"
+    "      sources, destination not ready, not enough space)\n"
+    "  64  wrong use of the command\n"
+    "  66  the job file does not exist or cannot be read\n";
+
+struct Arguments {
+  bool help = false;
+  bool power_off = false;
+  std::string job_file;
+  std::string error;  // non-empty: the command line is wrong
+};
+
+Arguments ParseArguments(int argc, char** argv) {
+  Arguments args;
+  bool options_done = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (!options_done && (arg == "-h" || arg == "--help")) {
+      args.help = true;
+    } else if (!options_done && arg == "--power-off") {
+      args.power_off = true;
+    } else if (!options_done && arg == "--") {
+      options_done = true;
+    } else if (!options_done && arg.size() > 1 && arg[0] == '-') {
+      args.error = "unknown option " + arg;
+    } else if (args.job_file.empty()) {
+      args.job_file = arg;
+    } else {
+      args.error = "only one job file can be run at a time";
+    }
+  }
+  if (args.error.empty() && !args.help && args.job_file.empty()) {
+    args.error = "no job file given";
+  }
+  return args;
+}
+
+std::string Absolute(const std::string& path) {
+  if (!path.empty() && path[0] == '/') return path;
+  char here[4096];
+  if (!::getcwd(here, sizeof here)) return path;
+  return std::string(here) + "/" + path;
+}
+
+std::string ProgramFolder() {
+  const char* data = std::getenv("XDG_DATA_HOME");
+  if (data && data[0] == '/') return std::string(data) + "/Orvessa";
+  const char* home = std::getenv("HOME");
+  return std::string(home ? home : "") + "/.local/share/Orvessa";
+}
+
+int LanguageBase(const SettingsStore& settings) {
+  const std::string stored = settings.Get("Language", "Language", "214");
+  char* end = nullptr;
+  const long base = std::strtol(stored.c_str(), &end, 10);
+  if (end == stored.c_str() || !IsLanguageBase(static_cast<int>(base))) return kEnglishBase;
+  return static_cast<int>(base);
+}
+
+// A job file the user named must be there and readable; the restore rules would
+// otherwise quietly turn it into an empty job.
+std::string CheckJobFile(const FileSystem& fs, const std::string& path) {
+  if (fs.FolderExists(path)) return "the job file " + path + " is a folder";
+  auto probe = fs.ReadFile(path, 1);
+  if (!probe) {
+    return "cannot read the job file " + path + ": " + std::strerror(probe.error().errnum);
+  }
+  return {};
+}
+
+int Run(const Arguments& args) {
+  PosixFileSystem fs;
+  const std::string job_path = Absolute(args.job_file);
+  if (std::string problem = CheckJobFile(fs, job_path); !problem.empty()) {
+    std::fprintf(stderr, "Orvessa: %s\n", problem.c_str());
+    return kExitNoInput;
+  }
+
+  SystemClock clock;
+  QtLocale locale;
+  QtEventPump pump;
+  LogindPower power;
+  QtSettingsStore settings;
+  const int base = LanguageBase(settings);
+  TextSource text = [base](int number) { return LoadResString(base + number); };
+
+  LoadedJob loaded = LoadJob(fs, job_path, LoadMode::Restore);
+  if (!loaded.file_read) {
+    std::fprintf(stderr, "Orvessa: cannot read the job file %s\n", job_path.c_str());
+    return kExitNoInput;
+  }
+  BackupJob job;
+  loaded.MergeInto(job);
+  JobFileIdentity identity = JobFileIdentity::FromPath(job_path);
+
+  TerminalRunView view(stdout, stderr, ::isatty(STDERR_FILENO) == 1);
+  view.SetLabelText(Control::Label5, job.Destination);
+  SpaceAccounting space(job, fs, locale, view, text);
+  // Measured as loading a job measures them.
+  for (const SourceEntry& entry : job.Sources) {
+    if (entry.IsFolder()) {
+      std::string entry_text = entry.Text();
+      space.AddFolderSize(entry_text);
+    } else {
+      space.AddFileSize(entry.Path());
+    }
+  }
+
+  RunSettings run_settings;
+  run_settings.program_folder = ProgramFolder();
+  run_settings.text = text;
+  run_settings.WindowsVersion = ReadWindowsVersion(power);
+  BackupRun run(RunServices{fs, clock, locale, pump, power}, view, space, job, identity,
+                run_settings);
+  run.PowerOffAfterCopy = args.power_off;
+  view.on_unload = [&] { PowerOffSystem(power, run_settings.WindowsVersion); };
+  run.cmdCopiar_Click();
+
+  if (view.unloaded) {
+    // The power-off request is asynchronous: give its answer (or the fallback) time.
+    const auto until = pump.MonotonicNow() + std::chrono::seconds(5);
+    while (pump.MonotonicNow() < until) pump.ProcessEvents(std::chrono::milliseconds(250));
+  }
+
+  switch (run.LastEnd) {
+    case RunEnd::Normal:
+      return kExitNormal;
+    case RunEnd::StoppedAtCheck:
+      return kExitStopped;
+    default:
+      return kExitError;
+  }
+}
+
+}  // namespace
+}  // namespace orvessa
+
+int main(int argc, char** argv) {
+  const orvessa::Arguments args = orvessa::ParseArguments(argc, argv);
+  if (!args.error.empty()) {
+    std::fprintf(stderr, "Orvessa: %s\n%s", args.error.c_str(), orvessa::kUsage);
+    return orvessa::kExitUsage;
+  }
+  if (args.help) {
+    std::fputs(orvessa::kHelp, stdout);
+    return orvessa::kExitNormal;
+  }
+  // Qt gives the locale, the settings file and the system bus; no display is needed.
+  QCoreApplication app(argc, argv);
+  QCoreApplication::setOrganizationName(QStringLiteral("Orvessa"));
+  QCoreApplication::setApplicationName(QStringLiteral("Orvessa"));
+  return orvessa::Run(args);
+}

@@ -1,0 +1,71 @@
+#include "platform/linux/qt_settings_store.hpp"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtGlobal>
+
+namespace orvessa {
+namespace {
+
+QString ReadText(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  return QString::fromUtf8(file.readAll());
+}
+
+void WriteText(const QString& path, const char* text) {
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(text);
+}
+
+TEST(QtSettingsStore, UserFileLivesInTheConfigFolderAndKeysMatchWhateverTheirCase) {
+  QTemporaryDir config;
+  ASSERT_TRUE(config.isValid());
+  const QByteArray old_home = qgetenv("XDG_CONFIG_HOME");
+  qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+  {
+    QtSettingsStore store;
+    store.Save("Settings", "LanguageBase", "2");
+    EXPECT_EQ(store.FilePath(), config.path() + QStringLiteral("/Orvessa/Orvessa.conf"));
+    EXPECT_TRUE(QFile::exists(store.FilePath()));
+    EXPECT_EQ(QtSettingsStore().Get("settings", "languagebase", "-"), "2");
+  }
+  qputenv("XDG_CONFIG_HOME", old_home);
+}
+
+TEST(QtSettingsStore, HandWrittenSpellingIsReadAndUpdatedInPlace) {
+  QTemporaryDir folder;
+  const QString path = folder.filePath(QStringLiteral("Orvessa.conf"));
+  WriteText(path, "[settings]\nlanguagebase=3\nfolders=/a,/b\n");
+  QtSettingsStore store(path);
+  EXPECT_EQ(store.Get("Settings", "LanguageBase", "-"), "3");
+  EXPECT_EQ(store.Get("SETTINGS", "Folders", "-"), "/a,/b");
+
+  store.Save("Settings", "LANGUAGEBASE", "4");
+  const QString text = ReadText(path);
+  EXPECT_EQ(text.count(QRegularExpression(QStringLiteral("(?i)^languagebase="),
+                                          QRegularExpression::MultilineOption)),
+            1)
+      << text.toStdString();
+  EXPECT_EQ(text.count(QStringLiteral("[settings]"), Qt::CaseInsensitive), 1) << text.toStdString();
+  EXPECT_EQ(QtSettingsStore(path).Get("settings", "languagebase", "-"), "4");
+}
+
+TEST(QtSettingsStore, MissingKeysGiveTheFallbackAndTextsStayUtf8) {
+  QTemporaryDir folder;
+  const QString path = folder.filePath(QStringLiteral("Orvessa.conf"));
+  QtSettingsStore store(path);
+  EXPECT_EQ(store.Get("Settings", "Nothing", "fallback"), "fallback");
+  EXPECT_EQ(store.Get("Nowhere", "LanguageBase", ""), "");
+
+  const std::string value = "/home/jürgen/Sicherung €, 日本";
+  store.Save("Settings", "LastFolder", value);
+  EXPECT_EQ(QtSettingsStore(path).Get("settings", "lastfolder", "-"), value);
+}
+
+}  // namespace
+}  // namespace orvessa
