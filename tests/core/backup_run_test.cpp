@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -472,6 +473,48 @@ TEST(PowerOff, VersionDecidesTheShutdownForm) {
   PowerOffSystem(power, 4.10f);
   PowerOffSystem(power, 0);
   EXPECT_EQ(power.events, (Strings{"exit 12", "exit 5", "exit 5"}));
+}
+
+// Root reads every file whatever its mode, so the refusal is real only for another user:
+// as root the run happens in a child process that has become "nobody".
+TEST_F(Run, UnreadableSourceEndsTheRunWithPermissionDenied) {
+  WriteText(src + "/secret.txt", "secret");
+  ::chmod((src + "/secret.txt").c_str(), 0);
+  Folder(src + "/Docs");
+  File(src + "/secret.txt");
+  File(src + "/notes.txt");
+  auto check = [&] {
+    if (Start() != RunEnd::Error) return 1;
+    if (view.messages !=
+        Strings{"The folder or file can not be copied, the system denies the permission."})
+      return 2;
+    if (Exists(dest + "/secret.txt") || Exists(dest + "/notes.txt")) return 3;
+    if (ReadText(dest + "/Docs/a.txt") != "alpha") return 4;
+    if (job.LastRunOutcome != 1) return 5;
+    return 0;
+  };
+  if (::geteuid() != 0) {
+    EXPECT_EQ(check(), 0);
+    return;
+  }
+  std::filesystem::permissions(tmp.path(), std::filesystem::perms::all);
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(tmp.path())) {
+    if (entry.path() != src + "/secret.txt") {
+      std::filesystem::permissions(entry.path(), std::filesystem::perms::all);
+    }
+  }
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(99);
+    ::_exit(check());
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  if (WEXITSTATUS(status) == 99) GTEST_SKIP() << "cannot become the user nobody here";
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "1 wrong end, 2 wrong message, 3 file copied, "
+                                       "4 folder not copied, 5 outcome not recorded";
 }
 
 // A destination too small for the copy, for real.
