@@ -254,7 +254,7 @@ class Copier {
   FsStatus Folder(Fd source, const struct stat& st, dev_t parent_device, int to_parent,
                   const char* to_name, const std::string& from, const std::string& to, bool top) {
     if (excluded_.count({st.st_dev, st.st_ino}) ||
-        (st.st_dev != parent_device && IsPseudoFileSystem(source.get()))) {
+        ((top || st.st_dev != parent_device) && IsPseudoFileSystem(source.get()))) {
       ++stats.skipped;
       return FsOk{};
     }

@@ -109,6 +109,12 @@ TEST_F(Tree, NeverCopiesIntoItselfOrIntoExcludedFolders) {
 
   ASSERT_TRUE(posix.CopyTree(src, dst, {true, {src + "/backup"}, nullptr}));
   EXPECT_EQ(Names(dst), (Strings{"a.txt"}));
+
+  // Kernel files are never read, not even when asked for directly.
+  auto proc = posix.CopyTree("/proc", tmp / "proc", {});
+  ASSERT_TRUE(proc);
+  EXPECT_EQ(proc.value().files, 0u);
+  EXPECT_FALSE(Exists(tmp / "proc"));
 }
 
 TEST_F(Tree, StoppingRemovesTheFileInProgress) {
