@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Times orvessa-run against cp -a and rsync -a, the folder size against du -sb, and
 # measures the run's peak memory for a small and a large tree.
-#   bench/run.sh [BUILD_DIR]    BUILD_DIR defaults to build/default; it must hold
-#                               app/orvessa-run and bench/orvessa-folder-size
+#   bench/run.sh [BUILD_DIR [WORK_ROOT]]
+#     BUILD_DIR defaults to build/default; it must hold app/orvessa-run and
+#     bench/orvessa-folder-size. WORK_ROOT (default BUILD_DIR) is where the trees and
+#     their copies go, e.g. /dev/shm to leave the disk's write-back out of the figures.
 set -euo pipefail
 shopt -s inherit_errexit
 repo=$(cd "$(dirname "$0")/.." && pwd)
@@ -17,7 +19,7 @@ for bin in "$run_bin" "$size_bin"; do
 done
 
 # Everything on the build dir's file system, so every tool copies within one disk.
-work=$build/bench-work
+work=$(realpath "${2:-$build}")/orvessa-bench-work
 rm -rf "$work"
 mkdir -p "$work"
 trap 'chmod -R u+rwx "$work" 2>/dev/null; rm -rf "$work"' EXIT
@@ -73,14 +75,26 @@ orvessa_into() { # source_folder destination
 cp_into() { rm -rf "$2" && cp -a "$1" "$2"; }
 rsync_into() { rm -rf "$2" && rsync -a "$1/" "$2/"; }
 
-# Median seconds of three timed runs, after one untimed warm-up run.
+# Every tool copies the tree three times, the tools taking turns, after one untimed
+# warm-up each; the disk's write-back of one copy is finished before the next starts.
+# Prints "tool seconds" lines with each tool's median.
+timed_turns() { # source target tool...
+  local src=$1 target=$2 tool rep
+  shift 2
+  for tool in "$@"; do
+    "$tool" "$src" "$target" >/dev/null
+  done
+  for rep in 1 2 3; do
+    for tool in "$@"; do
+      rm -rf "$target"
+      sync
+      echo "$tool $(seconds "$tool" "$src" "$target")"
+    done
+  done | awk '{ t[$1] = t[$1] " " $2 } END { for (k in t) print k, t[k] }' |
+    while read -r tool times; do echo "$tool $(tr ' ' '\n' <<<"$times" | median)"; done
+}
 median_of_3() { # tool source target
-  local tool=$1 src=$2 target=$3 i
-  "$tool" "$src" "$target" >/dev/null
-  for i in 1 2 3; do
-    rm -rf "$target"
-    seconds "$tool" "$src" "$target"
-  done | median
+  timed_turns "$2" "$3" "$1" | awk '{ print $2 }'
 }
 
 # Files named f0.. in folders d0.. under root, sizes from lo to hi bytes at random.
@@ -98,8 +112,14 @@ make_tree() { # root folders files lo hi
 }
 
 echo "Orvessa benchmarks on $(df -P "$work" | awk 'NR == 2 { print $1 }'), $(nproc) cores"
-echo "work folder $work (removed at the end); times are medians of 3 after one warm-up"
+echo "work folder $work (removed at the end); times are medians of 3 taken in turns after one warm-up"
 echo
+
+# On a memory file system the first touch of memory the machine has never used costs
+# far more than reuse (seen on virtual machines); touch it once so no tool pays for it.
+if [ "$(stat -f -c %T "$work")" = tmpfs ]; then
+  head -c 2G /dev/zero >"$work/touch" && rm "$work/touch"
+fi
 
 mkdir "$work/A" "$work/B" "$work/empty"
 make_tree "$work/A" 200 20000 1024 8192
@@ -122,14 +142,15 @@ for tree in A B; do
     echo "orvessa-run's copy of tree $tree differs from the tree" >&2
     exit 1
   }
-  t_cp=$(median_of_3 cp_into "$work/$tree" "$work/out")
-  raw=$(median_of_3 orvessa_into "$work/$tree" "$work/out")
+  tools=(cp_into orvessa_into)
+  ((have_rsync)) && tools+=(rsync_into)
+  results=$(timed_turns "$work/$tree" "$work/out" "${tools[@]}")
+  t_cp=$(awk '$1 == "cp_into" { print $2 }' <<<"$results")
+  raw=$(awk '$1 == "orvessa_into" { print $2 }' <<<"$results")
+  t_rsync=$(awk '$1 == "rsync_into" { print $2 }' <<<"$results")
   t_orv=$(minus "$raw" "$baseline")
   printf '  %-12s %8s s\n' "cp -a" "$t_cp"
-  if ((have_rsync)); then
-    t_rsync=$(median_of_3 rsync_into "$work/$tree" "$work/out")
-    printf '  %-12s %8s s\n' "rsync -a" "$t_rsync"
-  fi
+  ((have_rsync)) && printf '  %-12s %8s s\n' "rsync -a" "$t_rsync"
   printf '  %-12s %8s s   (%s s as run)\n' "orvessa-run" "$t_orv" "$raw"
   printf '  orvessa/cp    %s\n' "$(ratio "$t_orv" "$t_cp")"
   ((have_rsync)) && printf '  orvessa/rsync %s\n' "$(ratio "$t_orv" "$t_rsync")"
