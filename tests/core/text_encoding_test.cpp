@@ -12,10 +12,7 @@ TEST(Windows1252, EveryByteRoundTripsAndKnownLettersMap) {
   std::string utf8 = Windows1252ToUtf8(all);
   EXPECT_TRUE(IsValidUtf8(utf8));
   EXPECT_EQ(Utf8ToWindows1252(utf8), all);
-  EXPECT_EQ(Utf8ToWindows1252("D\xC3\xAD"
-                              "as \xE2\x82\xAC \xC5\xB8"),
-            "D\xED"
-            "as \x80 \x9F");
+  EXPECT_EQ(Utf8ToWindows1252("Días € Ÿ"), "D\355as \200 \237");
 }
 
 // The host's own converter is the reference for every byte the code page defines.
@@ -35,10 +32,7 @@ TEST(Windows1252, AgreesWithTheHostConverterOnEveryDefinedByte) {
 }
 
 TEST(Windows1252, RefusesWhatItCannotHoldInsteadOfSubstituting) {
-  for (const char* text : {"\xD0\x9C\xD0\xB8\xD1\x80",
-                           "a\xE6\x97\xA5"
-                           "b",
-                           "\xF0\x9F\x98\x80", "\xC5\x81", "\xC3"}) {
+  for (const char* text : {"Мир", "a日b", "\xF0\x9F\x98\x80", "Ł", "\xC3"}) {
     EXPECT_FALSE(Utf8ToWindows1252(text)) << text;
   }
 }

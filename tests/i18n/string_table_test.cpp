@@ -36,25 +36,21 @@ TEST(StringTable, IdsAreNeverFoldedAcrossLanguageBlocks) {
 TEST(StringTable, TextsKeepTheirBlanksQuotesAndSpellingExactly) {
   const std::pair<int, const char*> kTexts[] = {
       {kEnglishBase + 88, "You have not chose either source folder or file to copy. "},
-      {kSpanishBase + 31,
-       "A\xC3\xB1"
-       "adir Carpetas "},
+      {kSpanishBase + 31, "Añadir Carpetas "},
       {kFrenchBase + 57, "Espace disponible: "},
       {kGermanBase + 81,
-       "Um das bestehende Verzeichnis zu l\xC3\xB6schen, schreiben  Sie den entsprechenden Name "
+       "Um das bestehende Verzeichnis zu löschen, schreiben  Sie den entsprechenden Name "
        "des Verzeichnisses hin"},
       {kFrenchBase + 96, "Fichiers Texte (*. txt)"},
-      {kFrenchBase + 92,
-       "Impissible de copier le dossier / le fichier - permission refus\xC3\xA9"
-       "e."},
+      {kFrenchBase + 92, "Impissible de copier le dossier / le fichier - permission refusée."},
       {kEnglishBase + 52, "Time of copie"},
       {kEnglishBase + 114,
        "You can run the program clicking the yellow icon in the system tray, near the clock of "
        "Windows. Also you can choose your language in the \"Language\" menu."},
       {kGermanBase + 114,
        "Um das Programm aufzurufen, auf das gelbe Icon neben der Uhr doppelklicken. "},
-      {kSpanishBase + 29, "N\xC2\xBA de archivos:"},
-      {kFrenchBase + 65, "SUCC\xC3\x88S"},
+      {kSpanishBase + 29, "Nº de archivos:"},
+      {kFrenchBase + 65, "SUCCÈS"},
       {kSpanishBase + 9, "Ejecutar Orvessa al iniciar Windows"},
       {kEnglishBase + 35, "Necessary Space:"},
       {kEnglishBase + 56, "Necessary space:"},

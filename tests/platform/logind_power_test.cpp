@@ -12,7 +12,6 @@
 #include <memory>
 #include <mutex>
 #include <thread>
-#include <utility>
 #include <vector>
 
 // Nothing here talks to the machine's logind or starts systemctl: every LogindPower gets a
@@ -38,6 +37,8 @@ class QtApplication : public ::testing::Environment {
 const auto* const kApplication = ::testing::AddGlobalTestEnvironment(new QtApplication);
 
 const QString kLogind = QStringLiteral("org.freedesktop.login1");
+const QStringList kSystemctlPowerOff = {QStringLiteral("systemctl"), QStringLiteral("poweroff")};
+constexpr auto kReplyDelay = 300ms;
 
 bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limit = 5s) {
   const Clock::time_point end = Clock::now() + limit;
@@ -48,75 +49,6 @@ bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limi
   }
   return true;
 }
-
-struct Started {
-  QString program;
-  QStringList args;
-};
-
-// Stands in for QProcess::startDetached.
-struct StartRecorder {
-  std::vector<Started> started;
-  LogindPower::StartDetached Function() {
-    return [this](const QString& program, const QStringList& args) {
-      started.push_back({program, args});
-      return true;
-    };
-  }
-};
-
-void ExpectSystemctlPowerOff(const Started& started) {
-  EXPECT_EQ(started.program, QStringLiteral("systemctl"));
-  EXPECT_EQ(started.args, QStringList{QStringLiteral("poweroff")});
-}
-
-// logind's Manager object as far as the program uses it. Answers on its own thread, so a
-// blocking call from the test's thread still gets its reply.
-class FakeLogind : public QDBusVirtualObject {
- public:
-  struct Call {
-    QString member;
-    QVariantList args;
-  };
-
-  FakeLogind(QString can_power_off, QString power_off_error,
-             std::chrono::milliseconds reply_delay = 0ms)
-      : can_power_off_(std::move(can_power_off)),
-        power_off_error_(std::move(power_off_error)),
-        reply_delay_(reply_delay) {}
-
-  QString introspect(const QString&) const override { return {}; }
-
-  bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override {
-    if (message.interface() != QStringLiteral("org.freedesktop.login1.Manager")) return false;
-    QDBusMessage reply;
-    if (message.member() == QStringLiteral("CanPowerOff")) {
-      reply = message.createReply(can_power_off_);
-    } else if (message.member() == QStringLiteral("PowerOff")) {
-      reply = power_off_error_.isEmpty()
-                  ? message.createReply()
-                  : message.createErrorReply(power_off_error_, QStringLiteral("refused"));
-    } else {
-      return false;
-    }
-    std::this_thread::sleep_for(reply_delay_);
-    std::lock_guard lock(mutex_);
-    calls_.push_back({message.member(), message.arguments()});
-    return connection.send(reply);
-  }
-
-  std::vector<Call> Calls() const {
-    std::lock_guard lock(mutex_);
-    return calls_;
-  }
-
- private:
-  const QString can_power_off_;
-  const QString power_off_error_;
-  const std::chrono::milliseconds reply_delay_;
-  mutable std::mutex mutex_;
-  std::vector<Call> calls_;
-};
 
 TEST(KernelRelease, GivesMajorAndMinorOrNothing) {
   struct Case {
@@ -147,20 +79,42 @@ TEST(KernelRelease, GivesMajorAndMinorOrNothing) {
   EXPECT_GE(running->major, 2);
 }
 
-TEST(LogindPowerWithoutBus, AnswersUnknownAndFallsBackAtOnce) {
-  QDBusConnection nowhere = QDBusConnection::connectToBus(
-      QStringLiteral("unix:path=/nonexistent/orvessa-bus"), QStringLiteral("orvessa-nowhere"));
-  ASSERT_FALSE(nowhere.isConnected());
-  StartRecorder recorder;
-  LogindPower power(nowhere, kLogind, recorder.Function());
-  power.EnableShutdownPrivilege();
-  EXPECT_EQ(power.PowerOffAnswer(), QStringLiteral("unknown"));
-  EXPECT_FALSE(power.MayTryPowerOff());
-  power.ExitSystem(kExitPowerOff | kExitForce);
-  ASSERT_EQ(recorder.started.size(), 1u);
-  ExpectSystemctlPowerOff(recorder.started[0]);
-  QDBusConnection::disconnectFromBus(QStringLiteral("orvessa-nowhere"));
-}
+// logind's Manager object as far as the program uses it: CanPowerOff says "challenge",
+// PowerOff answers after a delay, with `error` when one is given. It answers on a thread of
+// its own, so that a blocking call from the test's thread still gets its reply.
+class FakeLogind : public QDBusVirtualObject {
+ public:
+  explicit FakeLogind(QString error) : error_(std::move(error)) {}
+
+  QString introspect(const QString&) const override { return {}; }
+
+  bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override {
+    if (message.interface() != QStringLiteral("org.freedesktop.login1.Manager")) return false;
+    if (message.member() == QStringLiteral("CanPowerOff")) {
+      return connection.send(message.createReply(QStringLiteral("challenge")));
+    }
+    if (message.member() != QStringLiteral("PowerOff")) return false;
+    std::this_thread::sleep_for(kReplyDelay);
+    {
+      std::lock_guard lock(mutex_);
+      power_offs_.push_back(message.arguments());
+    }
+    return connection.send(error_.isEmpty()
+                               ? message.createReply()
+                               : message.createErrorReply(error_, QStringLiteral("refused")));
+  }
+
+  // The arguments of each PowerOff call answered so far.
+  std::vector<QVariantList> PowerOffs() const {
+    std::lock_guard lock(mutex_);
+    return power_offs_;
+  }
+
+ private:
+  const QString error_;
+  mutable std::mutex mutex_;
+  std::vector<QVariantList> power_offs_;
+};
 
 // A dbus-daemon of the test's own, with the fake logind on a connection of its own.
 class LogindPowerOnPrivateBus : public ::testing::Test {
@@ -199,10 +153,8 @@ class LogindPowerOnPrivateBus : public ::testing::Test {
     }
   }
 
-  void StartFakeLogind(QString can_power_off, QString power_off_error = {},
-                       std::chrono::milliseconds reply_delay = 0ms) {
-    fake_ = std::make_unique<FakeLogind>(std::move(can_power_off), std::move(power_off_error),
-                                         reply_delay);
+  void StartFakeLogind(QString power_off_error = {}) {
+    fake_ = std::make_unique<FakeLogind>(std::move(power_off_error));
     fake_->moveToThread(&service_thread_);
     service_thread_.start();
     ASSERT_TRUE(
@@ -210,63 +162,63 @@ class LogindPowerOnPrivateBus : public ::testing::Test {
     ASSERT_TRUE(service_.registerService(kLogind));
   }
 
+  // Stands in for QProcess::startDetached.
+  LogindPower::StartDetached Recorder() {
+    return [this](const QString& program, const QStringList& args) {
+      started_.push_back(QStringList{program} + args);
+      return true;
+    };
+  }
+
   QProcess daemon_;
   QDBusConnection client_{QString()};
   QDBusConnection service_{QString()};
   QThread service_thread_;
   std::unique_ptr<FakeLogind> fake_;
-  StartRecorder recorder_;
+  std::vector<QStringList> started_;
 };
 
-TEST_F(LogindPowerOnPrivateBus, RemembersWhetherPowerOffMayBeTried) {
-  StartFakeLogind(QStringLiteral("challenge"));
-  LogindPower power(client_, kLogind, recorder_.Function());
+TEST_F(LogindPowerOnPrivateBus, BothFormsAskForPowerOffNonInteractivelyWithoutWaiting) {
+  StartFakeLogind();
+  LogindPower power(client_, kLogind, Recorder());
   power.EnableShutdownPrivilege();
   EXPECT_EQ(power.PowerOffAnswer(), QStringLiteral("challenge"));
   EXPECT_TRUE(power.MayTryPowerOff());
-  ASSERT_EQ(fake_->Calls().size(), 1u);
-  EXPECT_EQ(fake_->Calls()[0].member, QStringLiteral("CanPowerOff"));
-}
 
-TEST_F(LogindPowerOnPrivateBus, BothFormsCallPowerOffNonInteractivelyWithoutWaiting) {
-  constexpr auto kReplyDelay = 300ms;
-  StartFakeLogind(QStringLiteral("yes"), {}, kReplyDelay);
-  LogindPower power(client_, kLogind, recorder_.Function());
   const Clock::time_point start = Clock::now();
   power.ExitSystem(kExitPowerOff | kExitForce);
   power.ExitSystem(kExitShutdown | kExitForce);
   EXPECT_LT(Clock::now() - start, kReplyDelay / 2);
-
-  ASSERT_TRUE(PumpUntil([&] { return fake_->Calls().size() == 2; }));
-  for (const FakeLogind::Call& call : fake_->Calls()) {
-    EXPECT_EQ(call.member, QStringLiteral("PowerOff"));
-    EXPECT_EQ(call.args, QVariantList{false});
-  }
+  ASSERT_TRUE(PumpUntil([&] { return fake_->PowerOffs().size() == 2; }));
+  EXPECT_EQ(fake_->PowerOffs(), (std::vector<QVariantList>{{false}, {false}}));
   // Time for the replies to reach the watchers: success must start nothing.
   PumpUntil([] { return false; }, 300ms);
-  EXPECT_TRUE(recorder_.started.empty());
+  EXPECT_TRUE(started_.empty());
 }
 
-TEST_F(LogindPowerOnPrivateBus, RefusedPowerOffStartsSystemctl) {
-  StartFakeLogind(QStringLiteral("challenge"),
-                  QStringLiteral("org.freedesktop.DBus.Error.InteractiveAuthorizationRequired"));
-  LogindPower power(client_, kLogind, recorder_.Function());
+TEST_F(LogindPowerOnPrivateBus, RefusedPowerOffStartsSystemctlOnceTheAnswerIsIn) {
+  StartFakeLogind(QStringLiteral("org.freedesktop.DBus.Error.InteractiveAuthorizationRequired"));
+  LogindPower power(client_, kLogind, Recorder());
   power.ExitSystem(kExitPowerOff | kExitForce);
-  EXPECT_TRUE(recorder_.started.empty());  // not before the answer
-  ASSERT_TRUE(PumpUntil([&] { return !recorder_.started.empty(); }));
-  ExpectSystemctlPowerOff(recorder_.started[0]);
+  EXPECT_TRUE(started_.empty());
+  ASSERT_TRUE(PumpUntil([&] { return !started_.empty(); }));
   PumpUntil([] { return false; }, 100ms);
-  EXPECT_EQ(recorder_.started.size(), 1u);
-  EXPECT_EQ(fake_->Calls().size(), 1u);
+  EXPECT_EQ(started_, std::vector<QStringList>{kSystemctlPowerOff});
+  EXPECT_EQ(fake_->PowerOffs().size(), 1u);
 }
 
-TEST_F(LogindPowerOnPrivateBus, BusWithoutLogindGivesUnknownAndStartsSystemctl) {
-  LogindPower power(client_, kLogind, recorder_.Function());
-  power.EnableShutdownPrivilege();
-  EXPECT_EQ(power.PowerOffAnswer(), QStringLiteral("unknown"));
-  power.ExitSystem(kExitShutdown | kExitForce);
-  ASSERT_TRUE(PumpUntil([&] { return !recorder_.started.empty(); }));
-  ExpectSystemctlPowerOff(recorder_.started[0]);
+TEST_F(LogindPowerOnPrivateBus, WithoutLogindTheAnswerIsUnknownAndSystemctlIsStarted) {
+  // A bus without logind, then no bus at all.
+  for (const QDBusConnection& bus : {client_, QDBusConnection(QString())}) {
+    started_.clear();
+    LogindPower power(bus, kLogind, Recorder());
+    power.EnableShutdownPrivilege();
+    EXPECT_EQ(power.PowerOffAnswer(), QStringLiteral("unknown"));
+    EXPECT_FALSE(power.MayTryPowerOff());
+    power.ExitSystem(kExitShutdown | kExitForce);
+    ASSERT_TRUE(PumpUntil([&] { return !started_.empty(); }));
+    EXPECT_EQ(started_, std::vector<QStringList>{kSystemctlPowerOff});
+  }
 }
 
 }  // namespace

@@ -57,10 +57,9 @@ TEST(QtLocaleFormats, ShowTheLocalesOwnDateOrderAndDigitGrouping) {
   EXPECT_EQ(es.FormatWholeNumber(1234567), "1.234.567");
   EXPECT_EQ(es.FormatWholeNumber(1234), "1234");
   EXPECT_EQ(es.FormatWholeNumber(12345), "12.345");
+  // Grouped with narrow no-break spaces.
   EXPECT_EQ(QtLocale{QLocale(QStringLiteral("fr_FR"))}.FormatWholeNumber(1234567),
-            "1\xE2\x80\xAF"
-            "234\xE2\x80\xAF"
-            "567");
+            "1\u202F234\u202F567");
   EXPECT_FALSE(de.ParseShortDate("not a date"));
   EXPECT_FALSE(de.ParseShortDate(""));
 }

@@ -1,18 +1,15 @@
 #pragma once
 
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <map>
 #include <optional>
-#include <stdexcept>
 #include <string>
 
 #include "platform/clock.hpp"
 #include "platform/file_system.hpp"
-#include "platform/linux/posix_file_system.hpp"
 #include "platform/locale.hpp"
-#include "tests/support/forwarding_file_system.hpp"
+#include "tests/support/fault_injecting_file_system.hpp"
+#include "tests/support/file_helpers.hpp"
 
 namespace orvessa::testing {
 
@@ -46,13 +43,10 @@ class FakeLocale : public Locale {
   }
 };
 
-// Job files in memory whose writes can be made to fail; everything else is the disk's.
-class MemoryFileSystem : public ForwardingFileSystem {
+// Job files in memory, whose writes can be made to fail; everything else is the disk's.
+class MemoryFileSystem : public FaultInjectingFileSystem {
  public:
-  MemoryFileSystem() : ForwardingFileSystem(disk_) {}
-
   std::map<std::string, std::string> files;
-  std::optional<FsError> fail_writes;
 
   FsResult<FileContent> ReadFile(const std::string& path, std::size_t max_bytes) const override {
     auto it = files.find(path);
@@ -60,34 +54,11 @@ class MemoryFileSystem : public ForwardingFileSystem {
     return FileContent{it->second.substr(0, max_bytes), it->second.size() > max_bytes};
   }
   FsStatus WriteFileAtomic(const std::string& path, std::string_view bytes) override {
-    if (fail_writes) return *fail_writes;
-    files[path] = std::string(bytes);
-    return FsOk{};
+    return Guard(FsOp::WriteFileAtomic, path, {}, [&] {
+      files[path] = std::string(bytes);
+      return FsStatus(FsOk{});
+    });
   }
-
- private:
-  PosixFileSystem disk_;
-};
-
-// A fresh folder under the system's temporary folder, removed with its contents.
-class TempFolder {
- public:
-  TempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "orvessa-test-XXXXXX").string();
-    if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
-  }
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-  ~TempFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  const std::filesystem::path& path() const { return path_; }
-  std::string operator/(const std::string& name) const { return (path_ / name).string(); }
-
- private:
-  std::filesystem::path path_;
 };
 
 }  // namespace orvessa::testing

@@ -79,13 +79,10 @@ class RecordingRunView : public RunView {
   void SetTimer2Enabled(bool enabled) override { timer2_enabled = enabled; }
   void SetProgressMaximum(int maximum) override { progress_maximum = maximum; }
   void SetProgressValue(double value) override { progress_value = value; }
-  void ShowBytesCopied(std::uint64_t bytes, double) override { bytes_shown = bytes; }
-  void OpenAnimation(const std::string& path) override {
-    animation_path = path;
-    animation_open = true;
-  }
-  void PlayAnimation() override { animation_playing = true; }
-  void StopAnimation() override { animation_playing = false; }
+  void ShowBytesCopied(std::uint64_t, double) override {}
+  void OpenAnimation(const std::string&) override { animation_open = true; }
+  void PlayAnimation() override {}
+  void StopAnimation() override {}
   void CloseAnimation() override { animation_open = false; }
   void SetAnimationVisible(bool visible) override { animation_visible = visible; }
   void UnloadMainWindow() override {
@@ -103,12 +100,9 @@ class RecordingRunView : public RunView {
   std::function<void()> on_unload;
   int tab = 0;
   bool copy_cursor = false, label6_visible = false, timer2_enabled = false;
-  bool animation_open = false, animation_playing = false, animation_visible = false;
-  bool unloaded = false;
+  bool animation_open = false, animation_visible = false, unloaded = false;
   int progress_maximum = 0;
   double progress_value = 0;
-  std::uint64_t bytes_shown = 0;
-  std::string animation_path;
 
  private:
   void Note(const std::string& event) {
