@@ -22,6 +22,7 @@ constexpr int kNoDestination = 87;
 constexpr int kNoSources = 88;
 constexpr int kNotEnoughSpace = 89;
 constexpr int kWrongPath = 84;
+constexpr int kNotReady = 86;
 
 // Marks of the folders an overwrite keeps beside the copy it replaces.
 constexpr const char* kNewCopySuffix = ".orvessa-new";
@@ -140,6 +141,9 @@ void BackupRun::Run() {
     return;
   }
 
+  std::shared_ptr<FolderLock> lock;
+  if (!LockDestination(lock)) return;
+
   // The rotation is worked out now but carried out only once the checks have passed,
   // so that a refused run costs no prior copy.
   std::optional<CopyRotation> rotation;
@@ -245,6 +249,27 @@ FsStatus BackupRun::WaitForDrive() {
       return FsError{FsErrorKind::PathNotFound, ENOENT, destination};
     if (fs_.GetDrive(destination).ready) return FsOk{};
     if (poll >= settings_.drive_wait_polls) return FsError{FsErrorKind::NotReady, 0, destination};
+  }
+}
+
+// Two runs into one destination (the window's and a scheduled one) would share their
+// temporary names and copy numbers, so the later one waits, as long as for a drive.
+bool BackupRun::LockDestination(std::shared_ptr<FolderLock>& lock) {
+  for (int poll = 0;; ++poll) {
+    auto locked = fs_.LockFolder(WithoutFinalSlash(job_.Destination));
+    if (!locked) return true;  // nothing to lock here; the checks report a missing folder
+    lock = locked.value();
+    if (lock) return true;
+    if (poll >= settings_.drive_wait_polls) {
+      Message(kNotReady, MessageIcon::Critical);
+      ErrorEnd();
+      return false;
+    }
+    Espera(pump_, 2);
+    if (stop_requested_) {
+      ErrorEnd();
+      return false;
+    }
   }
 }
 

@@ -70,6 +70,8 @@ class BackupRun {
   bool ReplaceFolderCopy(const std::string& source, const std::string& target,
                          const CopyOptions& options);
   FsStatus WaitForDrive();
+  // Waits for another run into the same destination to end; false when this run ended.
+  bool LockDestination(std::shared_ptr<FolderLock>& lock);
   // Applies the reaction to a failed step: true when the run goes on.
   bool Handle(const FsError& error);
   void StopAtCheck(int message);

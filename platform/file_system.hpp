@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -60,6 +61,12 @@ struct CopyStats {
   std::uint64_t skipped = 0;  // special files, vanished entries, excluded folders
 };
 
+// Held while a folder must not be worked on by anyone else; released when destroyed.
+class FolderLock {
+ public:
+  virtual ~FolderLock() = default;
+};
+
 // The host's files and folders. Paths are UTF-8 and absolute. Failures come back as
 // FsError with the host's errno and the path concerned, never as exceptions.
 class FileSystem {
@@ -114,6 +121,11 @@ class FileSystem {
 
   virtual FsResult<bool> IsReadOnly(const std::string& path) const = 0;
   virtual FsStatus ClearReadOnly(const std::string& path) = 0;  // gives the owner write
+
+  // Locks the folder against other lockers, in this process or another, without
+  // writing anything into it. nullptr: someone else holds it. A failure means the
+  // folder cannot be locked here (missing, or a file system without locks).
+  virtual FsResult<std::shared_ptr<FolderLock>> LockFolder(const std::string& path) = 0;
 };
 
 }  // namespace orvessa

@@ -1,6 +1,7 @@
 #include "platform/linux/posix_file_system.hpp"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -191,6 +192,29 @@ FsStatus PosixFileSystem::ClearReadOnly(const std::string& path) {
   if (::chmod(path.c_str(), (st.st_mode & 07777) | S_IWUSR) != 0)
     return ErrorFromErrno(errno, path);
   return FsOk{};
+}
+
+namespace {
+
+// An advisory lock on the folder's own descriptor: nothing is written into the folder.
+class PosixFolderLock : public FolderLock {
+ public:
+  explicit PosixFolderLock(Fd fd) : fd_(std::move(fd)) {}
+
+ private:
+  Fd fd_;  // closing it releases the lock
+};
+
+}  // namespace
+
+FsResult<std::shared_ptr<FolderLock>> PosixFileSystem::LockFolder(const std::string& path) {
+  Fd fd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!fd.valid()) return ErrorFromErrno(errno, path);
+  if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
+    if (errno == EWOULDBLOCK) return std::shared_ptr<FolderLock>();
+    return ErrorFromErrno(errno, path);
+  }
+  return std::shared_ptr<FolderLock>(std::make_shared<PosixFolderLock>(std::move(fd)));
 }
 
 }  // namespace orvessa

@@ -33,6 +33,7 @@ class PosixFileSystem : public FileSystem {
 
   FsResult<bool> IsReadOnly(const std::string& path) const override;
   FsStatus ClearReadOnly(const std::string& path) override;
+  FsResult<std::shared_ptr<FolderLock>> LockFolder(const std::string& path) override;
 };
 
 }  // namespace orvessa

@@ -273,6 +273,27 @@ TEST_F(Run, SecondStartDuringARunIsIgnored) {
   EXPECT_FALSE(run->Running());
 }
 
+TEST_F(Run, AnotherRunIntoTheDestinationIsWaitedForAndThenGivesUp) {
+  Folder(src + "/Docs");
+  job.CopyMode = true;
+  job.CopiesToKeep = 1;
+  PosixFileSystem other_run;
+  std::shared_ptr<FolderLock> other = other_run.LockFolder(dest).value();
+  ASSERT_TRUE(other);
+  EXPECT_EQ(Start(), RunEnd::Error);
+  EXPECT_EQ(view.messages, Strings{"Destination drive is not ready."});
+  EXPECT_TRUE(Names(dest).empty());
+
+  view.messages.clear();
+  pump.on_events = [&] {
+    if (pump.waited >= std::chrono::seconds(4)) other.reset();
+  };
+  EXPECT_EQ(Start(), RunEnd::Normal);
+  EXPECT_TRUE(view.messages.empty());
+  EXPECT_EQ(ReadText(dest + "/Copy01/Docs/a.txt"), "alpha");
+  EXPECT_TRUE(other_run.LockFolder(dest).value());  // released with the run
+}
+
 TEST_F(Run, StopRequestDuringTheDriveWaitEndsInErrorWithoutMessage) {
   Folder(src + "/Docs");
   pump.on_events = [&] {
