@@ -193,7 +193,7 @@ class Copier {
     };
 
     if (FsStatus moved = Data(in.get(), out.get(), st, to); !moved) return fail(moved.error());
-    if ((mode & ~ProcessUmask()) != mode || !temp.empty()) {
+    if ((mode & ~ProcessUmask()) != mode) {  // the umask took bits the source has
       if (::fchmod(out.get(), mode) != 0) return fail(ErrorFromErrno(errno, to));
     }
     const struct timespec times[2] = {st.st_atim, st.st_mtim};

@@ -12,7 +12,6 @@ namespace {
 
 using namespace posix;
 
-
 // Sums the sizes of regular files below a folder, each hard-linked file once.
 class SizeWalk {
  public:
@@ -29,17 +28,14 @@ class SizeWalk {
           entry->d_type == DT_CHR || entry->d_type == DT_BLK) {
         continue;
       }
-      if (entry->d_type == DT_DIR) {
+      bool folder = entry->d_type == DT_DIR;
+      if (!folder) {
+        if (::fstatat(dir.fd(), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+        folder = S_ISDIR(st.st_mode);  // a file system that gave no type
+      }
+      if (folder) {
         Fd sub(::openat(dir.fd(), entry->d_name, kOpenFolder));
         if (!sub.valid() || ::fstat(sub.get(), &st) != 0) continue;
-        if (st.st_dev != device && IsPseudoFileSystem(sub.get())) continue;
-        Walk(std::move(sub), st.st_dev);
-        continue;
-      }
-      if (::fstatat(dir.fd(), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
-      if (S_ISDIR(st.st_mode)) {  // a file system that gave no type
-        Fd sub(::openat(dir.fd(), entry->d_name, kOpenFolder));
-        if (!sub.valid()) continue;
         if (st.st_dev != device && IsPseudoFileSystem(sub.get())) continue;
         Walk(std::move(sub), st.st_dev);
       } else if (S_ISREG(st.st_mode)) {
