@@ -10,6 +10,7 @@
 #include <cstring>
 #include <string>
 
+#include "app/program_folders.hpp"
 #include "app/terminal_run_view.hpp"
 #include "core/backup_run.hpp"
 #include "core/job_file_reader.hpp"
@@ -98,21 +99,6 @@ std::string Absolute(const std::string& path) {
   return std::string(here) + "/" + path;
 }
 
-std::string ProgramFolder() {
-  const char* data = std::getenv("XDG_DATA_HOME");
-  if (data && data[0] == '/') return std::string(data) + "/Orvessa";
-  const char* home = std::getenv("HOME");
-  return std::string(home ? home : "") + "/.local/share/Orvessa";
-}
-
-int LanguageBase(const SettingsStore& settings) {
-  const std::string stored = settings.Get("Language", "Language", "214");
-  char* end = nullptr;
-  const long base = std::strtol(stored.c_str(), &end, 10);
-  if (end == stored.c_str() || !IsLanguageBase(static_cast<int>(base))) return kEnglishBase;
-  return static_cast<int>(base);
-}
-
 // A job file the user named must be there and readable; the restore rules would
 // otherwise quietly turn it into an empty job.
 std::string CheckJobFile(const FileSystem& fs, const std::string& path) {
@@ -137,7 +123,7 @@ int Run(const Arguments& args) {
   QtEventPump pump;
   LogindPower power;
   QtSettingsStore settings;
-  const int base = LanguageBase(settings);
+  const int base = StoredLanguageBase(settings);
   TextSource text = [base](int number) { return LoadResString(base + number); };
 
   LoadedJob loaded = LoadJob(fs, job_path, LoadMode::Restore);

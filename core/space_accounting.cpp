@@ -7,11 +7,11 @@ namespace {
 
 constexpr int kDestinationNotReady = 86;
 
+}  // namespace
+
 bool IsNetworkPath(const std::string& path) {
   return path.rfind("\\\\", 0) == 0 || path.rfind("//", 0) == 0;
 }
-
-}  // namespace
 
 std::string FormatKilobytes(double bytes, const Locale& locale) {
   return locale.FormatWholeNumber(std::llround(bytes / 1000.0)) + " KB";

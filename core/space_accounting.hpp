@@ -21,6 +21,9 @@ std::string FormatKilobytes(double bytes, const Locale& locale);
 // The marker DestinationDrive holds for a network destination.
 inline constexpr std::string_view kNetworkDrive = "\\\\";
 
+// A path on a network share: "\\\\server\\share" or "//server/share".
+bool IsNetworkPath(const std::string& path);
+
 // The selection does not fit: needed bytes reach the free bytes, unless the
 // destination is on the network, which is never refused for space.
 bool InsufficientSpace(double selected_bytes, double free_bytes,

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+
+namespace orvessa {
+
+// The writable program folder: last-copy record, the job file copy ($XDG_DATA_HOME/Orvessa).
+std::string ProgramFolder();
+
+// The read-only program folder: help pages, copy animation, cursor. The installed data
+// folder beside the program, else the source tree's assets.
+std::string DataFolder(const std::string& program_path);
+
+// The stored language, English when none or an unknown one is stored.
+class SettingsStore;
+int StoredLanguageBase(const SettingsStore& settings);
+
+}  // namespace orvessa

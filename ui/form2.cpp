@@ -1,0 +1,294 @@
+#include "ui/form2.hpp"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QScreen>
+#include <cmath>
+
+#include "core/power_off.hpp"
+#include "i18n/string_table.hpp"
+#include "ui/dialogs.hpp"
+#include "ui/qt_text.hpp"
+
+namespace orvessa {
+
+Form2::Form2(const Form2Services& services, Form2Folders folders, std::int16_t language_base,
+             float windows_version)
+    : fs_(services.fs),
+      clock_(services.clock),
+      locale_(services.locale),
+      pump_(services.pump),
+      power_(services.power),
+      settings_(services.settings),
+      folders_(std::move(folders)),
+      WindowsVersion_(windows_version),
+      space_(job_, services.fs, services.locale, *this,
+             [this](int number) { return TextUtf8(number); }),
+      LanguageBase_(IsLanguageBase(language_base) ? language_base : kEnglishBase) {
+  setObjectName(QStringLiteral("Form2"));
+  RunSettings run_settings;
+  run_settings.program_folder = folders_.program_folder;
+  run_settings.animation_path = folders_.data_folder + "/filecopy.gif";
+  run_settings.text = [this](int number) { return TextUtf8(number); };
+  run_settings.WindowsVersion = WindowsVersion_;
+  run_ = std::make_unique<BackupRun>(
+      RunServices{services.fs, services.clock, services.locale, services.pump, services.power},
+      *this, space_, job_, identity_, std::move(run_settings));
+
+  BuildMenus();
+  SSTab1 = new QTabWidget(this);
+  SSTab1->setObjectName(QStringLiteral("SSTab1"));
+  SSTab1->addTab(BuildSourceTab(), QString());
+  SSTab1->addTab(BuildDestinationTab(), QString());
+  SSTab1->addTab(BuildCopyTab(), QString());
+  setCentralWidget(SSTab1);
+  BuildStatusBar();
+
+  Timer1 = new QTimer(this);
+  Timer1->setObjectName(QStringLiteral("Timer1"));
+  Timer1->setInterval(1000);
+  // Each tick only lets the event loop run; Qt's loop delivers it, so nothing is left to do.
+  Timer2 = new QTimer(this);
+  Timer2->setObjectName(QStringLiteral("Timer2"));
+  Timer2->setInterval(1000);
+  Connect();
+  resize(1024, 700);
+}
+
+Form2::~Form2() {
+  // The run refers to this window; it must not outlive it.
+  if (run_->Running()) run_->RequestStop();
+}
+
+QString Form2::Text(int number) const { return Q(TextUtf8(number)); }
+
+std::string Form2::TextUtf8(int number) const { return LoadResString(LanguageBase_ + number); }
+
+void Form2::Form_Load() {
+  static constexpr std::int16_t kBases[] = {kEnglishBase, kSpanishBase, kGermanBase, kFrenchBase};
+  for (int entry = 0; entry < 4; ++entry) {
+    if (kBases[entry] == LanguageBase_) SelectLanguage(entry);
+  }
+  ApplyLanguage();
+  StayVisibleWhenActive_ = false;
+
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    const QRect area = screen->availableGeometry();
+    move(area.x() + (area.width() - frameGeometry().width()) / 2,
+         area.y() + (area.height() - frameGeometry().height()) / 2);
+  }
+
+  if (!Dir1->SetPath(folders_.start_folder)) (void)Dir1->SetPath("/");
+  Drive1->SelectDriveOf(Dir1->Path());
+  Label2->clear();
+  Label7->clear();
+  Label9->clear();
+  Modificados_Click();
+  Ocultos_Click();
+  Sistema_Click();
+  if (OptCada->isChecked()) {
+    Timer1->start();
+  } else {
+    Timer1->stop();
+  }
+  ApplyLanguage();
+  FitListWidth(List1);
+  ApplyBackground();
+}
+
+void Form2::ApplyBackground() {
+  const QColor colour =
+      WindowsVersion_ < kPowerOffVersion ? QColor(192, 192, 192) : QColor(208, 208, 201);
+  for (QWidget* widget : {static_cast<QWidget*>(this), static_cast<QWidget*>(SSTab1)}) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, colour);
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+  }
+}
+
+void Form2::Form_QueryUnload(bool by_user) {
+  // Closing the window must never power the computer off.
+  if (by_user && run_->PowerOffAfterCopy) {
+    chkShutDown->setChecked(false);
+    run_->PowerOffAfterCopy = false;
+  }
+}
+
+void Form2::Form_Unload() {
+  if (unloaded_) return;
+  unloaded_ = true;
+  settings_.Save("Language", "Language", std::to_string(LanguageBase_));
+  if (run_->PowerOffAfterCopy) {
+    PowerOffSystem(power_, WindowsVersion_);
+    power_off_sent_ = true;
+  }
+  hide();
+}
+
+void Form2::closeEvent(QCloseEvent* event) {
+  Form_QueryUnload(event->spontaneous());
+  if (run_->Running()) {
+    // The run stops at its next yield; the program ends once it has returned.
+    run_->RequestStop();
+    end_after_run_ = true;
+    event->ignore();
+    hide();
+    return;
+  }
+  Form_Unload();
+  event->accept();
+  QCoreApplication::quit();
+}
+
+void Form2::mnuArchivo_Salir_Click() {
+  Form_QueryUnload(false);
+  if (run_->Running()) {
+    run_->RequestStop();
+    end_after_run_ = true;
+    hide();
+    return;
+  }
+  Form_Unload();
+  QCoreApplication::quit();
+}
+
+void Form2::cmdCopiar_Click() {
+  if (run_->Running()) return;
+  run_->cmdCopiar_Click();
+  if (end_after_run_) EndAfterRun();
+}
+
+void Form2::EndAfterRun() {
+  Form_Unload();
+  QCoreApplication::quit();
+}
+
+// ---- What the space figures and the run show ----
+
+QLabel* Form2::LabelOf(Control label) const {
+  switch (label) {
+    case Control::Label5:
+      return Label5;
+    case Control::Label7:
+      return Label7;
+    case Control::Label8:
+      return Label8;
+    case Control::Label9:
+      return Label9;
+    case Control::Label19:
+      return Label19;
+    case Control::Label20:
+      return Label20;
+    case Control::Label21:
+      break;
+  }
+  return Label21;
+}
+
+std::string Form2::LabelText(Control label) const { return S(LabelOf(label)->text()); }
+
+void Form2::SetLabelText(Control label, const std::string& text) {
+  QLabel* shown = LabelOf(label);
+  shown->setText(Q(text));
+  if (label == Control::Label8) shown->repaint();
+}
+
+void Form2::SetLabelColour(Control label, int colour) {
+  QLabel* shown = LabelOf(label);
+  QPalette palette = shown->palette();
+  palette.setColor(QPalette::WindowText,
+                   QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF));
+  shown->setPalette(palette);
+}
+
+void Form2::SetCopyCursor(bool on) {
+  if (!on) {
+    unsetCursor();
+    return;
+  }
+  const QPixmap picture(Q(folders_.data_folder + "/copy_cursor.png"));
+  setCursor(picture.isNull() ? QCursor(Qt::BusyCursor) : QCursor(picture, 0, 0));
+}
+
+void Form2::ShowMessage(const std::string& text, MessageIcon icon) {
+  Dialogs::Message(this, Q(text), icon);
+}
+
+bool Form2::ShowTab(int index) {
+  if (SSTab1->currentIndex() == index) return false;
+  tab_reaction_quiet_ = true;  // the caller runs the reaction itself
+  SSTab1->setCurrentIndex(index);
+  tab_reaction_quiet_ = false;
+  return true;
+}
+
+std::string Form2::StatusPanel(int panel) const {
+  if (panel < 1 || panel > 5) return {};
+  return S(Panel[static_cast<std::size_t>(panel - 1)]->text());
+}
+
+void Form2::SetStatusPanel(int panel, const std::string& text) {
+  if (panel < 1 || panel > 5) return;
+  Panel[static_cast<std::size_t>(panel - 1)]->setText(Q(text));
+}
+
+void Form2::SetLabel6Visible(bool visible) { Label6->setVisible(visible); }
+
+void Form2::SetTimer2Enabled(bool enabled) {
+  if (enabled) {
+    Timer2->start();
+  } else {
+    Timer2->stop();
+  }
+}
+
+// The bar counts thousandths of an entry so that it can move inside a large one.
+void Form2::SetProgressMaximum(int maximum) { ProgressBar1->setRange(0, maximum * 1000); }
+
+void Form2::SetProgressValue(double value) {
+  progress_value_ = value;
+  // An entry starting shows where it starts; its bytes then carry the bar on.
+  ProgressBar1->setValue(static_cast<int>(std::floor(value)) * 1000);
+}
+
+void Form2::ShowBytesCopied(std::uint64_t bytes, double selected_bytes) {
+  if (selected_bytes <= 0) return;
+  const double entries = ProgressBar1->maximum() / 1000.0;
+  const double start = std::floor(progress_value_);
+  const double at =
+      std::clamp(entries * static_cast<double>(bytes) / selected_bytes, start, start + 0.999);
+  ProgressBar1->setValue(static_cast<int>(at * 1000));
+}
+
+void Form2::OpenAnimation(const std::string& path) {
+  CloseAnimation();
+  auto movie = std::make_unique<QMovie>(Q(path));
+  if (!movie->isValid()) return;  // no clip: no animation, nothing else changes
+  movie_ = std::move(movie);
+  Animation1->setMovie(movie_.get());
+  movie_->jumpToFrame(0);
+}
+
+void Form2::PlayAnimation() {
+  if (movie_) movie_->start();
+}
+
+void Form2::StopAnimation() {
+  if (movie_) movie_->stop();
+}
+
+void Form2::CloseAnimation() {
+  Animation1->clear();
+  movie_.reset();
+}
+
+void Form2::SetAnimationVisible(bool visible) { Animation1->setVisible(visible); }
+
+void Form2::UnloadMainWindow() {
+  Form_Unload();
+  end_after_run_ = true;  // the run still finishes its last steps
+}
+
+}  // namespace orvessa

@@ -1,0 +1,288 @@
+#pragma once
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMovie>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTimer>
+#include <array>
+#include <memory>
+#include <string>
+
+#include "core/backup_job.hpp"
+#include "core/backup_run.hpp"
+#include "core/job_file_reader.hpp"
+#include "core/run_view.hpp"
+#include "core/space_accounting.hpp"
+#include "platform/clock.hpp"
+#include "platform/event_pump.hpp"
+#include "platform/file_system.hpp"
+#include "platform/locale.hpp"
+#include "platform/power.hpp"
+#include "platform/settings_store.hpp"
+#include "ui/drive_list.hpp"
+#include "ui/file_list.hpp"
+#include "ui/folder_list.hpp"
+#include "ui/up_down.hpp"
+
+namespace orvessa {
+
+struct Form2Services {
+  FileSystem& fs;
+  const Clock& clock;
+  const Locale& locale;
+  EventPump& pump;
+  PowerService& power;
+  SettingsStore& settings;
+};
+
+struct Form2Folders {
+  std::string program_folder;  // writable: job file copy, last-copy record, dialogs' start
+  std::string data_folder;     // read-only: help pages, copy animation
+  std::string start_folder;    // where the source browser opens
+};
+
+// Timer1's three modes, set by the schedule controls.
+enum class ScheduleTimer { Off, Timed, AtShutdown };
+
+// The main window: the three steps of a backup job, the run on screen, the languages
+// and the job files. The handlers carry the names the program's design gives them.
+class Form2 : public QMainWindow, public RunView {
+  Q_OBJECT
+ public:
+  Form2(const Form2Services& services, Form2Folders folders, std::int16_t language_base,
+        float windows_version);
+  ~Form2() override;
+
+  void Form_Load();
+  // User: the close box or window menu; code: File > Exit and the end of a run.
+  void Form_QueryUnload(bool by_user);
+  void Form_Unload();
+  bool Unloaded() const { return unloaded_; }
+  bool PowerOffRequested() const { return power_off_sent_; }
+
+  // File menu.
+  void mnuAbreTrab_Click();
+  void cmdGuardar_Click();  // also the menu's Save
+  void mnuArchivo_Salir_Click();
+  void LoadJob(const std::string& path, bool restore);
+
+  // Language menu.
+  void SelectLanguage(int entry);  // 0..6 in menu order
+  void ApplyLanguage();
+  std::int16_t LanguageBase() const { return LanguageBase_; }
+  const std::string& HelpFile() const { return HelpFile_; }
+
+  // Source tab.
+  void Drive1_Change();
+  void Dir1_Change();
+  void Filtro_Click();
+  void Ocultos_Click();
+  void Sistema_Click();
+  void Modificados_Click();
+  void cmdAnadirFich_Click();
+  void cmdAnadirCarp_Click();
+  void cmdQuitarElem_Click();
+  void CmdQuitarTodos_Click();
+  int FitListWidth(QListWidget* list);
+
+  // Destination tab.
+  void cmdDestino_Click();
+  void cmdCreaDirectorio_Click();
+  void cmdBorraDir_Click();
+
+  // Copy tab: copy mode and schedule.
+  void optTodo_Click();
+  void optIncremental_Click();
+  void txtNcopias_Change();
+  void updNC_DownClick();
+  void updNC_UpClick();
+  void optManual_Click();
+  void OptCada_Click();
+  void cboDSM_Click();
+  void updDSM_DownClick();
+  void updDSM_UpClick();
+  void chkHoraGraba_Click();
+  void txtHora_Change();
+  void updHora_DownClick();
+  void updHora_UpClick();
+  void txtMinutos_Change();
+  void updMinuto_DownClick();
+  void updMinuto_UpClick();
+  void chkApaga_Click();
+  void chkShutDown_Click();
+  ScheduleTimer TimerMode() const;
+
+  // The run.
+  void cmdCopiar_Click();
+  bool RunInProgress() const { return run_->Running(); }
+
+  const BackupJob& Job() const { return job_; }
+  const JobFileIdentity& Identity() const { return identity_; }
+  bool PowerOffAfterCopy() const { return run_->PowerOffAfterCopy; }
+  const BackupRun& Run() const { return *run_; }
+  SpaceAccounting& Space() { return space_; }
+
+  // SpaceView and RunView.
+  std::string LabelText(Control label) const override;
+  void SetLabelText(Control label, const std::string& text) override;
+  void SetLabelColour(Control label, int colour) override;
+  void SetCopyCursor(bool on) override;
+  void ShowMessage(const std::string& text, MessageIcon icon) override;
+  bool ShowTab(int index) override;
+  std::string StatusPanel(int panel) const override;
+  void SetStatusPanel(int panel, const std::string& text) override;
+  void SetLabel6Visible(bool visible) override;
+  void SetTimer2Enabled(bool enabled) override;
+  void SetProgressMaximum(int maximum) override;
+  void SetProgressValue(double value) override;
+  void ShowBytesCopied(std::uint64_t bytes, double selected_bytes) override;
+  void OpenAnimation(const std::string& path) override;
+  void PlayAnimation() override;
+  void StopAnimation() override;
+  void CloseAnimation() override;
+  void SetAnimationVisible(bool visible) override;
+  void UnloadMainWindow() override;
+
+  // Controls, under the names the design gives them.
+  QMenu* MenuArchivo;
+  QAction* mnuAbreTrab;
+  QAction* mnuGuardaTrab;
+  QAction* mnuArchivo_Salir;
+  QMenu* mnuLanguage;
+  std::array<QAction*, 7> mnuLang;  // English, Español, Deutsch, Français, then three greyed
+  QTabWidget* SSTab1;
+  QStatusBar* StatusBar1;
+  std::array<QLabel*, 5> Panel;
+  QTimer* Timer1;
+  QTimer* Timer2;
+
+  QGroupBox* Frame5;
+  DriveList* Drive1;
+  FolderList* Dir1;
+  FileList* File1;
+  QLabel* Label17;
+  QComboBox* Filtro;
+  QGroupBox* Frame1;
+  QCheckBox* Ocultos;
+  QCheckBox* Sistema;
+  QCheckBox* Modificados;
+  QLabel* Label1;
+  QLabel* Label2;
+  QGroupBox* Frame4;
+  QListWidget* List1;
+  QPushButton* cmdAnadirCarp;
+  QPushButton* cmdAnadirFich;
+  QPushButton* cmdQuitarElem;
+  QPushButton* CmdQuitarTodos;
+  QLabel* Label4;
+  QLabel* Label9;
+
+  QGroupBox* Frame3;
+  QPushButton* cmdDestino;
+  QLabel* Label5;
+  QLabel* Label3;
+  QLabel* Label7;
+  QLabel* Label10;
+  QLineEdit* txtDir;
+  QPushButton* cmdCreaDirectorio;
+  QPushButton* cmdBorraDir;
+
+  QGroupBox* Frame6;
+  QRadioButton* optTodo;
+  QRadioButton* optIncremental;
+  QLabel* Label12;
+  QLineEdit* txtNcopias;
+  UpDown* updNC;
+  QGroupBox* Frame9;
+  QLabel* Label13;
+  QRadioButton* optManual;
+  QRadioButton* OptCada;
+  QLineEdit* txtNumDSM;
+  UpDown* updDSM;
+  QComboBox* cboDSM;
+  QCheckBox* chkHoraGraba;
+  QLineEdit* txtHora;
+  UpDown* updHora;
+  QLineEdit* txtMinutos;
+  UpDown* updMinuto;
+  QCheckBox* chkApaga;
+  QLabel* Label18;
+  QPushButton* cmdGuardar;
+  QLabel* Label14;
+  QLabel* Label19;
+  QLabel* Label20;
+  QLabel* Label21;
+  QGroupBox* Frame2;
+  QLabel* Label6;
+  QLabel* Label8;
+  QProgressBar* ProgressBar1;
+  QLabel* Animation1;
+  QPushButton* cmdCopiar;
+  QCheckBox* chkShutDown;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void BuildMenus();
+  QWidget* BuildSourceTab();
+  QWidget* BuildDestinationTab();
+  QWidget* BuildCopyTab();
+  void BuildStatusBar();
+  void Connect();
+  void ApplyBackground();
+  QString Text(int number) const;
+  std::string TextUtf8(int number) const;
+  QLabel* LabelOf(Control label) const;
+
+  // Schedule states that the paired boxes lead to.
+  void EnterTimedMode();
+  void EnterAtShutdownMode();
+  void EnterDisabledTimedMode();
+  // Sets a box from code and, when that changes it, runs its handler as a click would.
+  void SetCheckByCode(QCheckBox* box, bool checked);
+  void SetTimerMode(ScheduleTimer mode);
+  void SetTimeBoxesEnabled(bool enabled);
+  void SelectUnitLine(const std::string& unit);
+  void ShowSelectedBytes();
+  void AppendSource(const SourceEntry& entry);
+  void ShowLastOutcome();
+  void EndAfterRun();
+
+  FileSystem& fs_;
+  const Clock& clock_;
+  const Locale& locale_;
+  EventPump& pump_;
+  PowerService& power_;
+  SettingsStore& settings_;
+  Form2Folders folders_;
+  float WindowsVersion_;
+
+  BackupJob job_;
+  JobFileIdentity identity_;
+  SpaceAccounting space_;
+  std::unique_ptr<BackupRun> run_;
+
+  std::int16_t LanguageBase_;
+  std::string HelpFile_;
+  bool StayVisibleWhenActive_ = false;
+  bool tab_reaction_quiet_ = false;
+  bool unloaded_ = false;
+  bool power_off_sent_ = false;
+  bool end_after_run_ = false;
+  double progress_value_ = 0;
+  std::unique_ptr<QMovie> movie_;
+};
+
+}  // namespace orvessa

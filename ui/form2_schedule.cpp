@@ -1,0 +1,230 @@
+// The copy tab's option pairs, schedule boxes and number boxes. Code that sets a box
+// runs its handler, so every enable and disable rule lives in one handler.
+#include "core/box_number.hpp"
+#include "ui/form2.hpp"
+#include "ui/qt_text.hpp"
+
+namespace orvessa {
+namespace {
+
+constexpr int kTimedInterval = 50000;
+constexpr int kAtShutdownInterval = 1000;
+
+std::int16_t ValueOf(const QLineEdit* box) { return BoxValue(S(box->text())); }
+
+void Show(QLineEdit* box, int value) { box->setText(Q(BoxText(value))); }
+
+const std::string_view kUnits[3] = {kUnitDays, kUnitWeeks, kUnitMonths};
+
+}  // namespace
+
+void Form2::SetTimeBoxesEnabled(bool enabled) {
+  for (QWidget* control : {static_cast<QWidget*>(txtHora), static_cast<QWidget*>(txtMinutos),
+                           static_cast<QWidget*>(updHora), static_cast<QWidget*>(updMinuto)}) {
+    control->setEnabled(enabled);
+  }
+}
+
+void Form2::SetTimerMode(ScheduleTimer mode) {
+  if (mode == ScheduleTimer::Off) {
+    Timer1->stop();
+    return;
+  }
+  Timer1->setInterval(mode == ScheduleTimer::Timed ? kTimedInterval : kAtShutdownInterval);
+  Timer1->start();
+}
+
+ScheduleTimer Form2::TimerMode() const {
+  if (!Timer1->isActive()) return ScheduleTimer::Off;
+  return Timer1->interval() == kTimedInterval ? ScheduleTimer::Timed : ScheduleTimer::AtShutdown;
+}
+
+void Form2::SetCheckByCode(QCheckBox* box, bool checked) {
+  if (box->isChecked() == checked) return;
+  box->setChecked(checked);
+  if (box == chkHoraGraba) chkHoraGraba_Click();
+  if (box == chkApaga) chkApaga_Click();
+  if (box == chkShutDown) chkShutDown_Click();
+}
+
+void Form2::optTodo_Click() {
+  optTodo->setChecked(true);
+  optIncremental->setChecked(false);
+  job_.CopyMode = false;
+  job_.OverwriteAll = true;
+  txtNcopias->setEnabled(false);
+}
+
+void Form2::optIncremental_Click() {
+  optIncremental->setChecked(true);
+  txtNcopias->setEnabled(true);
+  optTodo->setChecked(false);
+  job_.CopyMode = true;
+  job_.OverwriteAll = false;
+  job_.CopiesToKeep = ValueOf(txtNcopias);
+}
+
+void Form2::txtNcopias_Change() { job_.CopiesToKeep = ValueOf(txtNcopias); }
+
+void Form2::updNC_DownClick() {
+  if (ValueOf(txtNcopias) == 0) return;
+  job_.CopiesToKeep = BoxValue(std::to_string(job_.CopiesToKeep - 1));
+  Show(txtNcopias, job_.CopiesToKeep);
+}
+
+void Form2::updNC_UpClick() {
+  if (ValueOf(txtNcopias) == 99) return;
+  job_.CopiesToKeep = BoxValue(std::to_string(job_.CopiesToKeep + 1));
+  Show(txtNcopias, job_.CopiesToKeep);
+}
+
+void Form2::optManual_Click() {
+  optManual->setChecked(true);
+  OptCada->setChecked(false);
+  for (QWidget* control : {static_cast<QWidget*>(txtNumDSM), static_cast<QWidget*>(cboDSM),
+                           static_cast<QWidget*>(chkHoraGraba), static_cast<QWidget*>(txtHora),
+                           static_cast<QWidget*>(txtMinutos), static_cast<QWidget*>(chkApaga)}) {
+    control->setEnabled(false);
+  }
+  job_.ManualOnly = true;
+  job_.EveryN = false;
+  job_.CopyAtShutdown = false;
+  SetTimerMode(ScheduleTimer::Off);
+}
+
+void Form2::OptCada_Click() {
+  optManual->setChecked(false);
+  OptCada->setChecked(true);
+  job_.EveryN = true;
+  txtNumDSM->setEnabled(true);
+  Show(txtNumDSM, job_.IntervalCount);
+  cboDSM->setEnabled(true);
+  SelectUnitLine(job_.IntervalUnit);
+  chkHoraGraba->setEnabled(true);
+  chkApaga->setEnabled(true);
+  // Ticking the timed box from code passes through the at-shutdown state first.
+  if (!chkHoraGraba->isChecked()) EnterAtShutdownMode();
+  EnterTimedMode();
+  job_.IntervalCount = ValueOf(txtNumDSM);
+  const int line = cboDSM->currentIndex();
+  job_.IntervalUnit = line >= 0 && line < 3 ? std::string(kUnits[line]) : std::string();
+  job_.CopyHour = ValueOf(txtHora);
+  job_.CopyMinute = ValueOf(txtMinutos);
+  job_.ManualOnly = false;
+  SetTimerMode(ScheduleTimer::Timed);
+}
+
+void Form2::SelectUnitLine(const std::string& unit) {
+  int line = -1;
+  for (int i = 0; i < 3; ++i) {
+    if (unit == kUnits[i]) line = i;
+  }
+  cboDSM->setCurrentIndex(line);
+}
+
+void Form2::cboDSM_Click() {
+  const int line = cboDSM->currentIndex();
+  if (line >= 0 && line < 3) job_.IntervalUnit = std::string(kUnits[line]);
+}
+
+void Form2::updDSM_DownClick() {
+  const int value = ValueOf(txtNumDSM);
+  if (value == 1) return;
+  job_.IntervalCount = BoxValue(std::to_string(value - 1));
+  Show(txtNumDSM, job_.IntervalCount);
+}
+
+void Form2::updDSM_UpClick() {
+  const int value = ValueOf(txtNumDSM);
+  if (value == 99) return;
+  job_.IntervalCount = BoxValue(std::to_string(value + 1));
+  Show(txtNumDSM, job_.IntervalCount);
+}
+
+void Form2::EnterTimedMode() {
+  job_.CopyAtShutdown = false;
+  chkHoraGraba->setChecked(true);
+  chkApaga->setChecked(false);
+  SetTimeBoxesEnabled(true);
+  SetTimerMode(ScheduleTimer::Timed);
+}
+
+void Form2::EnterAtShutdownMode() {
+  job_.CopyAtShutdown = true;
+  chkApaga->setChecked(true);
+  chkHoraGraba->setChecked(false);
+  SetTimeBoxesEnabled(false);
+  SetCheckByCode(chkShutDown, false);
+  run_->PowerOffAfterCopy = false;
+  SetTimerMode(ScheduleTimer::AtShutdown);
+}
+
+void Form2::EnterDisabledTimedMode() {
+  job_.CopyAtShutdown = false;
+  chkApaga->setChecked(false);
+  SetTimeBoxesEnabled(false);
+  SetTimerMode(ScheduleTimer::Off);
+}
+
+void Form2::chkHoraGraba_Click() {
+  if (!chkHoraGraba->isChecked()) {
+    EnterAtShutdownMode();
+  } else if (chkHoraGraba->isEnabled()) {
+    EnterTimedMode();
+  } else {
+    EnterDisabledTimedMode();
+  }
+}
+
+void Form2::chkApaga_Click() {
+  if (chkApaga->isChecked()) {
+    EnterAtShutdownMode();
+    return;
+  }
+  chkHoraGraba->setChecked(true);
+  if (chkHoraGraba->isEnabled()) {
+    EnterTimedMode();
+  } else {
+    EnterDisabledTimedMode();
+  }
+}
+
+void Form2::chkShutDown_Click() {
+  // Powering off after a copy at shutdown is implied; the box cannot add to it.
+  if (job_.CopyAtShutdown) chkShutDown->setChecked(false);
+  run_->PowerOffAfterCopy = chkShutDown->isChecked();
+}
+
+void Form2::txtHora_Change() { job_.CopyHour = ValueOf(txtHora); }
+
+void Form2::updHora_DownClick() {
+  int value = ValueOf(txtHora);
+  if (value == 0) value = 24;
+  job_.CopyHour = BoxValue(std::to_string(value - 1));
+  Show(txtHora, job_.CopyHour);
+}
+
+void Form2::updHora_UpClick() {
+  int value = ValueOf(txtHora) + 1;
+  if (value == 24) value = 0;
+  job_.CopyHour = BoxValue(std::to_string(value));
+  txtHora->setText(value == 0 ? QStringLiteral("00") : Q(BoxText(job_.CopyHour)));
+}
+
+void Form2::txtMinutos_Change() { job_.CopyMinute = ValueOf(txtMinutos); }
+
+void Form2::updMinuto_DownClick() {
+  int value = ValueOf(txtMinutos);
+  if (value == 0) value = 60;
+  job_.CopyMinute = BoxValue(std::to_string(value - 1));
+  txtMinutos->setText(job_.CopyMinute == 0 ? QStringLiteral("00") : Q(BoxText(job_.CopyMinute)));
+}
+
+void Form2::updMinuto_UpClick() {
+  int value = ValueOf(txtMinutos) + 1;
+  if (value == 60) value = 0;
+  job_.CopyMinute = BoxValue(std::to_string(value));
+  Show(txtMinutos, job_.CopyMinute);
+}
+
+}  // namespace orvessa

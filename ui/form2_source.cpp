@@ -1,0 +1,167 @@
+// The source tab: browsing drives, folders and files, and the selection list.
+#include <QApplication>
+#include <QFontMetrics>
+
+#include "core/run_errors.hpp"
+#include "ui/form2.hpp"
+#include "ui/qt_text.hpp"
+
+namespace orvessa {
+namespace {
+
+constexpr int kDriveNotReady = 86;
+constexpr int kWrongPath = 84;
+
+// Filter entries 2 to 9 read the same in every language.
+constexpr const char* kFixedFilters[8][2] = {
+    {"Word (*.doc)", "*.doc*"},      {"Excel (*.xls)", "*.xls"},       {"Access (*.mdb)", "*.mdb"},
+    {"PowerPoint (*.ppt)", "*.ppt"}, {"WordPerfect (*.wpd)", "*.wpd"}, {"Bitmap (*.bmp)", "*.bmp"},
+    {"JPEG (*.jpg)", "*.jpg"},       {"HTML (*.htm)", "*.htm"}};
+
+QString FilterPattern(int index) {
+  if (index == 0) return QStringLiteral("*.*");
+  if (index == 1) return QStringLiteral("*.txt*");
+  return QString::fromLatin1(kFixedFilters[index - 2][1]);
+}
+
+// Keeps the wait cursor up while a folder tree is measured.
+class BusyCursor {
+ public:
+  BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+  ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+};
+
+}  // namespace
+
+void Form2::Drive1_Change() {
+  const std::string root = Drive1->SelectedRoot();
+  const DriveInfo drive = fs_.GetDrive(root);
+  if (!drive.ready) {
+    ShowMessage(TextUtf8(kDriveNotReady), MessageIcon::Critical);
+    Drive1->SelectDriveOf(Dir1->Path());
+    return;
+  }
+  if (FsStatus opened = Dir1->SetPath(root); !opened) {
+    if (opened.error().kind == FsErrorKind::PathNotFound) {
+      ShowMessage(TextUtf8(kWrongPath), MessageIcon::Critical);
+    }
+    Drive1->SelectDriveOf(Dir1->Path());
+  }
+}
+
+void Form2::Dir1_Change() {
+  File1->SetPath(Dir1->Path());
+  Drive1->SelectDriveOf(Dir1->Path());
+  Label2->setText(QString::number(File1->count()));
+}
+
+void Form2::Filtro_Click() {
+  const int index = Filtro->currentIndex();
+  if (index >= 0 && index <= 9) File1->SetPattern(FilterPattern(index));
+  Label2->setText(QString::number(File1->count()));
+}
+
+void Form2::Ocultos_Click() {
+  // Hidden folders follow the same toggle as hidden files on this host.
+  Dir1->SetShowHidden(Ocultos->isChecked());
+  File1->SetShowHidden(Ocultos->isChecked());
+  Label2->setText(QString::number(File1->count()));
+}
+
+void Form2::Sistema_Click() {
+  File1->SetShowSystem(Sistema->isChecked());
+  Label2->setText(QString::number(File1->count()));
+}
+
+void Form2::Modificados_Click() {
+  File1->SetShowArchive(Modificados->isChecked());
+  Label2->setText(QString::number(File1->count()));
+}
+
+void Form2::AppendSource(const SourceEntry& entry) {
+  job_.Sources.push_back(entry);
+  List1->addItem(Q(entry.Text()));
+}
+
+void Form2::ShowSelectedBytes() {
+  Label9->setText(Q(FormatKilobytes(job_.SelectedBytes, locale_)));
+}
+
+void Form2::cmdAnadirFich_Click() {
+  const std::string folder = File1->Path();
+  const auto& names = File1->Names();
+  for (int row = 0; row < static_cast<int>(names.size()); ++row) {
+    if (!File1->IsSelected(row)) continue;
+    const std::string path =
+        (folder == "/" ? folder : folder + "/") + names[static_cast<std::size_t>(row)];
+    bool listed = false;
+    for (const SourceEntry& line : job_.Sources) listed = listed || line.Text() == path;
+    if (listed) break;
+    // A name that no entry can stand for (one ending in "*" would read back as a
+    // folder) counts as a file that is not there.
+    const auto entry = SourceEntry::ForFile(path);
+    if (!entry) break;
+    const auto size = fs_.FileSize(path);
+    if (!size) break;
+    AppendSource(*entry);
+    job_.SelectedBytes += static_cast<double>(size.value());
+  }
+  ShowSelectedBytes();
+  FitListWidth(List1);
+}
+
+void Form2::cmdAnadirCarp_Click() {
+  const std::string folder = Dir1->HighlightedPath();
+  const auto entry = SourceEntry::ForFolder(folder);
+  if (!entry) return;
+  for (const SourceEntry& line : job_.Sources) {
+    if (line == *entry) return;
+  }
+  AppendSource(*entry);
+  {
+    const BusyCursor busy;
+    std::string text = entry->Text();
+    space_.AddFolderSize(text);
+  }
+  ShowSelectedBytes();
+  FitListWidth(List1);
+}
+
+void Form2::cmdQuitarElem_Click() {
+  const int row = List1->currentRow();
+  if (row >= 0 && row < static_cast<int>(job_.Sources.size()) && List1->item(row)->isSelected()) {
+    const SourceEntry entry = job_.Sources[static_cast<std::size_t>(row)];
+    if (entry.IsFolder()) {
+      const std::string& text = entry.Text();
+      space_.SubtractFolderSize(text.substr(0, text.size() - 1));
+    } else {
+      space_.SubtractFileSize(entry.Text());
+    }
+    job_.Sources.erase(job_.Sources.begin() + row);
+    delete List1->takeItem(row);
+    if (job_.Sources.empty()) Label9->setText(QStringLiteral("0 Kb"));
+  }
+  FitListWidth(List1);
+}
+
+void Form2::CmdQuitarTodos_Click() {
+  job_.Sources.clear();
+  List1->clear();
+  job_.SelectedBytes = 0;
+  Label9->clear();
+  FitListWidth(List1);
+}
+
+int Form2::FitListWidth(QListWidget* list) {
+  const QFontMetrics metrics(list->font());
+  int widest = 0;
+  for (int i = 0; i < list->count(); ++i) {
+    const int width = metrics.horizontalAdvance(QLatin1Char(' ') + list->item(i)->text());
+    if (width > widest) widest = width;
+  }
+  // The list scrolls sideways by itself once a line is wider than it.
+  list->setProperty("horizontalExtent", widest);
+  return widest;
+}
+
+}  // namespace orvessa
