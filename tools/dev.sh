@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Sets up a Debian 12 machine for Orvessa, builds it, and runs it or its tests.
-#   tools/dev.sh run          install what is missing, build, start the program
+#   tools/dev.sh run          install what is missing, build, start the program (without a
+#                             display: back up the example folder with orvessa-run instead)
 #   tools/dev.sh test         install what is missing, build, run every test
 #   tools/dev.sh install P..  install the Debian packages P.. that are missing
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-build_packages=(cmake ninja-build g++ libgtest-dev qt6-base-dev dbus-daemon)
+build_packages=(cmake ninja-build g++ libgtest-dev qt6-base-dev qt6-qpa-plugins dbus-daemon)
 
 install_missing() {
   local missing=() p
@@ -45,10 +46,21 @@ run_example() {
   (cd "$example/backup" && find . -mindepth 1 | sort)
 }
 
+# Starts the window with the user's own settings and job files.
+run_window() {
+  echo "Starting build/default/app/orvessa"
+  exec build/default/app/orvessa
+}
+
 case "${1:-}" in
   run)
     build
-    run_example
+    if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
+      run_window
+    else
+      echo "No display (neither DISPLAY nor WAYLAND_DISPLAY is set): running the headless example instead."
+      run_example
+    fi
     ;;
   test)
     build

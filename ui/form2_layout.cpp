@@ -206,6 +206,7 @@ QWidget* Form2::BuildCopyTab() {
   txtNumDSM = NumberBox("txtNumDSM", "1", 2);
   updDSM = Make<UpDown>("updDSM");
   cboDSM = Make<QComboBox>("cboDSM");
+  cboDSM->setSizeAdjustPolicy(QComboBox::AdjustToContents);
   chkHoraGraba = Make<QCheckBox>("chkHoraGraba");
   txtHora = NumberBox("txtHora", "00", 2);
   updHora = Make<UpDown>("updHora");
@@ -288,7 +289,8 @@ QWidget* Form2::BuildCopyTab() {
   run->addWidget(Label6);
   run->addWidget(Label8);
   run->addWidget(ProgressBar1);
-  run->addWidget(Animation1, 1);
+  run->addWidget(Animation1);
+  run->addStretch();
   run->addWidget(cmdCopiar);
   run->addWidget(chkShutDown);
 
@@ -296,10 +298,10 @@ QWidget* Form2::BuildCopyTab() {
   left->addWidget(Frame6);
   left->addWidget(Frame9);
   left->addStretch();
+  left->addLayout(save_row);
   auto* right = new QVBoxLayout;
   right->addLayout(space);
   right->addWidget(Frame2, 1);
-  right->addLayout(save_row);
   auto* page = new QHBoxLayout(tab);
   page->addLayout(left, 1);
   page->addLayout(right, 1);
