@@ -113,7 +113,8 @@ LoadedJob ParseJobFile(std::string_view bytes, LoadMode mode, bool truncated) {
   job.CopiesToKeep = AtLeastOneOnRestore(ReadInteger(lines), mode);
   job.ManualOnly = ReadFlag(lines);
   job.EveryN = ReadFlag(lines) && (mode == LoadMode::Open || !job.ManualOnly);
-  job.CopyAtShutdown = ReadFlag(lines) && !job.ManualOnly;
+  // Opening runs the every-N handler after the manual one, which clears ManualOnly again.
+  job.CopyAtShutdown = ReadFlag(lines) && (!job.ManualOnly || job.EveryN);
   job.IntervalCount = AtLeastOneOnRestore(ReadInteger(lines), mode);
   job.IntervalUnit = lines.Next();
   if (mode == LoadMode::Restore && job.IntervalUnit && job.IntervalUnit->empty()) {

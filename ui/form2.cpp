@@ -53,6 +53,8 @@ Form2::Form2(const Form2Services& services, Form2Folders folders, std::int16_t l
   Timer2->setObjectName(QStringLiteral("Timer2"));
   Timer2->setInterval(1000);
   Connect();
+  // The box starts at "2"; its down button counts from the field, which would show -1.
+  job_.CopiesToKeep = 2;
   resize(1024, 700);
 }
 

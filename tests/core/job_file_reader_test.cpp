@@ -98,7 +98,7 @@ TEST(JobFileReader, OpenAndRestoreDifferAsTheyShould) {
   std::string all_true = Fields("Verdadero", "Verdadero", " 0 ");
   LoadedJob open = ParseJobFile(all_true, LoadMode::Open);
   EXPECT_TRUE(open.ManualOnly && open.EveryN) << "opening runs the every-N handler last";
-  EXPECT_FALSE(open.CopyAtShutdown);
+  EXPECT_TRUE(open.CopyAtShutdown) << "which leaves the manual flag false for line 9";
   EXPECT_EQ(open.CopiesToKeep, 0);
   EXPECT_EQ(open.IntervalCount, 0);
   EXPECT_EQ(open.IntervalUnit, "");
@@ -111,6 +111,10 @@ TEST(JobFileReader, OpenAndRestoreDifferAsTheyShould) {
   EXPECT_EQ(restore.IntervalUnit, std::string(kUnitDays));
 
   EXPECT_TRUE(ParseJobFile(Fields("Falso", "Verdadero", " 0 "), LoadMode::Restore).CopyAtShutdown);
+  // Manual alone with line 9 true: copy at a time of day, opened or restored.
+  for (LoadMode mode : {LoadMode::Open, LoadMode::Restore}) {
+    EXPECT_FALSE(ParseJobFile(Fields("Verdadero", "Falso", " 0 "), mode).CopyAtShutdown);
+  }
 }
 
 TEST(JobFileReader, AFileThatEndsEarlyLeavesTheRestUnreadAndFlagsFalse) {

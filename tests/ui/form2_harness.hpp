@@ -1,0 +1,126 @@
+#pragma once
+
+#include <QTest>
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <memory>
+
+#include "i18n/string_table.hpp"
+#include "platform/linux/posix_file_system.hpp"
+#include "platform/linux/qt_event_pump.hpp"
+#include "tests/support/fake_services.hpp"
+#include "tests/support/run_fakes.hpp"
+#include "ui/dialogs.hpp"
+#include "ui/form2.hpp"
+
+namespace orvessa::testing {
+
+// HOME and the XDG folders in a temporary folder, set before main runs, so that
+// nothing the window or Qt writes can reach the real user's files; no display needed.
+struct PrivateHome {
+  TempFolder root;
+  PrivateHome() {
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME",
+                             "XDG_STATE_HOME", "XDG_RUNTIME_DIR"}) {
+      std::filesystem::create_directories(root / name);
+      std::filesystem::permissions(root / name, std::filesystem::perms::owner_all);
+      ::setenv(name, (root / name).c_str(), 1);
+    }
+  }
+};
+
+class MemorySettings : public SettingsStore {
+ public:
+  std::string Get(const std::string& section, const std::string& key,
+                  const std::string& fallback) const override {
+    auto it = values.find({section, key});
+    return it == values.end() ? fallback : it->second;
+  }
+  void Save(const std::string& section, const std::string& key, const std::string& value) override {
+    values[{section, key}] = value;
+  }
+  std::map<std::pair<std::string, std::string>, std::string> values;
+};
+
+inline QString Q(const std::string& text) { return QString::fromStdString(text); }
+inline QString Text(int number, int base = kEnglishBase) { return Q(LoadResString(base + number)); }
+
+// A shown window on its own temporary folders, loaded as the program loads it. The
+// start folder holds the given files; a name ending in "/" is a folder.
+struct Harness {
+  explicit Harness(std::initializer_list<std::pair<std::string, std::string>> start_files = {}) {
+    std::filesystem::create_directories(start);
+    for (const auto& [name, bytes] : start_files) {
+      if (name.back() == '/') {
+        std::filesystem::create_directories(start + "/" + name);
+      } else {
+        WriteText(start + "/" + name, bytes);
+      }
+    }
+    window = std::make_unique<Form2>(Form2Services{fs, clock, locale, pump, power, settings},
+                                     Form2Folders{program, data, start}, kEnglishBase, 6.01f);
+    window->Form_Load();
+    window->show();
+    (void)QTest::qWaitForWindowExposed(window.get());
+  }
+
+  TempFolder temp;
+  const std::string program = temp / "program", data = temp / "data", start = temp / "start";
+  PosixFileSystem fs;
+  FakeClock clock{LocalDateTime{{2026, 12, 6}, {13, 5, 9}}};
+  FakeLocale locale;
+  QtEventPump pump;
+  FakePower power;
+  MemorySettings settings;
+  std::unique_ptr<Form2> window;
+};
+
+// Where a user puts the pointer: inside a check box's or option's box, anywhere on a button.
+inline void Click(QAbstractButton* button) {
+  QTest::mouseClick(button, Qt::LeftButton, {},
+                    QPoint(std::min(button->width() / 2, 8), button->height() / 2));
+}
+
+inline int RowNamed(const QListWidget* list, const QString& name) {
+  for (int row = 0; row < list->count(); ++row) {
+    if (list->item(row)->text().trimmed() == name) return row;
+  }
+  return -1;
+}
+
+inline void ClickRow(QListWidget* list, const QString& name, Qt::KeyboardModifiers keys = {}) {
+  QListWidgetItem* item = list->item(RowNamed(list, name));
+  QVERIFY2(item != nullptr, qPrintable(name));
+  list->scrollToItem(item);
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, keys, list->visualItemRect(item).center());
+}
+
+// Replaces the box's text as a user does: select it all, then type over it.
+inline void Type(QLineEdit* box, const QString& text) {
+  box->selectAll();
+  if (text.isEmpty()) QTest::keyClick(box, Qt::Key_Delete);
+  QTest::keyClicks(box, text);
+}
+
+// Picks a line of a drop-down list as a click on it would.
+inline void Choose(QComboBox* box, int index) {
+  box->setCurrentIndex(index);
+  emit box->activated(index);
+}
+
+inline QStringList Lines(const QListWidget* list) {
+  QStringList lines;
+  for (int row = 0; row < list->count(); ++row) lines << list->item(row)->text();
+  return lines;
+}
+
+inline bool LastMessageIs(const QString& text, MessageIcon icon) {
+  const auto& shown = Dialogs::ShownMessages();
+  return !shown.empty() && shown.back().text == text && shown.back().icon == icon;
+}
+
+}  // namespace orvessa::testing
