@@ -8,6 +8,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 build_packages=(cmake ninja-build g++ libgtest-dev qt6-base-dev qt6-qpa-plugins dbus-daemon)
+# The window's start-up test runs the program on a virtual display.
+test_packages=(xvfb xdotool)
 
 install_missing() {
   local missing=() p
@@ -64,6 +66,7 @@ case "${1:-}" in
     ;;
   test)
     build
+    install_missing "${test_packages[@]}"
     ctest --preset default
     ;;
   install)
