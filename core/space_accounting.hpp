@@ -21,7 +21,7 @@ std::string FormatKilobytes(double bytes, const Locale& locale);
 // The marker DestinationDrive holds for a network destination.
 inline constexpr std::string_view kNetworkDrive = "\\\\";
 
-// A path on a network share: "\\\\server\\share" or "//server/share".
+// A path on a network share: \\server\share or //server/share.
 bool IsNetworkPath(const std::string& path);
 
 // The selection does not fit: needed bytes reach the free bytes, unless the

@@ -2,6 +2,7 @@
 #include "core/space_accounting.hpp"
 #include "ui/dialogs.hpp"
 #include "ui/form2.hpp"
+#include "ui/form2_tables.hpp"
 #include "ui/qt_text.hpp"
 
 namespace orvessa {
@@ -11,9 +12,7 @@ constexpr int kPickTitle = 79;
 constexpr int kNameMustMatch = 81;
 constexpr int kEraseDenied = 82;
 constexpr int kEraseNotEmpty = 83;
-constexpr int kWrongPath = 84;
 constexpr int kAlreadyExists = 85;
-constexpr int kDriveNotReady = 86;
 
 }  // namespace
 
@@ -29,7 +28,7 @@ void Form2::cmdDestino_Click() {
   if (drive.ready) {
     Label7->setText(Q(FormatKilobytes(drive.free_bytes, locale_)));
   } else {
-    ShowMessage(TextUtf8(kDriveNotReady), MessageIcon::Critical);
+    ShowMessage(TextUtf8(form2::kDriveNotReady), MessageIcon::Critical);
     Label7->clear();
   }
   cmdCreaDirectorio->setEnabled(true);
@@ -67,7 +66,7 @@ void Form2::cmdBorraDir_Click() {
         ShowMessage(TextUtf8(kEraseNotEmpty), MessageIcon::Exclamation);
         break;
       case FsErrorKind::PathNotFound:
-        ShowMessage(TextUtf8(kWrongPath), MessageIcon::Exclamation);
+        ShowMessage(TextUtf8(form2::kWrongPath), MessageIcon::Exclamation);
         break;
       default:
         break;

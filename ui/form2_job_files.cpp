@@ -6,6 +6,7 @@
 #include "core/job_file_writer.hpp"
 #include "ui/dialogs.hpp"
 #include "ui/form2.hpp"
+#include "ui/form2_tables.hpp"
 #include "ui/qt_text.hpp"
 
 namespace orvessa {
@@ -14,8 +15,6 @@ namespace {
 const QString kOpenFilter = QStringLiteral("Orvessa (*.cop)|*.cop|(*.*)|*.*");
 const QString kSaveFilter =
     QStringLiteral("Ficheros Orvessa (*.cop)|*.cop|Todos los ficheros (*.*)|*.*");
-
-const std::string_view kUnits[3] = {kUnitDays, kUnitWeeks, kUnitMonths};
 
 // The system's own words for why a file could not be read or written.
 QString Problem(const std::string& path, int errnum) {
@@ -119,7 +118,8 @@ void Form2::LoadJob(const std::string& path, bool restore) {
     job_.IntervalUnit = *loaded.IntervalUnit;
     int line = -1;
     for (int i = 0; i < 3; ++i) {
-      if (job_.IntervalUnit == kUnits[i] || Q(job_.IntervalUnit) == cboDSM->itemText(i)) line = i;
+      if (job_.IntervalUnit == form2::kUnits[i] || Q(job_.IntervalUnit) == cboDSM->itemText(i))
+        line = i;
     }
     cboDSM->setCurrentIndex(line);
   }

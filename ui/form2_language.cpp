@@ -1,6 +1,7 @@
 // The language menu and the texts of the window in the current language.
 #include "i18n/string_table.hpp"
 #include "ui/form2.hpp"
+#include "ui/form2_tables.hpp"
 #include "ui/qt_text.hpp"
 
 namespace orvessa {
@@ -16,10 +17,6 @@ constexpr Language kLanguages[4] = {{kEnglishBase, "/ayuda_eng.html"},
                                     {kSpanishBase, "/ayuda_esp.html"},
                                     {kGermanBase, "/ayuda_dutch.html"},
                                     {kFrenchBase, "/ayuda_eng.html"}};
-
-constexpr const char* kFixedFilters[8] = {
-    "Word (*.doc)",        "Excel (*.xls)",  "Access (*.mdb)", "PowerPoint (*.ppt)",
-    "WordPerfect (*.wpd)", "Bitmap (*.bmp)", "JPEG (*.jpg)",   "HTML (*.htm)"};
 
 }  // namespace
 
@@ -78,7 +75,7 @@ void Form2::ApplyLanguage() {
 
   Filtro->clear();
   Filtro->addItems({Text(95), Text(96)});
-  for (const char* entry : kFixedFilters) Filtro->addItem(QString::fromLatin1(entry));
+  for (const auto& entry : form2::kFixedFilters) Filtro->addItem(QString::fromLatin1(entry.text));
   Filtro->setCurrentIndex(0);
   Filtro_Click();
 }

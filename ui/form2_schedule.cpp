@@ -2,6 +2,7 @@
 // runs its handler, so every enable and disable rule lives in one handler.
 #include "core/box_number.hpp"
 #include "ui/form2.hpp"
+#include "ui/form2_tables.hpp"
 #include "ui/qt_text.hpp"
 
 namespace orvessa {
@@ -13,8 +14,6 @@ constexpr int kAtShutdownInterval = 1000;
 std::int16_t ValueOf(const QLineEdit* box) { return BoxValue(S(box->text())); }
 
 void Show(QLineEdit* box, int value) { box->setText(Q(BoxText(value))); }
-
-const std::string_view kUnits[3] = {kUnitDays, kUnitWeeks, kUnitMonths};
 
 }  // namespace
 
@@ -107,7 +106,7 @@ void Form2::OptCada_Click() {
   EnterTimedMode();
   job_.IntervalCount = ValueOf(txtNumDSM);
   const int line = cboDSM->currentIndex();
-  job_.IntervalUnit = line >= 0 && line < 3 ? std::string(kUnits[line]) : std::string();
+  job_.IntervalUnit = line >= 0 && line < 3 ? std::string(form2::kUnits[line]) : std::string();
   job_.CopyHour = ValueOf(txtHora);
   job_.CopyMinute = ValueOf(txtMinutos);
   job_.ManualOnly = false;
@@ -117,14 +116,14 @@ void Form2::OptCada_Click() {
 void Form2::SelectUnitLine(const std::string& unit) {
   int line = -1;
   for (int i = 0; i < 3; ++i) {
-    if (unit == kUnits[i]) line = i;
+    if (unit == form2::kUnits[i]) line = i;
   }
   cboDSM->setCurrentIndex(line);
 }
 
 void Form2::cboDSM_Click() {
   const int line = cboDSM->currentIndex();
-  if (line >= 0 && line < 3) job_.IntervalUnit = std::string(kUnits[line]);
+  if (line >= 0 && line < 3) job_.IntervalUnit = std::string(form2::kUnits[line]);
 }
 
 void Form2::updDSM_DownClick() {

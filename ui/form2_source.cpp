@@ -4,24 +4,16 @@
 
 #include "core/run_errors.hpp"
 #include "ui/form2.hpp"
+#include "ui/form2_tables.hpp"
 #include "ui/qt_text.hpp"
 
 namespace orvessa {
 namespace {
 
-constexpr int kDriveNotReady = 86;
-constexpr int kWrongPath = 84;
-
-// Filter entries 2 to 9 read the same in every language.
-constexpr const char* kFixedFilters[8][2] = {
-    {"Word (*.doc)", "*.doc*"},      {"Excel (*.xls)", "*.xls"},       {"Access (*.mdb)", "*.mdb"},
-    {"PowerPoint (*.ppt)", "*.ppt"}, {"WordPerfect (*.wpd)", "*.wpd"}, {"Bitmap (*.bmp)", "*.bmp"},
-    {"JPEG (*.jpg)", "*.jpg"},       {"HTML (*.htm)", "*.htm"}};
-
 QString FilterPattern(int index) {
   if (index == 0) return QStringLiteral("*.*");
   if (index == 1) return QStringLiteral("*.txt*");
-  return QString::fromLatin1(kFixedFilters[index - 2][1]);
+  return QString::fromLatin1(form2::kFixedFilters[index - 2].pattern);
 }
 
 // Keeps the wait cursor up while a folder tree is measured.
@@ -37,13 +29,13 @@ void Form2::Drive1_Change() {
   const std::string root = Drive1->SelectedRoot();
   const DriveInfo drive = fs_.GetDrive(root);
   if (!drive.ready) {
-    ShowMessage(TextUtf8(kDriveNotReady), MessageIcon::Critical);
+    ShowMessage(TextUtf8(form2::kDriveNotReady), MessageIcon::Critical);
     Drive1->SelectDriveOf(Dir1->Path());
     return;
   }
   if (FsStatus opened = Dir1->SetPath(root); !opened) {
     if (opened.error().kind == FsErrorKind::PathNotFound) {
-      ShowMessage(TextUtf8(kWrongPath), MessageIcon::Critical);
+      ShowMessage(TextUtf8(form2::kWrongPath), MessageIcon::Critical);
     }
     Drive1->SelectDriveOf(Dir1->Path());
   }
@@ -159,8 +151,7 @@ int Form2::FitListWidth(QListWidget* list) {
     const int width = metrics.horizontalAdvance(QLatin1Char(' ') + list->item(i)->text());
     if (width > widest) widest = width;
   }
-  // The list scrolls sideways by itself once a line is wider than it.
-  list->setProperty("horizontalExtent", widest);
+  // Qt's list scrolls sideways by itself once a line is wider than it.
   return widest;
 }
 
