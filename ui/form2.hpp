@@ -131,7 +131,6 @@ class Form2 : public QMainWindow, public RunView {
   const JobFileIdentity& Identity() const { return identity_; }
   bool PowerOffAfterCopy() const { return run_->PowerOffAfterCopy; }
   const BackupRun& Run() const { return *run_; }
-  SpaceAccounting& Space() { return space_; }
 
   // SpaceView and RunView.
   std::string LabelText(Control label) const override;
