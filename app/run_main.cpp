@@ -2,17 +2,22 @@
 // systemd timers and scripts.
 #include <unistd.h>
 
+#include <csignal>
+
 #include <QCoreApplication>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <string>
 
 #include "app/program_folders.hpp"
 #include "app/terminal_run_view.hpp"
 #include "core/backup_run.hpp"
+#include "core/job_file_check.hpp"
+#include "core/job_file_format.hpp"
 #include "core/job_file_reader.hpp"
 #include "core/power_off.hpp"
 #include "core/space_accounting.hpp"
@@ -31,7 +36,9 @@ constexpr int kExitNormal = 0;
 constexpr int kExitError = 1;
 constexpr int kExitStopped = 2;
 constexpr int kExitUsage = 64;
+constexpr int kExitDataError = 65;
 constexpr int kExitNoInput = 66;
+constexpr int kExitSignalBase = 128;
 
 constexpr const char* kUsage = "usage: orvessa-run [--power-off] JOBFILE\n";
 
@@ -47,18 +54,82 @@ constexpr const char* kHelp =
     "  --power-off  power the computer off after a backup that ended normally\n"
     "  -h, --help   show this text\n"
     "\n"
-    "Each source is printed as its copy starts, then the final line of the run.\n"
+    "Each source is printed as its copy starts, then the final line of the run and a\n"
+    "summary: files and bytes copied, the time taken and the first 20 files or folders\n"
+    "that could not be copied, each with the reason. One file that cannot be copied (a\n"
+    "name the destination cannot hold, a file too big for it, a file the system will\n"
+    "not let be read, a file that vanished) does not stop the others, but the run then\n"
+    "ends with an error. In keep-prior-copies mode the new CopyNN folder is built under\n"
+    "a temporary name and numbered only when complete; older copies are deleted only\n"
+    "after that, so a failed or stopped run leaves every prior copy as it was. A\n"
+    "destination folder that does not exist is never created.\n"
+    "\n"
     "Messages go to standard error as \"Orvessa: <text>\", in the language chosen in the\n"
     "program ($XDG_CONFIG_HOME/Orvessa/Orvessa.conf), English unless one was chosen.\n"
     "On a terminal a progress bar shows the bytes copied.\n"
     "\n"
+    "SIGTERM, SIGINT (Ctrl+C) and SIGHUP stop the run after the current chunk: the\n"
+    "partly written file is removed and the run is recorded as an error.\n"
+    "\n"
     "Exit status:\n"
-    "  0   the backup ended normally\n"
-    "  1   the backup ended with an error\n"
-    "  2   the backup was stopped by a check before copying (no destination, no\n"
-    "      sources, destination not ready, not enough space)\n"
-    "  64  wrong use of the command\n"
-    "  66  the job file does not exist or cannot be read\n";
+    "  0    the backup ended normally: every file was copied\n"
+    "  1    the backup ended with an error: a file or folder could not be copied (see\n"
+    "       the summary), the disk is full, or the destination failed\n"
+    "  2    the backup was stopped by a check before copying anything (no destination,\n"
+    "       destination not ready or missing, no sources, not enough space)\n"
+    "  64   wrong use of the command\n"
+    "  65   the job file is malformed (empty, cut short, binary, overlong lines, or a\n"
+    "       count of sources that disagrees with its lines); nothing was run\n"
+    "  66   the job file does not exist or cannot be read\n"
+    "  128+N  stopped by signal N: 143 for SIGTERM, 130 for SIGINT, 129 for SIGHUP\n";
+
+volatile std::sig_atomic_t g_stop_signal = 0;
+
+extern "C" void OnStopSignal(int signal) { g_stop_signal = signal; }
+
+// Stop signals only note themselves; the run looks at them whenever it yields.
+void CatchStopSignals() {
+  struct sigaction action {};
+  action.sa_handler = OnStopSignal;
+  sigemptyset(&action.sa_mask);
+  for (int signal : {SIGTERM, SIGINT, SIGHUP}) ::sigaction(signal, &action, nullptr);
+}
+
+// The event pump, passing a stop signal on to the run each time it is asked to yield.
+class StoppablePump : public EventPump {
+ public:
+  explicit StoppablePump(EventPump& pump) : pump_(pump) {}
+  std::function<void()> on_stop;
+
+  void ProcessEvents(std::chrono::milliseconds max_wait) override {
+    pump_.ProcessEvents(max_wait);
+    if (g_stop_signal != 0 && on_stop) on_stop();
+  }
+  std::chrono::steady_clock::time_point MonotonicNow() const override {
+    return pump_.MonotonicNow();
+  }
+
+ private:
+  EventPump& pump_;
+};
+
+void PrintSummary(std::FILE* out, const RunReport& report) {
+  std::fprintf(out, "Copied %llu files, %llu bytes, in %s.\n",
+               static_cast<unsigned long long>(report.files),
+               static_cast<unsigned long long>(report.bytes),
+               DurationInWords(report.elapsed).c_str());
+  if (report.failed == 0) return;
+  std::fprintf(out, "Not copied: %llu files or folders%s\n",
+               static_cast<unsigned long long>(report.failed),
+               report.failed > report.failures.size() ? ", the first of them:" : ":");
+  for (const FailedPath& failure : report.failures) {
+    std::fprintf(out, "  %s: %s\n", failure.path.c_str(), failure.reason.c_str());
+  }
+  if (report.failed > report.failures.size()) {
+    std::fprintf(out, "  and %llu more\n",
+                 static_cast<unsigned long long>(report.failed - report.failures.size()));
+  }
+}
 
 struct Arguments {
   bool help = false;
@@ -111,6 +182,7 @@ std::string CheckJobFile(const FileSystem& fs, const std::string& path) {
 }
 
 int Run(const Arguments& args) {
+  CatchStopSignals();
   PosixFileSystem fs;
   const std::string job_path = Absolute(args.job_file);
   if (std::string problem = CheckJobFile(fs, job_path); !problem.empty()) {
@@ -120,19 +192,30 @@ int Run(const Arguments& args) {
 
   SystemClock clock;
   QtLocale locale;
-  QtEventPump pump;
+  QtEventPump qt_pump;
+  StoppablePump pump(qt_pump);
   LogindPower power;
   QtSettingsStore settings;
   const int base = StoredLanguageBase(settings);
   TextSource text = [base](int number) { return LoadResString(base + number); };
 
-  LoadedJob loaded = LoadJob(fs, job_path, LoadMode::Restore);
-  if (!loaded.file_read) {
-    std::fprintf(stderr, "Orvessa: cannot read the job file %s\n", job_path.c_str());
+  auto content = fs.ReadFile(job_path, job_file::kMaxFileBytes);
+  if (!content) {
+    std::fprintf(stderr, "Orvessa: cannot read the job file %s: %s\n", job_path.c_str(),
+                 std::strerror(content.error().errnum));
     return kExitNoInput;
   }
+  const FileContent& bytes = content.value();
+  if (std::string problem = JobFileProblem(bytes.bytes, bytes.truncated); !problem.empty()) {
+    std::fprintf(stderr, "Orvessa: the job file %s is not a valid job file: %s\n",
+                 job_path.c_str(), problem.c_str());
+    return kExitDataError;
+  }
+  LoadedJob loaded = ParseJobFile(bytes.bytes, LoadMode::Restore, bytes.truncated);
   BackupJob job;
   loaded.MergeInto(job);
+  // A number of copies to keep that cannot be read keeps them all.
+  if (!loaded.CopiesToKeep) job.CopiesToKeep = -1;
   JobFileIdentity identity = JobFileIdentity::FromPath(job_path);
 
   TerminalRunView view(stdout, stderr, ::isatty(STDERR_FILENO) == 1);
@@ -156,7 +239,11 @@ int Run(const Arguments& args) {
                 run_settings);
   run.PowerOffAfterCopy = args.power_off;
   view.on_unload = [&] { PowerOffSystem(power, run_settings.WindowsVersion); };
+  pump.on_stop = [&] { run.RequestStop(); };
   run.cmdCopiar_Click();
+  if (run.LastEnd != RunEnd::StoppedAtCheck) PrintSummary(stdout, run.Report);
+  std::fflush(stdout);
+  if (g_stop_signal != 0) return kExitSignalBase + g_stop_signal;
 
   if (view.unloaded) {
     // The power-off request is asynchronous: give its answer (or the fallback) time.

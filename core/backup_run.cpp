@@ -9,6 +9,7 @@
 #include "core/power_off.hpp"
 #include "core/prior_copies.hpp"
 #include "core/run_records.hpp"
+#include "core/temporary_copies.hpp"
 
 namespace orvessa {
 namespace {
@@ -23,10 +24,7 @@ constexpr int kNoSources = 88;
 constexpr int kNotEnoughSpace = 89;
 constexpr int kWrongPath = 84;
 constexpr int kNotReady = 86;
-
-// Marks of the folders an overwrite keeps beside the copy it replaces.
-constexpr const char* kNewCopySuffix = ".orvessa-new";
-constexpr const char* kOldCopySuffix = ".orvessa-old";
+constexpr int kPermissionDenied = 92;
 
 std::string FileNameOf(const std::string& path) { return path.substr(path.rfind('/') + 1); }
 
@@ -76,6 +74,10 @@ class BackupRun::Yielder : public CopyObserver {
     return !run_.stop_requested_;
   }
 
+  bool Skip(const std::string& source, const FsError& error) override {
+    return run_.Failed(source, error);
+  }
+
  private:
   BackupRun& run_;
   std::chrono::steady_clock::time_point last_{};
@@ -98,7 +100,10 @@ void BackupRun::cmdCopiar_Click() {
   if (running_) return;
   running_ = true;
   stop_requested_ = false;
+  const auto started = pump_.MonotonicNow();
   Run();
+  Report.elapsed =
+      std::chrono::duration_cast<std::chrono::milliseconds>(pump_.MonotonicNow() - started);
   running_ = false;
 }
 
@@ -118,6 +123,9 @@ std::string BackupRun::NowText() const {
 void BackupRun::Run() {
   job_.LastRunOutcome = 0;
   BytesCopied = 0;
+  Report = {};
+  building_.clear();
+  const bool destination_chosen = !view_.LabelText(Control::Label5).empty();
   if (view_.ShowTab(kCopyTab)) space_.ShowCopyTabSpace(kCopyTab);
   pump_.ProcessEvents(std::chrono::milliseconds(0));
 
@@ -136,16 +144,19 @@ void BackupRun::Run() {
   DriveConfirmed = false;
 
   if (job_.Destination.empty()) {
-    Message(kNoDestination, MessageIcon::Critical);
+    // A destination found missing as the copy tab came up was reported as not ready.
+    if (!destination_chosen) Message(kNoDestination, MessageIcon::Critical);
     LastEnd = RunEnd::StoppedAtCheck;
     return;
   }
 
   std::shared_ptr<FolderLock> lock;
   if (!LockDestination(lock)) return;
+  // What a run cut off (killed, powered off) left under the engine's own names.
+  RemoveLeftovers(fs_, job_.Destination);
 
-  // The rotation is worked out now but carried out only once the checks have passed,
-  // so that a refused run costs no prior copy.
+  // The rotation is worked out now but carried out only once the new copy is complete,
+  // so that a refused, failed or stopped run costs no prior copy.
   std::optional<CopyRotation> rotation;
   if (job_.CopyMode) {
     std::vector<std::string> sources;
@@ -155,27 +166,25 @@ void BackupRun::Run() {
   }
   if (job_.Destination.back() != '/') job_.Destination += '/';
 
+  // Old copies stay until the new ones are complete, so they count as occupied.
   space_.CheckDestinationSpace();
-  if (rotation && !job_.Destination.empty() && space_.DestinationDrive != kNetworkDrive) {
-    double freed = 0;
-    for (const std::string& name : rotation->to_delete) {
-      freed += space_.FolderSize(job_.Destination + name);
-    }
-    if (freed > 0) {
-      space_.FreeBytes += freed;
-      const std::string text = FormatKilobytes(space_.FreeBytes, locale_);
-      view_.SetLabelText(Control::Label7, text);
-      view_.SetLabelText(Control::Label21, text);
-    }
+  if (job_.Destination.empty()) {
+    // Reported as not ready; nothing is written to a destination that is not there.
+    view_.CloseAnimation();
+    view_.SetStatusPanel(5, settings_.text(kError));
+    LastEnd = RunEnd::StoppedAtCheck;
+    return;
   }
-
   if (job_.Sources.empty()) return StopAtCheck(kNoSources);
   if (InsufficientSpace(job_.SelectedBytes, space_.FreeBytes, space_.DestinationDrive)) {
     return StopAtCheck(kNotEnoughSpace);
   }
   if (!CheckSourcesAgainstTargets()) return;
-
-  if (rotation) ApplyCopyRotation(fs_, job_.Destination, *rotation);
+  if (rotation && rotation->new_name.empty()) {
+    // All 99 numbers are kept copies: there is no name for a new one.
+    Message(kWrongPath, MessageIcon::Exclamation);
+    return ErrorEnd();
+  }
 
   view_.PlayAnimation();
   const int count = static_cast<int>(job_.Sources.size());
@@ -183,12 +192,27 @@ void BackupRun::Run() {
   view_.SetCopyCursor(true);
 
   Yielder yielder(*this);
-  for (int i = 0; i < count; ++i) {
-    const SourceEntry& entry = job_.Sources[static_cast<std::size_t>(i)];
-    view_.SetLabelText(Control::Label8, entry.Text());
-    view_.SetProgressValue((i + 1) - 0.1);
-    if (!CopyEntry(entry, yielder)) return;
+  if (rotation) {
+    building_ = NewCopyPath(job_.Destination, rotation->new_name);
+    if (FsStatus made = fs_.MakeFolder(building_); !made) {
+      building_.clear();
+      if (!Handle(made.error())) return;
+      Report.AddFailure(job_.Destination + rotation->new_name, made.error());
+      return EndWithFailures();
+    }
   }
+  if (!CopyEntries(yielder)) return;
+  if (rotation) {
+    // Incomplete: the prior copies stay as they are and no half copy gets a number.
+    if (Report.failed > 0) return EndWithFailures();
+    if (FsStatus done = ApplyCopyRotation(fs_, job_.Destination, *rotation, building_); !done) {
+      Report.AddFailure(job_.Destination + rotation->new_name, done.error());
+      return EndWithFailures();
+    }
+    building_.clear();
+  }
+  // Every file that was not copied makes the run an error run.
+  if (Report.failed > 0) return EndWithFailures();
 
   const LocalDateTime now = clock_.Now();
   job_.LastRunDate = locale_.FormatShortDate(now.date);
@@ -213,6 +237,29 @@ void BackupRun::Run() {
   LastEnd = RunEnd::Normal;
 }
 
+bool BackupRun::CopyEntries(Yielder& yielder) {
+  const int count = static_cast<int>(job_.Sources.size());
+  for (int i = 0; i < count; ++i) {
+    const SourceEntry& entry = job_.Sources[static_cast<std::size_t>(i)];
+    view_.SetLabelText(Control::Label8, entry.Text());
+    view_.SetProgressValue((i + 1) - 0.1);
+    const bool go_on =
+        entry.IsFolder() ? CopyFolderEntry(entry, yielder) : CopyFileEntry(entry, yielder);
+    if (!go_on) return false;
+  }
+  return true;
+}
+
+std::string BackupRun::CopyBase() const {
+  return building_.empty() ? job_.Destination : building_ + "/";
+}
+
+void BackupRun::Counted(const CopyStats& stats) {
+  BytesCopied += stats.bytes;
+  Report.files += stats.files;
+  Report.bytes += stats.bytes;
+}
+
 void BackupRun::StopAtCheck(int message) {
   Message(message, MessageIcon::Critical);
   view_.CloseAnimation();
@@ -222,22 +269,23 @@ void BackupRun::StopAtCheck(int message) {
 
 bool BackupRun::CheckSourcesAgainstTargets() {
   const std::string base = job_.Destination + CopyFolderName;
-  for (const SourceEntry& entry : job_.Sources) {
-    if (!entry.IsFolder()) continue;
-    const std::string source = ResolvedPath(fs_, entry.Path());
-    const std::string target = ResolvedPath(fs_, base + CopyNameOf(entry));
-    // Replacing such a copy would delete the source itself.
-    if (IsInside(source, target)) {
+  std::vector<std::string> sources;
+  for (const SourceEntry& entry : job_.Sources) sources.push_back(ResolvedPath(fs_, entry.Path()));
+  for (std::size_t i = 0; i < job_.Sources.size(); ++i) {
+    const SourceEntry& entry = job_.Sources[i];
+    const std::string target = ResolvedPath(
+        fs_, base + (entry.IsFolder() ? CopyNameOf(entry) : FileNameOf(entry.Path())));
+    for (std::size_t k = 0; k < sources.size(); ++k) {
+      // A file entry copied onto itself is left alone; any other target that is or holds
+      // a source would destroy it when replaced.
+      if (k == i && !entry.IsFolder()) continue;
+      if (!IsInside(sources[k], target)) continue;
       Message(kWrongPath, MessageIcon::Exclamation);
       ErrorEnd();
       return false;
     }
   }
   return true;
-}
-
-bool BackupRun::CopyEntry(const SourceEntry& entry, Yielder& yielder) {
-  return entry.IsFolder() ? CopyFolderEntry(entry, yielder) : CopyFileEntry(entry, yielder);
 }
 
 FsStatus BackupRun::WaitForDrive() {
@@ -275,56 +323,41 @@ bool BackupRun::LockDestination(std::shared_ptr<FolderLock>& lock) {
 
 bool BackupRun::CopyFolderEntry(const SourceEntry& entry, Yielder& yielder) {
   const std::string source = entry.Path();
-  const std::string base = job_.Destination + CopyFolderName;
-  const std::string target = base + CopyNameOf(entry);
+  const std::string base = CopyBase();
+  const std::string name = CopyNameOf(entry);
+  const std::string target = base + name;
 
-  const bool replace = !job_.CopyMode && fs_.FolderExists(target);
+  const bool replace = building_.empty() && (fs_.FolderExists(target) || fs_.FileExists(target));
   if (replace) DeletedExisting = true;
 
   if (FsStatus ready = WaitForDrive(); !ready) return Handle(ready.error());
   DriveConfirmed = true;
 
   CopyOptions options;
-  options.overwrite = true;
+  options.overwrite = false;  // a new tree: a name met twice is a clash to report
   options.exclude.push_back(WithoutFinalSlash(job_.Destination));
   options.observer = &yielder;
 
-  if (replace) return ReplaceFolderCopy(source, target, options);
-  auto copied = fs_.CopyTree(source, target, options);
-  if (!copied) return Handle(copied.error());
-  BytesCopied += copied.value().bytes;
-  return true;
-}
-
-// The previous copy stays until the new one is complete, then the two are swapped.
-bool BackupRun::ReplaceFolderCopy(const std::string& source, const std::string& target,
-                                  const CopyOptions& options) {
-  const auto slash = target.rfind('/');
-  const std::string folder = target.substr(0, slash + 1);
-  const std::string name = target.substr(slash + 1);
-  const std::string fresh = folder + "." + name + kNewCopySuffix;
-  const std::string old = folder + "." + name + kOldCopySuffix;
-
-  // Left behind by a run that was cut off; only ever our own names.
-  if (fs_.FolderExists(fresh)) (void)fs_.DeleteTree(fresh, true);
+  // Built beside its place and put there only when complete.
+  const std::string fresh = NewCopyPath(base, name);
+  if (fs_.FolderExists(fresh) || fs_.FileExists(fresh)) (void)fs_.DeleteTree(fresh, true);
   auto copied = fs_.CopyTree(source, fresh, options);
   if (!copied) {
     (void)fs_.DeleteTree(fresh, true);
-    return Handle(copied.error());
+    return Failed(source, copied.error()) || Handle(copied.error());
   }
-  BytesCopied += copied.value().bytes;
-
-  if (fs_.FolderExists(old)) (void)fs_.DeleteTree(old, true);
-  if (FsStatus moved = fs_.Rename(target, old); !moved) {
+  Counted(copied.value());
+  // An incomplete copy never replaces the previous one; with none before, what could be
+  // copied is better than nothing, and the files left out are reported.
+  if (copied.value().failed > 0 && replace) {
     (void)fs_.DeleteTree(fresh, true);
-    return Handle(moved.error());
+    return true;
   }
-  if (FsStatus swapped = fs_.Rename(fresh, target); !swapped) {
-    (void)fs_.Rename(old, target);
+  // Two entries of the same name: the later one takes the place of the earlier one.
+  if (FsStatus placed = PutInPlace(fs_, fresh, WithoutFinalSlash(base), name); !placed) {
     (void)fs_.DeleteTree(fresh, true);
-    return Handle(swapped.error());
+    return Failed(source, placed.error()) || Handle(placed.error());
   }
-  if (FsStatus removed = fs_.DeleteTree(old, true); !removed) return Handle(removed.error());
   return true;
 }
 
@@ -333,22 +366,32 @@ bool BackupRun::CopyFileEntry(const SourceEntry& entry, Yielder& yielder) {
   options.overwrite = true;
   options.observer = &yielder;
   const std::string source = entry.Path();
-  auto copied =
-      fs_.CopyFile(source, job_.Destination + CopyFolderName + FileNameOf(source), options);
-  if (!copied) return Handle(copied.error());
-  BytesCopied += copied.value().bytes;
+  auto copied = fs_.CopyFile(source, CopyBase() + FileNameOf(source), options);
+  if (!copied) return Failed(source, copied.error()) || Handle(copied.error());
+  Counted(copied.value());
   return true;
 }
 
-bool BackupRun::Handle(const FsError& error) {
+RunErrorContext BackupRun::Context(const FsError& error) const {
   RunErrorContext context;
   context.network_destination = space_.DestinationDrive == kNetworkDrive;
   context.DeletedExisting = DeletedExisting;
   context.DriveConfirmed = DriveConfirmed;
+  context.at_destination = error.path.starts_with(job_.Destination);
   if (error.kind == FsErrorKind::PathNotFound) {
-    context.destination_missing = !fs_.FolderExists(job_.Destination + CopyFolderName);
+    context.destination_missing = !fs_.FolderExists(CopyBase());
   }
-  const ErrorReaction reaction = ReactionTo(error, context);
+  return context;
+}
+
+bool BackupRun::Failed(const std::string& source, const FsError& error) {
+  if (ReactionTo(error, Context(error)) != ErrorReaction::Skip) return false;
+  Report.AddFailure(source, error);
+  return true;
+}
+
+bool BackupRun::Handle(const FsError& error) {
+  const ErrorReaction reaction = ReactionTo(error, Context(error));
   if (reaction == ErrorReaction::Skip) return true;
   if (int message = MessageFor(reaction)) {
     Message(message,
@@ -360,7 +403,15 @@ bool BackupRun::Handle(const FsError& error) {
   return false;
 }
 
+void BackupRun::EndWithFailures() {
+  if (Report.permission_denied) Message(kPermissionDenied, MessageIcon::Exclamation);
+  ErrorEnd();
+}
+
 void BackupRun::ErrorEnd() {
+  // A copy folder that is not complete never gets its number.
+  if (!building_.empty()) (void)fs_.DeleteTree(building_, true);
+  building_.clear();
   view_.SetLabelText(Control::Label8, settings_.text(kBackupError) + " " + NowText());
   job_.LastRunOutcome = 1;
   view_.SetLabel6Visible(false);

@@ -5,6 +5,7 @@
 
 #include "core/backup_job.hpp"
 #include "core/run_errors.hpp"
+#include "core/run_report.hpp"
 #include "core/run_view.hpp"
 #include "core/space_accounting.hpp"
 #include "platform/clock.hpp"
@@ -58,23 +59,30 @@ class BackupRun {
   bool DriveConfirmed = false;
   RunEnd LastEnd = RunEnd::NotRun;
   std::uint64_t BytesCopied = 0;
+  // Files, bytes, time and the files that were not copied, of the last run.
+  RunReport Report;
 
  private:
   class Yielder;
 
   void Run();
   bool CheckSourcesAgainstTargets();
-  bool CopyEntry(const SourceEntry& entry, Yielder& yielder);
+  bool CopyEntries(Yielder& yielder);  // false when the run ended
   bool CopyFolderEntry(const SourceEntry& entry, Yielder& yielder);
   bool CopyFileEntry(const SourceEntry& entry, Yielder& yielder);
-  bool ReplaceFolderCopy(const std::string& source, const std::string& target,
-                         const CopyOptions& options);
+  // Where this run's copies go: the destination, or the copy folder being built in it.
+  std::string CopyBase() const;
+  // Counts a file or entry that was not copied; true when the run goes on.
+  bool Failed(const std::string& source, const FsError& error);
+  void Counted(const CopyStats& stats);
   FsStatus WaitForDrive();
   // Waits for another run into the same destination to end; false when this run ended.
   bool LockDestination(std::shared_ptr<FolderLock>& lock);
+  RunErrorContext Context(const FsError& error) const;
   // Applies the reaction to a failed step: true when the run goes on.
   bool Handle(const FsError& error);
   void StopAtCheck(int message);
+  void EndWithFailures();  // the message for what was not copied, then an error end
   void ErrorEnd();
   void EndAnimation();
   std::string LastRunPanel() const;
@@ -94,6 +102,7 @@ class BackupRun {
 
   bool running_ = false;
   bool stop_requested_ = false;
+  std::string building_;  // the copy folder under its temporary name, while it is built
 };
 
 }  // namespace orvessa

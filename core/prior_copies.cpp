@@ -1,7 +1,11 @@
 #include "core/prior_copies.hpp"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <set>
+
+#include "core/temporary_copies.hpp"
 
 namespace orvessa {
 namespace {
@@ -14,6 +18,12 @@ std::string Join(const std::string& folder, const std::string& name) {
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 int CopyNumber(const std::string& name) { return (name[4] - '0') * 10 + (name[5] - '0'); }
+
+std::string CopyName(int number) {
+  char buffer[16];
+  std::snprintf(buffer, sizeof buffer, "Copy%02d", number);
+  return buffer;
+}
 
 // True when path is folder or lies inside it; both are real paths.
 bool IsInside(const std::string& path, const std::string& folder) {
@@ -33,17 +43,22 @@ CopyRotation PlanCopyRotation(const FileSystem& fs, const std::string& destinati
                               std::int16_t copies_to_keep,
                               const std::vector<std::string>& protected_paths) {
   std::vector<std::string> names;
+  std::set<std::string> links;
   if (auto listing = fs.ListFolder(destination)) {
     for (const FolderEntry& entry : listing.value()) {
-      if (entry.type != EntryType::Folder || !IsCopyFolderName(entry.name)) continue;
-      if (names.size() < static_cast<std::size_t>(kMaxCopyFolders)) names.push_back(entry.name);
+      const bool link = entry.type == EntryType::Link;
+      if ((entry.type != EntryType::Folder && !link) || !IsCopyFolderName(entry.name)) continue;
+      if (names.size() >= static_cast<std::size_t>(kMaxCopyFolders)) continue;
+      names.push_back(entry.name);
+      if (link) links.insert(entry.name);
     }
   }
   // Plain byte order, which for these names is also number order.
   std::sort(names.begin(), names.end());
   const bool wrapped = std::find(names.begin(), names.end(), "Copy99") != names.end();
+  const bool keep_all = copies_to_keep < 0;
   const std::size_t keep =
-      wrapped || copies_to_keep < 0 ? 0 : static_cast<std::size_t>(copies_to_keep);
+      keep_all ? names.size() : wrapped ? 0 : static_cast<std::size_t>(copies_to_keep);
 
   std::vector<std::string> sources;
   for (const std::string& path : protected_paths) {
@@ -52,41 +67,49 @@ CopyRotation PlanCopyRotation(const FileSystem& fs, const std::string& destinati
 
   CopyRotation rotation;
   for (std::size_t k = 0; k + keep < names.size(); ++k) {
-    const std::string folder = Join(destination, names[k]);
-    auto real = fs.RealPath(folder);
-    if (!real) continue;
+    // Removing a link removes nothing it points to.
+    auto real = fs.RealPath(Join(destination, names[k]));
     const bool holds_source =
+        !links.count(names[k]) && real &&
         std::any_of(sources.begin(), sources.end(),
                     [&](const std::string& s) { return IsInside(s, real.value()); });
     if (!holds_source) rotation.to_delete.push_back(names[k]);
   }
 
-  int highest = 0;
-  if (!wrapped) {
-    for (const std::string& name : names) highest = std::max(highest, CopyNumber(name));
+  int next = 1;
+  if (keep_all && wrapped) {
+    // Every copy stays: the lowest number not taken.
+    while (next <= kMaxCopyFolders &&
+           std::binary_search(names.begin(), names.end(), CopyName(next))) {
+      ++next;
+    }
+    if (next > kMaxCopyFolders) return rotation;
+  } else if (!wrapped) {
+    for (const std::string& name : names) next = std::max(next, CopyNumber(name) + 1);
   }
-  char buffer[16];
-  std::snprintf(buffer, sizeof buffer, "Copy%02d", highest + 1);
-  rotation.new_name = buffer;
+  rotation.new_name = CopyName(next);
   return rotation;
 }
 
-std::string ApplyCopyRotation(FileSystem& fs, const std::string& destination,
-                              const CopyRotation& rotation) {
+FsStatus ApplyCopyRotation(FileSystem& fs, const std::string& destination,
+                           const CopyRotation& rotation, const std::string& fresh) {
+  const std::string target = Join(destination, rotation.new_name);
+  const bool planned_out = std::find(rotation.to_delete.begin(), rotation.to_delete.end(),
+                                     rotation.new_name) != rotation.to_delete.end();
+  if (!IsCopyFolderName(rotation.new_name) ||
+      (!planned_out && (fs.FolderExists(target) || fs.FileExists(target)))) {
+    return FsError{FsErrorKind::AlreadyExists, EEXIST, target};
+  }
+  // After "Copy99" the new Copy01 may take the place of the old one.
+  if (FsStatus placed = PutInPlace(fs, fresh, destination, rotation.new_name); !placed) {
+    return placed;
+  }
   for (const std::string& name : rotation.to_delete) {
     // A name must never resolve to the destination itself.
-    if (!IsCopyFolderName(name)) continue;
-    (void)fs.DeleteTree(Join(destination, name), true);
+    if (name == rotation.new_name || !IsCopyFolderName(name)) continue;
+    (void)DeleteCopy(fs, destination, name);
   }
-  (void)fs.MakeFolder(Join(destination, rotation.new_name));
-  return rotation.new_name;
-}
-
-std::string PrepareCopyFolder(FileSystem& fs, const std::string& destination,
-                              std::int16_t copies_to_keep,
-                              const std::vector<std::string>& protected_paths) {
-  return ApplyCopyRotation(fs, destination,
-                           PlanCopyRotation(fs, destination, copies_to_keep, protected_paths));
+  return FsOk{};
 }
 
 }  // namespace orvessa

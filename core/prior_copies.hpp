@@ -15,25 +15,23 @@ bool IsCopyFolderName(const std::string& name);
 
 // What a rotation will do, worked out without touching anything.
 struct CopyRotation {
-  std::vector<std::string> to_delete;  // folder names under the destination, oldest first
-  std::string new_name;                // "Copy07"
+  std::vector<std::string> to_delete;  // names under the destination, oldest first
+  std::string new_name;                // "Copy07"; empty when no name is free
 };
 
-// Collects the copy folders of destination, keeps copies_to_keep of them (none after
-// "Copy99", none when the number is below 0) and names the next one. A copy folder that
-// holds or is one of `protected_paths` (the job's sources) is never planned for deletion.
+// Collects the copy folders of destination (a link of such a name too, to be removed as a
+// link), keeps copies_to_keep of them (none after "Copy99") and names the next one. A
+// number below 0, as for a value that could not be read, keeps every copy. A copy folder
+// that holds or is one of `protected_paths` (the job's sources) is never planned for
+// deletion.
 CopyRotation PlanCopyRotation(const FileSystem& fs, const std::string& destination,
                               std::int16_t copies_to_keep,
                               const std::vector<std::string>& protected_paths = {});
 
-// Deletes the planned folders and creates the new one; failures are skipped (an existing
-// new folder is used as it is). Returns the new folder's name.
-std::string ApplyCopyRotation(FileSystem& fs, const std::string& destination,
-                              const CopyRotation& rotation);
-
-// Both at once: rotates the prior copies and creates this run's copy folder.
-std::string PrepareCopyFolder(FileSystem& fs, const std::string& destination,
-                              std::int16_t copies_to_keep,
-                              const std::vector<std::string>& protected_paths = {});
+// Gives the complete copy at `fresh` its new name, and only then deletes the planned
+// folders; a failure to delete one leaves it where it is. Fails, touching nothing, when
+// the new name is taken by something the plan does not delete.
+FsStatus ApplyCopyRotation(FileSystem& fs, const std::string& destination,
+                           const CopyRotation& rotation, const std::string& fresh);
 
 }  // namespace orvessa

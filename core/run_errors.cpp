@@ -1,13 +1,32 @@
 #include "core/run_errors.hpp"
 
 namespace orvessa {
+namespace {
+
+// The destination's device is gone or broken: every further write would fail as well.
+bool DestinationLost(int errnum) {
+  switch (errnum) {
+    case EIO:
+    case ENODEV:
+    case ENXIO:
+    case ENOTCONN:
+    case ESTALE:
+    case ESHUTDOWN:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
 
 ErrorReaction ReactionTo(const FsError& error, const RunErrorContext& context) {
   switch (error.kind) {
     case FsErrorKind::DiskFull:
-      return context.network_destination ? ErrorReaction::Skip : ErrorReaction::DiskFullEnd;
+      // Also on the network, where only the check before copying is left out.
+      return ErrorReaction::DiskFullEnd;
     case FsErrorKind::PermissionDenied:
-      return ErrorReaction::PermissionEnd;
+      return error.errnum == EROFS ? ErrorReaction::PermissionEnd : ErrorReaction::Skip;
     case FsErrorKind::PathNotFound:
       if (context.destination_missing) return ErrorReaction::WrongPathEnd;
       if (context.DeletedExisting && !context.DriveConfirmed) return ErrorReaction::WrongPathEnd;
@@ -17,6 +36,9 @@ ErrorReaction ReactionTo(const FsError& error, const RunErrorContext& context) {
     case FsErrorKind::Cancelled:
       return ErrorReaction::StoppedEnd;
     default:
+      if (context.at_destination && DestinationLost(error.errnum)) {
+        return ErrorReaction::NotReadyEnd;
+      }
       return ErrorReaction::Skip;
   }
 }

@@ -6,7 +6,7 @@ namespace orvessa {
 
 // How a run answers a failed step.
 enum class ErrorReaction {
-  Skip,           // abandon the failing step, go on with the next
+  Skip,           // leave the failing file or entry out, report it, go on; an error end follows
   DiskFullEnd,    // "not enough space", error end
   PermissionEnd,  // "the system denies the permission", error end
   WrongPathEnd,   // "the access path of destination drive is wrong", error end
@@ -21,6 +21,7 @@ struct RunErrorContext {
   // The folder the copies go to is gone: nothing more can be copied, so the run must
   // not go on to end as a success.
   bool destination_missing = false;
+  bool at_destination = false;  // the failing path is the copy's side, not the source's
 };
 
 ErrorReaction ReactionTo(const FsError& error, const RunErrorContext& context);

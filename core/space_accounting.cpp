@@ -37,9 +37,9 @@ double SpaceAccounting::FolderSize(const std::string& folder) const {
   auto root = fs_.IsRootFolder(path);
   if (!root) return 0;
   if (root.value()) {
-    // A whole volume counts with what it can hold, not what it holds.
+    // A whole volume needs what is used on it, not what it could hold.
     DriveInfo drive = fs_.GetDrive(path);
-    return drive.ready ? drive.capacity : 0;
+    return drive.ready ? drive.used_bytes : 0;
   }
   auto size = fs_.FolderSize(path);
   return size ? static_cast<double>(size.value()) : 0;
@@ -94,8 +94,9 @@ void SpaceAccounting::CheckDestinationSpace() {
     return;
   }
   if (drive.ready) {
+    // Copies the run will replace stay until their new copies are complete, so their
+    // space is not free.
     FreeBytes = drive.free_bytes;
-    CountReplacedCopies(WithFinalSlash(job_.Destination.empty() ? destination : job_.Destination));
     const std::string text = FormatKilobytes(FreeBytes, locale_);
     view_.SetLabelText(Control::Label7, text);
     view_.SetLabelText(Control::Label21, text);
@@ -108,15 +109,6 @@ void SpaceAccounting::CheckDestinationSpace() {
     FreeBytes = 0;
   }
   view_.SetCopyCursor(false);
-}
-
-void SpaceAccounting::CountReplacedCopies(const std::string& destination) {
-  for (const SourceEntry& entry : job_.Sources) {
-    if (!entry.IsFolder()) continue;
-    const std::string copy = destination + CopyNameOf(entry);
-    if (!fs_.FolderExists(copy)) continue;
-    if (auto size = fs_.FolderSize(copy)) FreeBytes += static_cast<double>(size.value());
-  }
 }
 
 void SpaceAccounting::ShowCopyTabSpace(int tab_index) {

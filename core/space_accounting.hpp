@@ -41,7 +41,7 @@ class SpaceAccounting {
   // Empty (no destination), kNetworkDrive, or the destination path.
   std::string DestinationDrive;
 
-  // Size of a file entry's file, of a folder's tree, or the capacity of a root folder.
+  // Size of a file entry's file, of a folder's tree, or the used space of a root folder.
   double EntrySize(const SourceEntry& entry) const;
   double FolderSize(const std::string& folder) const;
 
@@ -54,8 +54,6 @@ class SpaceAccounting {
   // Measures FreeBytes for the destination in Label5. A destination that is not ready
   // is reported and forgotten.
   void CheckDestinationSpace();
-  // Adds the sizes of existing copies at destination (ending in "/") of the folder entries.
-  void CountReplacedCopies(const std::string& destination);
   // The reaction to the tab strip showing another tab.
   void ShowCopyTabSpace(int tab_index);
 

@@ -23,6 +23,7 @@ struct DriveInfo {
   bool network = false;   // "\\" or "//" path, or a network file system type
   double free_bytes = 0;  // bytes an unprivileged user may still write
   double capacity = 0;    // total bytes of the file system
+  double used_bytes = 0;  // bytes its files take (capacity less every free block)
   std::string mount_point;
 };
 
@@ -46,10 +47,16 @@ class CopyObserver {
   // far. Returning false stops the copy: the file in progress is removed and the copy
   // fails with Cancelled.
   virtual bool Continue(std::uint64_t bytes_copied) = 0;
+  // A file or folder inside a tree copy that could not be copied: `source` is its path in
+  // the source tree, error.path the side that failed. Returning true leaves it out and
+  // goes on with the rest of the tree; false ends the copy with that error.
+  virtual bool Skip(const std::string& /*source*/, const FsError& /*error*/) { return false; }
 };
 
 struct CopyOptions {
-  bool overwrite = true;             // false: an existing target file is AlreadyExists
+  // false: an existing target file, or folder below the top one, is AlreadyExists (in a
+  // new tree that is a name the destination does not tell from another, e.g. by case)
+  bool overwrite = true;
   std::vector<std::string> exclude;  // folders a tree copy leaves out (never descended)
   CopyObserver* observer = nullptr;
 };
@@ -58,7 +65,8 @@ struct CopyStats {
   std::uint64_t files = 0;    // regular files and links written
   std::uint64_t folders = 0;  // folders written, the top one included
   std::uint64_t bytes = 0;
-  std::uint64_t skipped = 0;  // special files, vanished entries, excluded folders
+  std::uint64_t skipped = 0;  // excluded folders and kernel file systems
+  std::uint64_t failed = 0;   // files and folders left out through CopyObserver::Skip
 };
 
 // Held while a folder must not be worked on by anyone else; released when destroyed.
@@ -108,14 +116,19 @@ class FileSystem {
   // Renames without replacing: an existing `to` is AlreadyExists.
   virtual FsStatus Rename(const std::string& from, const std::string& to) = 0;
 
-  // Copies the file from to the file path to (a link as a link). A FIFO, socket or
-  // device is skipped, never opened. A file is never copied onto itself.
+  // Copies the file from to the file path to as `cp -a` does: a link as a link, a FIFO,
+  // socket or device made anew (never opened), holes, mode bits, times, extended
+  // attributes and, for root, the owner kept where the destination can hold them. The
+  // bytes go under a temporary name first, so no cut-off file ever has the final name.
+  // A file is never copied onto itself.
   virtual FsResult<CopyStats> CopyFile(const std::string& from, const std::string& to,
                                        const CopyOptions& options) = 0;
   // Copies the folder from so that to is its copy, created when missing and merged
-  // into when present (existing files replaced when options.overwrite). Files and
-  // folders that vanish from the source meanwhile are skipped; so are special files,
-  // excluded folders and pseudo file systems.
+  // into when present (existing files replaced when options.overwrite). Each file as
+  // CopyFile does, hard links inside the tree kept as links, folders' modes and times
+  // set once their contents are in. A file or folder that fails (vanished, unreadable, a
+  // name the destination cannot hold) goes to options.observer's Skip. Excluded folders
+  // and pseudo file systems are left out.
   virtual FsResult<CopyStats> CopyTree(const std::string& from, const std::string& to,
                                        const CopyOptions& options) = 0;
 

@@ -1,16 +1,19 @@
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
-#include <sys/sendfile.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <limits>
+#include <map>
 #include <set>
 #include <utility>
 #include <vector>
 
 #include "platform/linux/posix_fd.hpp"
 #include "platform/linux/posix_file_system.hpp"
+#include "platform/linux/posix_metadata.hpp"
 
 namespace orvessa {
 namespace {
@@ -35,6 +38,18 @@ bool CopyOffloadUnsupported(int errnum) {
   return errnum == EXDEV || errnum == EINVAL || errnum == ENOSYS || errnum == EOPNOTSUPP ||
          errnum == ENOTTY || errnum == EBADF || errnum == EPERM;
 }
+
+// Fewer blocks than the size needs: the file has holes worth keeping.
+bool HasHoles(const struct stat& st) {
+  return st.st_size > 0 && static_cast<std::uint64_t>(st.st_blocks) * 512u <
+                               static_cast<std::uint64_t>(st.st_size);
+}
+
+// The two sides of one file's copy, for naming the one that failed.
+struct Paths {
+  const std::string& from;
+  const std::string& to;
+};
 
 // One copy operation: a file or a tree, with its options, counts and exclusions.
 class Copier {
@@ -79,11 +94,9 @@ class Copier {
     const std::string name = to.substr(to.rfind('/') + 1);
     if (S_ISLNK(st.st_mode))
       return Link(AT_FDCWD, from.c_str(), parent.get(), name.c_str(), from, to);
-    if (!S_ISREG(st.st_mode)) {
-      ++stats.skipped;
-      return FsOk{};
-    }
-    if (FsStatus copied = Regular(AT_FDCWD, from.c_str(), parent.get(), name.c_str(), from, to);
+    if (!S_ISREG(st.st_mode)) return Special(AT_FDCWD, from.c_str(), parent.get(), name.c_str(), to);
+    if (FsStatus copied =
+            Regular(AT_FDCWD, from.c_str(), parent.get(), name.c_str(), from, to, true);
         !copied) {
       return copied;
     }
@@ -98,16 +111,39 @@ class Copier {
     return FsOk{};
   }
 
-  // Creates the target for writing: under its own name when it is new, else under a
-  // temporary name that replaces it once complete.
+  // A part of a tree failed: left out when the observer says so, else the copy ends.
+  FsStatus Failed(const std::string& source, const FsError& error) {
+    if (!aborted_ && error.kind != FsErrorKind::Cancelled && options_.observer &&
+        options_.observer->Skip(source, error)) {
+      ++stats.failed;
+      return FsOk{};
+    }
+    aborted_ = true;  // the observer is asked once; the error now ends every level
+    return error;
+  }
+
+  std::string TempName() {
+    return kTempPrefix + std::to_string(::getpid()) + "-" + std::to_string(++temp_counter_);
+  }
+
+  // Creates the target for writing: under its own name when it is new (in a tree, where
+  // a cut-off copy is the whole tree's to clean up), else under a temporary name that
+  // replaces it once complete.
   FsResult<Fd> CreateTarget(int folder, const char* name, mode_t mode, std::string& temp,
-                            const std::string& to) {
-    Fd out(::openat(folder, name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode));
-    if (out.valid()) return out;
-    if (errno != EEXIST) return ErrorFromErrno(errno, to);
-    if (!options_.overwrite) return FsError{FsErrorKind::AlreadyExists, EEXIST, to};
+                            const std::string& to, bool always_temp) {
+    if (!always_temp) {
+      Fd out(::openat(folder, name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode));
+      if (out.valid()) return out;
+      if (errno != EEXIST) return ErrorFromErrno(errno, to);
+    }
+    if (!options_.overwrite) {
+      struct stat st {};
+      if (always_temp ? ::fstatat(folder, name, &st, AT_SYMLINK_NOFOLLOW) == 0 : true) {
+        return FsError{FsErrorKind::AlreadyExists, EEXIST, to};
+      }
+    }
     for (int attempt = 0; attempt < 100; ++attempt) {
-      temp = kTempPrefix + std::to_string(::getpid()) + "-" + std::to_string(++temp_counter_);
+      temp = TempName();
       Fd fresh(::openat(folder, temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode));
       if (fresh.valid()) return fresh;
       if (errno != EEXIST) return ErrorFromErrno(errno, to);
@@ -115,74 +151,111 @@ class Copier {
     return FsError{FsErrorKind::AlreadyExists, EEXIST, to};
   }
 
-  // Moves the bytes; the kernel's offload first, plain reads and writes where it
-  // cannot (other file systems, kernel files that report no size).
-  FsStatus Data(int in, int out, const struct stat& st, const std::string& to) {
-    const auto size = static_cast<std::uint64_t>(st.st_size);
+  // Bytes [from, end) at the same offsets: the kernel's offload first, reads and writes
+  // where it cannot.
+  FsStatus Range(int in, int out, off_t begin, off_t end, const Paths& paths, bool offload) {
     const std::uint64_t start = stats.bytes;
+    off_t in_at = begin, out_at = begin;
+    while (offload && in_at < end) {
+      const auto want = static_cast<std::size_t>(std::min<off_t>(end - in_at, kChunk));
+      ssize_t n = ::copy_file_range(in, &in_at, out, &out_at, want, 0);
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        if (CopyOffloadUnsupported(errno)) {
+          offload = offload_ = false;
+          break;
+        }
+        return ErrorFromErrno(errno, paths.to);
+      }
+      if (n == 0) return FsOk{};  // the file shrank meanwhile
+      stats.bytes = start + static_cast<std::uint64_t>(in_at - begin);
+      if (FsStatus go_on = Look(); !go_on) return go_on;
+    }
+    if (in_at < end && buffer_.empty()) buffer_.resize(1u << 20);
+    while (in_at < end) {
+      const auto want = static_cast<std::size_t>(std::min<off_t>(end - in_at, buffer_.size()));
+      ssize_t n = ::pread(in, buffer_.data(), want, in_at);
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        return ErrorFromErrno(errno, paths.from);
+      }
+      if (n == 0) return FsOk{};
+      for (ssize_t written = 0; written < n;) {
+        ssize_t w = ::pwrite(out, buffer_.data() + written, static_cast<std::size_t>(n - written),
+                             in_at + written);
+        if (w < 0) {
+          if (errno == EINTR) continue;
+          return ErrorFromErrno(errno, paths.to);
+        }
+        written += w;
+      }
+      in_at += n;
+      stats.bytes = start + static_cast<std::uint64_t>(in_at - begin);
+      if (FsStatus go_on = Look(); !go_on) return go_on;
+    }
+    return FsOk{};
+  }
+
+  // Only the data parts of a file with holes, then the length: the holes stay holes.
+  FsStatus Sparse(int in, int out, const struct stat& st, const Paths& paths) {
+    const std::uint64_t start = stats.bytes;
+    off_t at = 0;
+    while (at < st.st_size) {
+      const off_t data = ::lseek(in, at, SEEK_DATA);
+      if (data < 0) {
+        if (errno == ENXIO) break;  // nothing but a hole up to the end
+        return ErrorFromErrno(errno, paths.from);
+      }
+      off_t hole = ::lseek(in, data, SEEK_HOLE);
+      if (hole < 0) hole = st.st_size;
+      if (FsStatus copied = Range(in, out, data, hole, paths, offload_); !copied) return copied;
+      stats.bytes = start + static_cast<std::uint64_t>(hole);
+      at = hole;
+    }
+    if (::ftruncate(out, st.st_size) != 0) return ErrorFromErrno(errno, paths.to);
+    stats.bytes = start + static_cast<std::uint64_t>(st.st_size);
+    return FsOk{};
+  }
+
+  // Moves the bytes; a clone where the file system can, the data parts of a file with
+  // holes, else everything up to the end (kernel files report no size).
+  FsStatus Data(int in, int out, const struct stat& st, const Paths& paths) {
+    const auto size = static_cast<std::uint64_t>(st.st_size);
     if (size > 0 && clone_ && ::ioctl(out, FICLONE, in) == 0) {
       stats.bytes += size;
       return FsOk{};
     }
     if (size > 0) clone_ = false;  // not offered here; no use asking per file
-    std::uint64_t done = 0;
-    bool offload = size > 0;
-    while (offload) {
-      ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, kChunk, 0);
-      if (n < 0) {
-        if (errno == EINTR) continue;
-        if (CopyOffloadUnsupported(errno)) break;
-        return ErrorFromErrno(errno, to);
-      }
-      if (n == 0) break;
-      done += static_cast<std::uint64_t>(n);
-      stats.bytes = start + done;
-      if (done >= size) return FsOk{};
-      if (FsStatus go_on = Look(); !go_on) return go_on;
-    }
-    std::vector<char> buffer(size == 0 ? 4096 : 1u << 20);
-    for (;;) {
-      ssize_t n = ::read(in, buffer.data(), buffer.size());
-      if (n < 0) {
-        if (errno == EINTR) continue;
-        return ErrorFromErrno(errno, to);
-      }
-      if (n == 0) return FsOk{};
-      for (ssize_t written = 0; written < n;) {
-        ssize_t w = ::write(out, buffer.data() + written, static_cast<std::size_t>(n - written));
-        if (w < 0) {
-          if (errno == EINTR) continue;
-          return ErrorFromErrno(errno, to);
-        }
-        written += w;
-      }
-      done += static_cast<std::uint64_t>(n);
-      stats.bytes = start + done;
-      if (FsStatus go_on = Look(); !go_on) return go_on;
-    }
+    if (HasHoles(st)) return Sparse(in, out, st, paths);
+    if (size > 0) return Range(in, out, 0, st.st_size, paths, offload_);
+    // Kernel files report no size: read to the end.
+    return Range(in, out, 0, std::numeric_limits<off_t>::max(), paths, false);
   }
 
   FsStatus Regular(int from_folder, const char* from_name, int to_folder, const char* to_name,
-                   const std::string& from, const std::string& to) {
+                   const std::string& from, const std::string& to, bool always_temp) {
     // Non-blocking, so that a FIFO put in the file's place cannot stall the copy.
     Fd in(::openat(from_folder, from_name,
                    O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
-    if (!in.valid()) {
-      if (errno == ENOENT) {  // gone since the folder was listed
-        ++stats.skipped;
-        return FsOk{};
-      }
-      return ErrorFromErrno(errno, from);
-    }
+    if (!in.valid()) return ErrorFromErrno(errno, from);
     struct stat st {};
     if (::fstat(in.get(), &st) != 0) return ErrorFromErrno(errno, from);
-    if (!S_ISREG(st.st_mode)) {
-      ++stats.skipped;
-      return FsOk{};
+    if (!S_ISREG(st.st_mode)) return Special(from_folder, from_name, to_folder, to_name, to);
+
+    // A further name of a file already copied in this tree becomes a link to its copy.
+    const bool linked = st.st_nlink > 1 && !always_temp;
+    if (linked) {
+      auto first = links_.find({st.st_dev, st.st_ino});
+      if (first != links_.end() &&
+          ::linkat(AT_FDCWD, first->second.c_str(), to_folder, to_name, 0) == 0) {
+        ++stats.files;
+        return FsOk{};
+      }
     }
+
     const mode_t mode = st.st_mode & 07777;
     std::string temp;
-    auto created = CreateTarget(to_folder, to_name, mode & 0777, temp, to);
+    auto created = CreateTarget(to_folder, to_name, mode & 0777, temp, to, always_temp);
     if (!created) return created.error();
     Fd out = std::move(created).value();
     const char* written_name = temp.empty() ? to_name : temp.c_str();
@@ -192,17 +265,36 @@ class Copier {
       return error;
     };
 
-    if (FsStatus moved = Data(in.get(), out.get(), st, to); !moved) return fail(moved.error());
-    if ((mode & ~ProcessUmask()) != mode) {  // the umask took bits the source has
-      if (::fchmod(out.get(), mode) != 0) return fail(ErrorFromErrno(errno, to));
-    }
-    const struct timespec times[2] = {st.st_atim, st.st_mtim};
-    if (::futimens(out.get(), times) != 0) return fail(ErrorFromErrno(errno, to));
+    if (FsStatus moved = Data(in.get(), out.get(), st, {from, to}); !moved) return fail(moved.error());
+    KeepMetadata(in.get(), out.get(), st, mode & 0777 & ~ProcessUmask());
     // Network file systems report write failures only here.
     if (::close(out.release()) != 0) return fail(ErrorFromErrno(errno, to));
     if (!temp.empty() && ::renameat(to_folder, temp.c_str(), to_folder, to_name) != 0) {
       return fail(ErrorFromErrno(errno, to));
     }
+    if (linked) links_.emplace(FileId{st.st_dev, st.st_ino}, to);
+    ++stats.files;
+    return FsOk{};
+  }
+
+  // A FIFO, socket or device is made anew, as `cp -a` does, and never opened.
+  FsStatus Special(int from_folder, const char* from_name, int to_folder, const char* to_name,
+                   const std::string& to) {
+    struct stat st {};
+    if (::fstatat(from_folder, from_name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+      return ErrorFromErrno(errno, to);
+    }
+    const mode_t kind = st.st_mode & S_IFMT;
+    if (::mknodat(to_folder, to_name, kind | (st.st_mode & 0777), st.st_rdev) != 0) {
+      if (errno != EEXIST || !options_.overwrite) return ErrorFromErrno(errno, to);
+      struct stat there {};
+      if (::fstatat(to_folder, to_name, &there, AT_SYMLINK_NOFOLLOW) != 0 ||
+          S_ISDIR(there.st_mode) || ::unlinkat(to_folder, to_name, 0) != 0 ||
+          ::mknodat(to_folder, to_name, kind | (st.st_mode & 0777), st.st_rdev) != 0) {
+        return ErrorFromErrno(errno == 0 ? EEXIST : errno, to);
+      }
+    }
+    KeepMetadataAt(to_folder, to_name, st);
     ++stats.files;
     return FsOk{};
   }
@@ -211,10 +303,6 @@ class Copier {
                 const std::string& from, const std::string& to) {
     struct stat st {};
     if (::fstatat(from_folder, from_name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
-      if (errno == ENOENT) {
-        ++stats.skipped;
-        return FsOk{};
-      }
       return ErrorFromErrno(errno, from);
     }
     std::string target(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 255) + 1, '\0');
@@ -223,19 +311,12 @@ class Copier {
            static_cast<ssize_t>(target.size())) {
       target.resize(target.size() * 2);
     }
-    if (n < 0) {
-      if (errno == ENOENT) {
-        ++stats.skipped;
-        return FsOk{};
-      }
-      return ErrorFromErrno(errno, from);
-    }
+    if (n < 0) return ErrorFromErrno(errno, from);
     target.resize(static_cast<std::size_t>(n));
-    std::string temp;
     if (::symlinkat(target.c_str(), to_folder, to_name) != 0) {
       if (errno != EEXIST) return ErrorFromErrno(errno, to);
       if (!options_.overwrite) return FsError{FsErrorKind::AlreadyExists, EEXIST, to};
-      temp = kTempPrefix + std::to_string(::getpid()) + "-" + std::to_string(++temp_counter_);
+      const std::string temp = TempName();
       if (::symlinkat(target.c_str(), to_folder, temp.c_str()) != 0)
         return ErrorFromErrno(errno, to);
       if (::renameat(to_folder, temp.c_str(), to_folder, to_name) != 0) {
@@ -244,11 +325,31 @@ class Copier {
         return ErrorFromErrno(errnum, to);
       }
     }
-    const struct timespec times[2] = {st.st_atim, st.st_mtim};
-    ::utimensat(to_folder, to_name, times, AT_SYMLINK_NOFOLLOW);
+    KeepMetadataAt(to_folder, to_name, st);
     ++stats.files;
     stats.bytes += static_cast<std::uint64_t>(n);
     return FsOk{};
+  }
+
+  FsStatus Entry(int dir, const char* name, unsigned char type, int target,
+                 const std::string& from, const std::string& to, dev_t device) {
+    if (type == DT_UNKNOWN) {
+      struct stat probe {};
+      if (::fstatat(dir, name, &probe, AT_SYMLINK_NOFOLLOW) != 0) return ErrorFromErrno(errno, from);
+      type = S_ISDIR(probe.st_mode) ? DT_DIR : S_ISREG(probe.st_mode) ? DT_REG
+                                           : S_ISLNK(probe.st_mode) ? DT_LNK
+                                                                    : DT_FIFO;
+    }
+    if (type == DT_REG) {
+      FsStatus done = Regular(dir, name, target, name, from, to, false);
+      return done ? Look() : done;
+    }
+    if (type == DT_LNK) return Link(dir, name, target, name, from, to);
+    if (type != DT_DIR) return Special(dir, name, target, name, to);
+    Fd sub(::openat(dir, name, kOpenFolder));
+    struct stat sub_st {};
+    if (!sub.valid() || ::fstat(sub.get(), &sub_st) != 0) return ErrorFromErrno(errno, from);
+    return Folder(std::move(sub), sub_st, device, target, name, from, to, false);
   }
 
   FsStatus Folder(Fd source, const struct stat& st, dev_t parent_device, int to_parent,
@@ -258,8 +359,10 @@ class Copier {
       ++stats.skipped;
       return FsOk{};
     }
-    if (::mkdirat(to_parent, to_name, S_IRWXU) != 0 && errno != EEXIST) {
-      return ErrorFromErrno(errno, to);
+    if (::mkdirat(to_parent, to_name, S_IRWXU) != 0) {
+      if (errno != EEXIST) return ErrorFromErrno(errno, to);
+      // In a new tree a name taken already is one the destination cannot tell apart.
+      if (!top && !options_.overwrite) return FsError{FsErrorKind::AlreadyExists, EEXIST, to};
     }
     Fd target(::openat(to_parent, to_name, kOpenFolder));
     if (!target.valid()) {
@@ -276,56 +379,30 @@ class Copier {
     Dir dir(std::move(source));
     if (!dir.valid()) return ErrorFromErrno(errno, from);
     while (struct dirent* entry = dir.Next()) {
-      const char* name = entry->d_name;
-      unsigned char type = entry->d_type;
-      if (type == DT_UNKNOWN) {
-        struct stat probe {};
-        if (::fstatat(dir.fd(), name, &probe, AT_SYMLINK_NOFOLLOW) != 0) {
-          if (errno == ENOENT) continue;
-          return ErrorFromErrno(errno, JoinPath(from, name));
-        }
-        type = S_ISDIR(probe.st_mode)   ? DT_DIR
-               : S_ISREG(probe.st_mode) ? DT_REG
-               : S_ISLNK(probe.st_mode) ? DT_LNK
-                                        : DT_FIFO;
+      const std::string from_path = JoinPath(from, entry->d_name);
+      FsStatus done = Entry(dir.fd(), entry->d_name, entry->d_type, target.get(), from_path,
+                            JoinPath(to, entry->d_name), st.st_dev);
+      if (!done) {
+        if (FsStatus go_on = Failed(from_path, done.error()); !go_on) return go_on;
       }
-      FsStatus done = FsOk{};
-      if (type == DT_REG) {
-        done =
-            Regular(dir.fd(), name, target.get(), name, JoinPath(from, name), JoinPath(to, name));
-        if (done) done = Look();
-      } else if (type == DT_LNK) {
-        done = Link(dir.fd(), name, target.get(), name, JoinPath(from, name), JoinPath(to, name));
-      } else if (type == DT_DIR) {
-        Fd sub(::openat(dir.fd(), name, kOpenFolder));
-        struct stat sub_st {};
-        if (!sub.valid() || ::fstat(sub.get(), &sub_st) != 0) {
-          if (errno == ENOENT) {
-            ++stats.skipped;
-            continue;
-          }
-          return ErrorFromErrno(errno, JoinPath(from, name));
-        }
-        done = Folder(std::move(sub), sub_st, st.st_dev, target.get(), name, JoinPath(from, name),
-                      JoinPath(to, name), false);
-      } else {
-        ++stats.skipped;  // FIFO, socket, device: never read
-      }
-      if (!done) return done;
     }
-    if (errno != 0) return ErrorFromErrno(errno, from);
+    if (errno != 0) {
+      if (FsStatus go_on = Failed(from, ErrorFromErrno(errno, from)); !go_on) return go_on;
+    }
 
-    // The folder's own permissions and times last, once nothing more is written in it.
-    if (::fchmod(target.get(), st.st_mode & 07777) != 0) return ErrorFromErrno(errno, to);
-    const struct timespec times[2] = {st.st_atim, st.st_mtim};
-    ::futimens(target.get(), times);
+    // The folder's own owner, mode and times last, once nothing more is written in it.
+    KeepMetadata(dir.fd(), target.get(), st, S_IRWXU & ~ProcessUmask());
     ++stats.folders;
     return FsOk{};
   }
 
   const CopyOptions& options_;
   std::set<FileId> excluded_;
+  std::vector<char> buffer_;  // for reads and writes where the offload is not offered
+  std::map<FileId, std::string> links_;  // files with several names: their first copy
   bool clone_ = true;
+  bool offload_ = true;
+  bool aborted_ = false;
   unsigned long temp_counter_ = 0;
 };
 

@@ -61,6 +61,8 @@ DriveInfo PosixFileSystem::GetDrive(const std::string& path) const {
   drive.ready = true;
   drive.free_bytes = static_cast<double>(vfs.f_bavail) * static_cast<double>(vfs.f_frsize);
   drive.capacity = static_cast<double>(vfs.f_blocks) * static_cast<double>(vfs.f_frsize);
+  drive.used_bytes =
+      static_cast<double>(vfs.f_blocks - vfs.f_bfree) * static_cast<double>(vfs.f_frsize);
 
   auto real = RealPath(path);
   if (real) {
