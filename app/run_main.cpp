@@ -119,9 +119,9 @@ void PrintSummary(std::FILE* out, const RunReport& report) {
                static_cast<unsigned long long>(report.bytes),
                DurationInWords(report.elapsed).c_str());
   if (report.failed == 0) return;
-  std::fprintf(out, "Not copied: %llu files or folders%s\n",
+  std::fprintf(out, "Not copied (%llu files or folders)%s\n",
                static_cast<unsigned long long>(report.failed),
-               report.failed > report.failures.size() ? ", the first of them:" : ":");
+               report.failed > report.failures.size() ? ", the first ones:" : ":");
   for (const FailedPath& failure : report.failures) {
     std::fprintf(out, "  %s: %s\n", failure.path.c_str(), failure.reason.c_str());
   }

@@ -196,8 +196,10 @@ void BackupRun::Run() {
     building_ = NewCopyPath(job_.Destination, rotation->new_name);
     if (FsStatus made = fs_.MakeFolder(building_); !made) {
       building_.clear();
-      if (!Handle(made.error())) return;
-      Report.AddFailure(job_.Destination + rotation->new_name, made.error());
+      FsError error = made.error();
+      error.path = job_.Destination + rotation->new_name;  // the name the user knows
+      if (!Handle(error)) return;
+      Report.AddFailure(error.path, error, true);
       return EndWithFailures();
     }
   }
@@ -206,7 +208,7 @@ void BackupRun::Run() {
     // Incomplete: the prior copies stay as they are and no half copy gets a number.
     if (Report.failed > 0) return EndWithFailures();
     if (FsStatus done = ApplyCopyRotation(fs_, job_.Destination, *rotation, building_); !done) {
-      Report.AddFailure(job_.Destination + rotation->new_name, done.error());
+      Report.AddFailure(job_.Destination + rotation->new_name, done.error(), true);
       return EndWithFailures();
     }
     building_.clear();
@@ -385,14 +387,20 @@ RunErrorContext BackupRun::Context(const FsError& error) const {
 }
 
 bool BackupRun::Failed(const std::string& source, const FsError& error) {
-  if (ReactionTo(error, Context(error)) != ErrorReaction::Skip) return false;
-  Report.AddFailure(source, error);
+  const RunErrorContext context = Context(error);
+  if (ReactionTo(error, context) != ErrorReaction::Skip) return false;
+  Report.AddFailure(source, error, context.at_destination);
   return true;
 }
 
 bool BackupRun::Handle(const FsError& error) {
-  const ErrorReaction reaction = ReactionTo(error, Context(error));
+  const RunErrorContext context = Context(error);
+  const ErrorReaction reaction = ReactionTo(error, context);
   if (reaction == ErrorReaction::Skip) return true;
+  // What ended the run is one of the things not copied.
+  if (reaction != ErrorReaction::StoppedEnd && !error.path.empty()) {
+    Report.AddFailure(FinalPath(error.path), error, context.at_destination);
+  }
   if (int message = MessageFor(reaction)) {
     Message(message,
             reaction == ErrorReaction::DiskFullEnd || reaction == ErrorReaction::NotReadyEnd

@@ -5,19 +5,32 @@
 
 namespace orvessa {
 
-void RunReport::AddFailure(const std::string& path, const FsError& error) {
+void RunReport::AddFailure(const std::string& path, const FsError& error, bool at_destination) {
   ++failed;
   if (error.kind == FsErrorKind::PermissionDenied) permission_denied = true;
-  if (failures.size() < kListedFailures) failures.push_back({path, ReasonInWords(error)});
+  if (failures.size() < kListedFailures) {
+    failures.push_back({path, ReasonInWords(error, at_destination)});
+  }
 }
 
-std::string ReasonInWords(const FsError& error) {
+std::string ReasonInWords(const FsError& error, bool at_destination) {
   switch (error.errnum) {
     case ENOENT:
-      return "it was not found (it may have been moved or deleted)";
+    case EINVAL:
+    case EILSEQ:
+      // Where the copy should go, such errors mean the name was refused.
+      if (at_destination) return "the destination cannot hold this name";
+      return error.errnum == ENOENT ? "it vanished or was not found" : std::strerror(error.errnum);
     case EACCES:
     case EPERM:
-      return "the system denies the permission";
+      if (at_destination) {
+        return "the destination refuses it (a name or kind of file it cannot hold, or no "
+               "permission to write there)";
+      }
+      return "the system denies the permission to read it";
+    case ENOSYS:
+    case EOPNOTSUPP:
+      return "the destination cannot hold this kind of file (a link, a FIFO, a device)";
     case EROFS:
       return "the destination is read-only";
     case ENOSPC:
@@ -27,13 +40,12 @@ std::string ReasonInWords(const FsError& error) {
       return "the file is too big for the destination's file system";
     case ENAMETOOLONG:
       return "the name is too long for the destination";
-    case EINVAL:
-      return "the destination cannot hold this name or kind of file";
     case EEXIST:
       return "another file already has this name at the destination (it may not tell "
              "upper and lower case apart)";
     case EIO:
-      return "the disk could not be read or written (input/output error)";
+      return at_destination ? "the destination could not be written (input/output error)"
+                            : "the disk could not be read (input/output error)";
     case ELOOP:
       return "too many levels of symbolic links";
     case ENOTDIR:

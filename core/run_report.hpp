@@ -27,11 +27,12 @@ struct RunReport {
   bool permission_denied = false;     // one of them was refused by the system
   std::chrono::milliseconds elapsed{0};
 
-  void AddFailure(const std::string& path, const FsError& error);
+  // `at_destination`: error.path is on the copy's side, not the source's.
+  void AddFailure(const std::string& path, const FsError& error, bool at_destination);
 };
 
 // Why a file or folder could not be copied, in words.
-std::string ReasonInWords(const FsError& error);
+std::string ReasonInWords(const FsError& error, bool at_destination);
 
 // "1 min 5 s", "2.4 s".
 std::string DurationInWords(std::chrono::milliseconds elapsed);

@@ -33,6 +33,21 @@ std::string OldCopyPath(const std::string& folder, const std::string& name) {
   return Join(folder, "." + name + std::string(kOldSuffix));
 }
 
+std::string FinalPath(const std::string& path) {
+  std::string shown;
+  std::size_t begin = 0;
+  while (begin <= path.size()) {
+    std::size_t end = path.find('/', begin);
+    if (end == std::string::npos) end = path.size();
+    const std::string part = path.substr(begin, end - begin);
+    const std::string inner = InnerName(part, kNewSuffix);
+    shown += inner.empty() ? part : inner;
+    if (end < path.size()) shown += '/';
+    begin = end + 1;
+  }
+  return shown;
+}
+
 FsStatus PutInPlace(FileSystem& fs, const std::string& fresh, const std::string& folder,
                     const std::string& name) {
   const std::string target = Join(folder, name);

@@ -15,6 +15,9 @@ std::string NewCopyPath(const std::string& folder, const std::string& name);
 // "<folder>/.<name>.orvessa-old": a copy on its way out.
 std::string OldCopyPath(const std::string& folder, const std::string& name);
 
+// The path a file inside a copy being built will have once the copy is in place.
+std::string FinalPath(const std::string& path);
+
 // Puts the complete copy at `fresh` in the place of `folder`/`name`. Whatever was there
 // is moved out of the way first and deleted only once the new copy has its name; when
 // the new copy cannot take the name, the old one is put back.

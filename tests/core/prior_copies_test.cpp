@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "core/temporary_copies.hpp"
 #include "platform/linux/posix_file_system.hpp"
 #include "tests/support/fake_services.hpp"
 #include "tests/support/file_helpers.hpp"
@@ -11,7 +12,9 @@
 namespace orvessa {
 namespace {
 
+using testing::Exists;
 using testing::Names;
+using testing::ReadText;
 using testing::TempFolder;
 using testing::WriteText;
 using Strings = std::vector<std::string>;
@@ -19,100 +22,90 @@ using Strings = std::vector<std::string>;
 class PriorCopies : public ::testing::Test {
  protected:
   void MakeFolders(const Strings& names) {
-    for (const auto& name : names) {
-      std::filesystem::create_directory(dest / name);
-      WriteText(dest / name + "/file.txt", name);
-    }
+    for (const auto& name : names) WriteText(dest / name + "/file.txt", name);
   }
-  std::string Prepare(std::int16_t keep, const Strings& sources = {}) {
-    return PrepareCopyFolder(fs, dest.path().string(), keep, sources);
+  // A whole run's part: plan, build the new copy under its temporary name, apply.
+  std::string Rotate(std::int16_t keep, const Strings& sources = {}) {
+    CopyRotation plan = PlanCopyRotation(fs, root, keep, sources);
+    const std::string fresh = NewCopyPath(root, plan.new_name);
+    WriteText(fresh + "/file.txt", plan.new_name);
+    if (!ApplyCopyRotation(fs, root, plan, fresh)) return "failed";
+    return plan.new_name;
   }
 
   TempFolder dest;
+  const std::string root = dest.path().string();
   PosixFileSystem fs;
 };
 
-TEST_F(PriorCopies, EmptyDestinationGetsCopy01) {
-  EXPECT_EQ(Prepare(2), "Copy01");
-  EXPECT_EQ(Names(dest.path()), Strings{"Copy01"});
+TEST_F(PriorCopies, KeepsTheNewestNumbersAboveTheHighestAndReusesNoGap) {
+  EXPECT_EQ(Rotate(2), "Copy01");
+  EXPECT_EQ(Names(root), Strings{"Copy01"});
+  for (int run = 0; run < 4; ++run) Rotate(2);
+  EXPECT_EQ(Names(root), (Strings{"Copy03", "Copy04", "Copy05"}));
+
+  std::filesystem::remove_all(dest / "Copy04");
+  EXPECT_EQ(Rotate(1), "Copy06");
+  EXPECT_EQ(Names(root), (Strings{"Copy05", "Copy06"}));
+  EXPECT_EQ(ReadText(dest / "Copy05/file.txt"), "Copy05");
 }
 
-TEST_F(PriorCopies, KeepsTheNewestAndNumbersAboveTheHighest) {
-  MakeFolders({"Copy03", "Copy05", "Copy04"});
-  EXPECT_EQ(Prepare(1), "Copy06");
-  EXPECT_EQ(Names(dest.path()), (Strings{"Copy05", "Copy06"}));
-  EXPECT_EQ(testing::ReadText(dest / "Copy05/file.txt"), "Copy05");
+TEST_F(PriorCopies, Copy99WrapsToCopy01AndGivesUpEveryCopyOnceTheNewOneIsComplete) {
+  MakeFolders({"Copy01", "Copy97", "Copy99", "Copy98"});
+  EXPECT_EQ(Rotate(10), "Copy01");
+  EXPECT_EQ(Names(root), Strings{"Copy01"});
+  EXPECT_EQ(ReadText(dest / "Copy01/file.txt"), "Copy01");  // the new one
 }
 
-TEST_F(PriorCopies, RunAfterRunKeepsTwoPriorCopies) {
-  std::vector<Strings> seen;
-  for (int run = 0; run < 5; ++run) {
-    Prepare(2);
-    seen.push_back(Names(dest.path()));
-  }
-  EXPECT_EQ(seen[0], Strings{"Copy01"});
-  EXPECT_EQ(seen[2], (Strings{"Copy01", "Copy02", "Copy03"}));
-  EXPECT_EQ(seen[4], (Strings{"Copy03", "Copy04", "Copy05"}));
-}
-
-TEST_F(PriorCopies, GapsAreNotReused) {
-  MakeFolders({"Copy02", "Copy09"});
-  EXPECT_EQ(Prepare(5), "Copy10");
-}
-
-TEST_F(PriorCopies, Copy99WrapsToCopy01AndGivesUpEveryCopy) {
-  MakeFolders({"Copy97", "Copy99", "Copy98"});
-  EXPECT_EQ(Prepare(10), "Copy01");
-  EXPECT_EQ(Names(dest.path()), Strings{"Copy01"});
-}
-
-TEST_F(PriorCopies, OnlyCopyAndTwoDigitsAreCopyFolders) {
+TEST_F(PriorCopies, OnlyCopyAndTwoDigitsAreCopyFoldersAndAFileInTheWayStopsTheRotation) {
   MakeFolders({"Copy of report", "copy01", "Copy7", "Copy123", "Copy0x", "Copy01"});
   WriteText(dest / "Copy02", "a file, not a folder");
-  EXPECT_EQ(Prepare(0), "Copy02");  // the file takes the name: the folder cannot be made
-  EXPECT_EQ(Names(dest.path()),
-            (Strings{"Copy of report", "Copy02", "Copy0x", "Copy123", "Copy7", "copy01"}));
+  EXPECT_EQ(Rotate(0), "failed");
+  EXPECT_EQ(Names(root), (Strings{".Copy02.orvessa-new", "Copy of report", "Copy01", "Copy02",
+                                  "Copy0x", "Copy123", "Copy7", "copy01"}));
+  EXPECT_EQ(ReadText(dest / "Copy02"), "a file, not a folder");
 }
 
-TEST_F(PriorCopies, NegativeNumberToKeepDeletesOnlyCollectedCopies) {
-  MakeFolders({"Copy01", "Copy02", "Copy of report"});
-  EXPECT_EQ(Prepare(-5), "Copy03");
-  EXPECT_EQ(Names(dest.path()), (Strings{"Copy of report", "Copy03"}));
+// A number below 0 is what an unreadable value becomes: never "keep none".
+TEST_F(PriorCopies, NegativeNumberKeepsEveryCopyEvenAtTheWrap) {
+  MakeFolders({"Copy01", "Copy02", "Copy99"});
+  EXPECT_EQ(Rotate(-1), "Copy03");
+  EXPECT_EQ(Names(root), (Strings{"Copy01", "Copy02", "Copy03", "Copy99"}));
 }
 
-TEST_F(PriorCopies, NeverDeletesThroughALinkOrAFolderHoldingASource) {
+TEST_F(PriorCopies, LinksAreRemovedAsLinksAndFoldersHoldingASourceAreKept) {
   TempFolder outside;
   WriteText(outside / "precious.txt", "keep");
   std::filesystem::create_directory_symlink(outside.path(), dest / "Copy01");
   MakeFolders({"Copy02", "Copy03"});
   WriteText(dest / "Copy02/sources/a.txt", "source");
 
-  EXPECT_EQ(Prepare(0, {dest / "Copy02/sources"}), "Copy04");
-  EXPECT_EQ(Names(dest.path()), (Strings{"Copy01", "Copy02", "Copy04"}));
-  EXPECT_EQ(testing::ReadText(outside / "precious.txt"), "keep");
+  EXPECT_EQ(Rotate(0, {dest / "Copy02/sources"}), "Copy04");
+  EXPECT_EQ(Names(root), (Strings{"Copy02", "Copy04"}));
+  EXPECT_EQ(ReadText(outside / "precious.txt"), "keep");
 }
 
-TEST_F(PriorCopies, PlanTouchesNothing) {
+TEST_F(PriorCopies, PlanTouchesNothingAndAMissingDestinationGetsNothing) {
   MakeFolders({"Copy01", "Copy02"});
-  CopyRotation plan = PlanCopyRotation(fs, dest.path().string(), 1);
+  CopyRotation plan = PlanCopyRotation(fs, root, 1);
   EXPECT_EQ(plan.to_delete, Strings{"Copy01"});
   EXPECT_EQ(plan.new_name, "Copy03");
-  EXPECT_EQ(Names(dest.path()), (Strings{"Copy01", "Copy02"}));
+  EXPECT_EQ(Names(root), (Strings{"Copy01", "Copy02"}));
+  EXPECT_EQ(PlanCopyRotation(fs, dest / "gone", 1).new_name, "Copy01");
+  EXPECT_FALSE(Exists(dest / "gone"));
 }
 
-TEST_F(PriorCopies, MissingDestinationCreatesNothing) {
-  const std::string missing = dest / "gone";
-  EXPECT_EQ(PrepareCopyFolder(fs, missing, 1), "Copy01");
-  EXPECT_FALSE(testing::Exists(missing));
-}
-
-TEST_F(PriorCopies, ExistingNewFolderIsUsedAsItIs) {
-  // Copy05 appears after the plan was made: creating it fails and it is used as it is.
-  MakeFolders({"Copy04"});
-  CopyRotation plan = PlanCopyRotation(fs, dest.path().string(), 3);
-  MakeFolders({"Copy05"});
-  EXPECT_EQ(ApplyCopyRotation(fs, dest.path().string(), plan), "Copy05");
-  EXPECT_EQ(testing::ReadText(dest / "Copy05/file.txt"), "Copy05");
+// What a killed run leaves: its copy being built, a swap cut short, a deletion cut short.
+TEST_F(PriorCopies, LeftoversOfTheEngineAreCleanedAndNothingElse) {
+  MakeFolders({"Copy01", ".Copy02.orvessa-new", ".Docs.orvessa-old", ".Copy00.orvessa-gone",
+               "Notes", ".Notes.orvessa-old", ".orvessa-mine", "Copy of .orvessa-new"});
+  WriteText(dest / ".orvessa-part-12-3", "half a file");
+  RemoveLeftovers(fs, root);
+  EXPECT_EQ(Names(root), (Strings{".orvessa-mine", "Copy of .orvessa-new", "Copy01", "Docs",
+                                  "Notes"}));
+  EXPECT_EQ(ReadText(dest / "Docs/file.txt"), ".Docs.orvessa-old");  // put back
+  EXPECT_EQ(ReadText(dest / "Notes/file.txt"), "Notes");
+  EXPECT_EQ(FinalPath(root + "/.Copy02.orvessa-new/Docs/a.txt"), root + "/Copy02/Docs/a.txt");
 }
 
 }  // namespace
