@@ -26,12 +26,6 @@ std::string CopyNameOf(const SourceEntry& entry) {
   return entry.IsRootFolder() ? std::string("root") : entry.LastComponent();
 }
 
-std::string WithFinalSlash(std::string path) {
-  while (path.size() > 1 && path.back() == '/') path.pop_back();
-  if (path != "/") path += '/';
-  return path;
-}
-
 double SpaceAccounting::FolderSize(const std::string& folder) const {
   const std::string path = folder.empty() ? std::string("/") : folder;
   auto root = fs_.IsRootFolder(path);

@@ -70,7 +70,4 @@ class SpaceAccounting {
 // Name of the folder an entry's copy gets: its last component, "root" for "/".
 std::string CopyNameOf(const SourceEntry& entry);
 
-// The path with exactly one "/" at its end.
-std::string WithFinalSlash(std::string path);
-
 }  // namespace orvessa

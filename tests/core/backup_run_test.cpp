@@ -147,7 +147,9 @@ TEST_F(Run, KeepModeRotatesAndLeavesUserFoldersAlone) {
   EXPECT_EQ(ReadText(dest + "/Copy of report/r.txt"), "mine");
 }
 
-TEST_F(Run, KeepModeCountsTheCopiesItWillDeleteAsFreeButDeletesThemOnlyForARealRun) {
+// The copies a rotation gives up are deleted only after the new copy is complete, so
+// they still take their space while it is made.
+TEST_F(Run, KeepModeCountsPriorCopiesAsOccupiedAndRefusesBeforeTouchingThem) {
   job.CopyMode = true;
   job.CopiesToKeep = 0;
   File(src + "/notes.txt");
@@ -168,8 +170,40 @@ TEST_F(Run, KeepModeCountsTheCopiesItWillDeleteAsFreeButDeletesThemOnlyForARealR
   // Needs more than is free, less than free plus the copy the rotation gives up.
   space->CheckDestinationSpace();
   job.SelectedBytes = space->FreeBytes + 500'000'000;
-  EXPECT_EQ(Start(), RunEnd::Normal);
-  EXPECT_EQ(Names(dest), (Strings{"Copy02", "daily.cop"}));
+  EXPECT_EQ(Start(), RunEnd::StoppedAtCheck);
+  EXPECT_EQ(Names(dest), Strings{"Copy01"});
+}
+
+TEST_F(Run, KeepModeRunThatFailsOrIsStoppedLeavesEveryPriorCopyAndNoHalfCopy) {
+  job.CopyMode = true;
+  job.CopiesToKeep = 1;
+  Folder(src + "/Docs");
+  File(src + "/notes.txt");
+  WriteText(dest + "/Copy01/old.txt", "one");
+  WriteText(dest + "/Copy02/old.txt", "two");
+  const Strings before = {"Copy01", "Copy02"};
+
+  fs.Fail(FsOp::CopyFile, src + "/notes.txt", FsErrorKind::PathFileAccess);
+  EXPECT_EQ(Start(), RunEnd::Error);
+  EXPECT_EQ(Names(dest), before);
+  EXPECT_EQ(run->Report.failed, 1u);
+  EXPECT_EQ(run->Report.failures.at(0).path, src + "/notes.txt");
+  EXPECT_EQ(view.label8_history.back(), "Backup Error 06/12/2026 13:05:09");
+  EXPECT_EQ(job.LastRunOutcome, 1);
+
+  fs = {};
+  pump.on_events = [&] {
+    if (Exists(dest + "/.Copy03.orvessa-new/.Docs.orvessa-new")) run->RequestStop();
+  };
+  EXPECT_EQ(Start(), RunEnd::Error);
+  EXPECT_EQ(Names(dest), before);
+  EXPECT_EQ(ReadText(dest + "/Copy01/old.txt"), "one");
+
+  fs.Fail(FsOp::CopyTree, src + "/Docs", FsErrorKind::DiskFull);
+  pump.on_events = {};
+  EXPECT_EQ(Start(), RunEnd::Error);
+  EXPECT_EQ(view.messages.back(), "There is not enough space on disk.");
+  EXPECT_EQ(Names(dest), before);
 }
 
 TEST_F(Run, ChecksStopTheRunBeforeTouchingTheDestination) {
@@ -184,15 +218,15 @@ TEST_F(Run, ChecksStopTheRunBeforeTouchingTheDestination) {
   view.messages.clear();
   job.Destination = tmp / "unplugged";
   EXPECT_EQ(Start(), RunEnd::StoppedAtCheck);
-  EXPECT_EQ(view.messages, (Strings{"Destination drive is not ready.",
-                                    "You have not chose destination drive and folder."}));
-  // Found at the space check: no space at all.
+  EXPECT_EQ(view.messages, Strings{"Destination drive is not ready."});
+  // Found at the space check: that is all it says, and nothing is made.
   view.messages.clear();
   job.Destination = tmp / "unplugged";
+  job.CopyMode = true;
   EXPECT_EQ(Start(), RunEnd::StoppedAtCheck);
-  EXPECT_EQ(view.messages,
-            (Strings{"Destination drive is not ready.", "There is not enough space on disk."}));
+  EXPECT_EQ(view.messages, Strings{"Destination drive is not ready."});
   EXPECT_FALSE(Exists(tmp / "unplugged"));
+  job.CopyMode = false;
 
   job.Destination = dest;
   job.Sources.clear();
@@ -228,8 +262,9 @@ TEST_F(Run, DriveRootIsCopiedIntoRoot) {
   // Only the target's name is checked: the copy of "/" itself is made to fail at once.
   Folder("/");
   fs.Fail(FsOp::CopyTree, "/", FsErrorKind::Other);
-  ASSERT_EQ(Start(), RunEnd::Normal);
-  EXPECT_EQ(fs.LastPaths(FsOp::CopyTree).second, dest + "/root");
+  ASSERT_EQ(Start(), RunEnd::Error);
+  EXPECT_EQ(fs.LastPaths(FsOp::CopyTree).second, dest + "/.root.orvessa-new");
+  EXPECT_EQ(run->Report.failures.at(0).path, "/");
 }
 
 // Read-only is cleared directly in the destination only, and only after the power-off.
@@ -313,7 +348,8 @@ TEST_F(Run, WithoutJobFileNameTheSavesFailQuietly) {
 }
 
 // One row of the error table each: the failing step, what the run then does.
-TEST_F(Run, DiskFullEndsTheRunUnlessTheDestinationIsOnTheNetwork) {
+// A network destination skips only the check before copying, not the report.
+TEST_F(Run, DiskFullEndsTheRunAlsoOnTheNetwork) {
   File(src + "/notes.txt");
   fs.Fail(FsOp::CopyFile, src + "/notes.txt", FsErrorKind::DiskFull);
   EXPECT_EQ(Start(), RunEnd::Error);
@@ -322,31 +358,48 @@ TEST_F(Run, DiskFullEndsTheRunUnlessTheDestinationIsOnTheNetwork) {
 
   // "//" leads a network path; on this host it also reaches the same folder.
   job.Destination = "/" + dest;
+  job.SelectedBytes = 1e18;
   view.messages.clear();
-  EXPECT_EQ(Start(), RunEnd::Normal);
-  EXPECT_TRUE(view.messages.empty());
+  EXPECT_EQ(Start(), RunEnd::Error);
+  EXPECT_EQ(view.messages, Strings{"There is not enough space on disk."});
   EXPECT_EQ(space->DestinationDrive, kNetworkDrive);
 }
 
-TEST_F(Run, MissingSourcesAreLeftOutAndTheRunSucceeds) {
+TEST_F(Run, EveryFileNotCopiedIsReportedAndTheRestOfTheTreeIsCopied) {
   Folder(src + "/Gone");
   File(src + "/gone.txt");
+  Folder(src + "/Docs");
   File(src + "/notes.txt");
-  EXPECT_EQ(Start(), RunEnd::Normal);
+  for (int i = 0; i < 25; ++i) WriteText(src + "/Docs/many/f" + std::to_string(i), "x");
+  // Files that vanish between the listing of their folder and their copy.
+  pump.on_events = [&] {
+    if (Exists(dest + "/.Docs.orvessa-new")) std::filesystem::remove_all(src + "/Docs/many");
+  };
+  EXPECT_EQ(Start(), RunEnd::Error);
   EXPECT_EQ(ReadText(dest + "/notes.txt"), "notes");
-  EXPECT_TRUE(view.messages.empty());
+  EXPECT_EQ(ReadText(dest + "/Docs/sub/b.txt"), "beta");
+  EXPECT_EQ(run->Report.failures.at(0).path, src + "/Gone");
+  EXPECT_EQ(run->Report.failures.at(0).reason, "it vanished or was not found");
+  EXPECT_EQ(run->Report.failures.at(1).path, src + "/gone.txt");
+  EXPECT_GE(run->Report.failed, 3u);
+  EXPECT_LE(run->Report.failures.size(), kListedFailures);
+  EXPECT_EQ(view.label8_history.back(), "Backup Error 06/12/2026 13:05:09");
+  EXPECT_EQ(view.panels.count(5), 0u);
+  EXPECT_FALSE(Exists(program + "/ultima.ovs"));
 }
 
-TEST_F(Run, PathNotFoundIsSkippedUnlessTheDestinationIsGone) {
+TEST_F(Run, AnIncompleteCopyNeverReplacesThePreviousOne) {
   Folder(src + "/Docs");
   File(src + "/notes.txt");
   ASSERT_EQ(Start(), RunEnd::Normal);
   fs.Fail(FsOp::CopyTree, src + "/Docs", FsErrorKind::PathNotFound);
   WriteText(src + "/notes.txt", "notes 2");
-  EXPECT_EQ(Start(), RunEnd::Normal);
+  WriteText(src + "/Docs/a.txt", "alpha 2");
+  EXPECT_EQ(Start(), RunEnd::Error);
   EXPECT_TRUE(run->DeletedExisting && run->DriveConfirmed);
   EXPECT_EQ(ReadText(dest + "/Docs/a.txt"), "alpha");
   EXPECT_EQ(ReadText(dest + "/notes.txt"), "notes 2");
+  EXPECT_EQ(Names(dest), (Strings{"Docs", "daily.cop", "notes.txt"}));
 
   // Gone during the wait before a replace: a wrong path.
   const auto before = pump.waited;
@@ -375,9 +428,14 @@ TEST(RunErrorTable, EveryRow) {
     return ReactionTo(FsError{kind, 0, "/x"},
                       RunErrorContext{network, deleted, confirmed, missing});
   };
-  EXPECT_EQ(react(FsErrorKind::DiskFull, true, false, false), ErrorReaction::Skip);
+  EXPECT_EQ(react(FsErrorKind::DiskFull, true, false, false), ErrorReaction::DiskFullEnd);
   EXPECT_EQ(react(FsErrorKind::DiskFull, false, false, false), ErrorReaction::DiskFullEnd);
-  EXPECT_EQ(react(FsErrorKind::PermissionDenied, true, true, true), ErrorReaction::PermissionEnd);
+  EXPECT_EQ(react(FsErrorKind::PermissionDenied, true, true, true), ErrorReaction::Skip);
+  EXPECT_EQ(ReactionTo(FsError{FsErrorKind::PermissionDenied, EROFS, "/x"}, {}),
+            ErrorReaction::PermissionEnd);
+  EXPECT_EQ(ReactionTo(FsError{FsErrorKind::Other, EIO, "/x"}, {.at_destination = true}),
+            ErrorReaction::NotReadyEnd);
+  EXPECT_EQ(ReactionTo(FsError{FsErrorKind::Other, EIO, "/x"}, {}), ErrorReaction::Skip);
   EXPECT_EQ(react(FsErrorKind::PathNotFound, false, true, true), ErrorReaction::Skip);
   EXPECT_EQ(react(FsErrorKind::PathNotFound, false, true, false), ErrorReaction::WrongPathEnd);
   EXPECT_EQ(react(FsErrorKind::PathNotFound, false, false, false), ErrorReaction::Skip);
@@ -414,7 +472,7 @@ TEST(PowerOff, VersionDecidesTheShutdownForm) {
 
 // Root reads every file whatever its mode, so the refusal is real only for another user:
 // the run happens in a child process, which as root first becomes "nobody".
-TEST_F(Run, UnreadableSourceEndsTheRunWithPermissionDenied) {
+TEST_F(Run, UnreadableSourceIsReportedAndTheOthersAreCopied) {
   WriteText(src + "/secret.txt", "secret");
   Folder(src + "/Docs");
   File(src + "/secret.txt");
@@ -432,12 +490,12 @@ TEST_F(Run, UnreadableSourceEndsTheRunWithPermissionDenied) {
         if (view.messages !=
             Strings{"The folder or file can not be copied, the system denies the permission."})
           return 2;
-        if (Exists(dest + "/secret.txt") || Exists(dest + "/notes.txt")) return 3;
+        if (Exists(dest + "/secret.txt") || !Exists(dest + "/notes.txt")) return 3;
         return ReadText(dest + "/Docs/a.txt") == "alpha" ? 0 : 4;
       },
       as);
   if (status == testing::kCannotBecomeUser) GTEST_SKIP() << "cannot become the user nobody";
-  EXPECT_EQ(status, 0) << "1 wrong end, 2 wrong message, 3 file copied, 4 folder not copied";
+  EXPECT_EQ(status, 0) << "1 wrong end, 2 wrong message, 3 files wrong, 4 folder not copied";
 }
 
 }  // namespace

@@ -87,15 +87,20 @@ TEST_F(Space, FolderEntryTextLosesItsMarkAndAddsTheTree) {
   EXPECT_EQ(view.LabelText(Control::Label9), "0 KB");
 }
 
-TEST_F(Space, RootFolderCountsWithTheDriveCapacity) {
+// A mounted volume needs what is on it, not what it could hold.
+TEST_F(Space, RootFolderCountsWithTheDriveUsedSpace) {
   std::string text = "/*";
   space.AddFolderSize(text);
   struct statvfs st {};
   statvfs("/", &st);
-  EXPECT_EQ(job.SelectedBytes, static_cast<double>(st.f_blocks) * static_cast<double>(st.f_frsize));
+  EXPECT_NEAR(job.SelectedBytes,
+              static_cast<double>(st.f_blocks - st.f_bfree) * static_cast<double>(st.f_frsize),
+              100e6);
+  EXPECT_LT(job.SelectedBytes, static_cast<double>(st.f_blocks) * static_cast<double>(st.f_frsize));
 }
 
-TEST_F(Space, ReadyDestinationCountsFreeSpaceAndCopiesItWillReplace) {
+// A copy the run replaces stays until the new one is complete: its space is not free.
+TEST_F(Space, ReadyDestinationCountsFreeSpaceOnly) {
   const std::string dest = tmp / "backup";
   // Sparse, so the figures stand out from whatever else the disk is doing.
   WriteText(dest + "/docs/old.txt", "");
@@ -109,7 +114,7 @@ TEST_F(Space, ReadyDestinationCountsFreeSpaceAndCopiesItWillReplace) {
 
   space.CheckDestinationSpace();
   EXPECT_EQ(space.DestinationDrive, dest);
-  EXPECT_NEAR(space.FreeBytes, FreeOnDisk(dest) + 1'000'000'000, 100'000'000);
+  EXPECT_NEAR(space.FreeBytes, FreeOnDisk(dest), 100'000'000);
   EXPECT_EQ(view.LabelText(Control::Label7), view.LabelText(Control::Label21));
   EXPECT_EQ(view.LabelText(Control::Label7), FormatKilobytes(space.FreeBytes, locale));
   EXPECT_TRUE(view.messages.empty());
@@ -161,8 +166,6 @@ TEST(CopyNames, RootCopiesIntoRootFolderOthersByLastComponent) {
   EXPECT_EQ(CopyNameOf(*SourceEntry::ForFolder("/")), "root");
   EXPECT_EQ(CopyNameOf(*SourceEntry::ForFolder("/media/usb")), "usb");
   EXPECT_EQ(CopyNameOf(*SourceEntry::ForFile("/a/b.txt")), "b.txt");
-  EXPECT_EQ(WithFinalSlash("/a//"), "/a/");
-  EXPECT_EQ(WithFinalSlash("/"), "/");
 }
 
 }  // namespace

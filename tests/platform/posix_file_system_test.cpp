@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <map>
 
 #include "platform/linux/mount_table.hpp"
@@ -86,37 +88,111 @@ TEST_F(Posix, WriteReplacesContentsKeepsTheModeAndLinksAndLeavesNoTemporaryFile)
             FsErrorKind::PathNotFound);
 }
 
-TEST_F(Posix, CopiesFilesFoldersLinksModesAndTimesButNoSpecialFiles) {
+// What `cp -a` keeps: links as links, FIFOs made anew (never read), holes, hard links,
+// every mode bit, owners (root only), times of files and folders, extended attributes.
+TEST_F(Posix, CopiesKeepWhatCpAKeeps) {
   WriteText(src + "/a.txt", "alpha");
   WriteText(src + "/sub/deeper/b.txt", "beta");
   WriteText(src + "/.hidden", "h");
-  ::chmod((src + "/a.txt").c_str(), 0640);
+  ::chmod((src + "/a.txt").c_str(), 06741);
+  ::chmod((src + "/sub/deeper").c_str(), 01777);
   fs::create_symlink("a.txt", src + "/link");
   fs::create_symlink(tmp / "nowhere", src + "/dangling");
   fs::create_directory_symlink(tmp.path(), src + "/loop");  // would never end if followed
-  ASSERT_EQ(::mkfifo((src + "/pipe").c_str(), 0600), 0);
-  const struct timespec old[2] = {{1000000000, 0}, {1000000000, 0}};
-  ::utimensat(AT_FDCWD, (src + "/sub/deeper/b.txt").c_str(), old, 0);
+  fs::create_hard_link(src + "/a.txt", src + "/sub/again.txt");
+  ASSERT_EQ(::mkfifo((src + "/pipe").c_str(), 0640), 0);
+  {
+    std::ofstream sparse(src + "/sparse.bin");
+    sparse.seekp(50 << 20);
+    sparse << "end";
+  }
+  const bool xattrs = ::setxattr((src + "/a.txt").c_str(), "user.tag", "v", 1, 0) == 0;
+  const bool root = ::geteuid() == 0;
+  if (root) {
+    ASSERT_EQ(::lchown((src + "/link").c_str(), 1234, 5678), 0);
+  }
+  const struct timespec old[2] = {{1000000000, 0}, {1000000000, 123456789}};
+  for (const char* path : {"/sub/deeper/b.txt", "/sub/deeper", "/sub", ""}) {
+    ::utimensat(AT_FDCWD, (src + path).c_str(), old, 0);
+  }
   ::chmod((src + "/sub").c_str(), 0555);
 
   CountingObserver observer;
   auto copied = posix.CopyTree(src, dst, {true, {}, &observer});
   ASSERT_TRUE(copied) << copied.error().errnum;
 
-  EXPECT_EQ(Names(dst), (Strings{".hidden", "a.txt", "dangling", "link", "loop", "sub"}));
+  EXPECT_EQ(Names(dst), (Strings{".hidden", "a.txt", "dangling", "link", "loop", "pipe",
+                                 "sparse.bin", "sub"}));
   EXPECT_EQ(ReadText(dst + "/sub/deeper/b.txt"), "beta");
   EXPECT_EQ(fs::read_symlink(dst + "/link"), "a.txt");
   EXPECT_EQ(fs::read_symlink(dst + "/loop"), tmp.path());
   EXPECT_TRUE(fs::is_symlink(dst + "/dangling"));
-  EXPECT_EQ(ModeOf(dst + "/a.txt"), 0640u);
+  EXPECT_TRUE(fs::is_fifo(dst + "/pipe"));
+  EXPECT_EQ(ModeOf(dst + "/a.txt"), 06741u);
+  EXPECT_EQ(ModeOf(dst + "/sub/deeper"), 01777u);
   EXPECT_EQ(ModeOf(dst + "/sub"), 0555u);
-  EXPECT_EQ(fs::last_write_time(dst + "/sub/deeper/b.txt"),
-            fs::last_write_time(src + "/sub/deeper/b.txt"));
-  EXPECT_EQ(copied.value().skipped, 1u);  // the FIFO
+  EXPECT_TRUE(fs::equivalent(dst + "/a.txt", dst + "/sub/again.txt"));
+  struct stat sparse {};
+  ::stat((dst + "/sparse.bin").c_str(), &sparse);
+  EXPECT_EQ(sparse.st_size, (50 << 20) + 3);
+  EXPECT_LT(sparse.st_blocks * 512, 1 << 20);
+  for (const char* path : {"/sub/deeper/b.txt", "/sub/deeper", "/sub", ""}) {
+    EXPECT_EQ(fs::last_write_time(dst + path), fs::last_write_time(src + path)) << path;
+  }
+  if (xattrs) {
+    char value[8] = {};
+    EXPECT_EQ(::getxattr((dst + "/a.txt").c_str(), "user.tag", value, sizeof value), 1);
+  }
+  if (root) {
+    struct stat link {};
+    ::lstat((dst + "/link").c_str(), &link);
+    EXPECT_EQ(link.st_uid, 1234u);
+    EXPECT_EQ(link.st_gid, 5678u);
+  }
+  EXPECT_EQ(copied.value().failed, 0u);
   EXPECT_EQ(copied.value().folders, 3u);
   EXPECT_FALSE(observer.seen.empty());
   ::chmod((src + "/sub").c_str(), 0755);
   ::chmod((dst + "/sub").c_str(), 0755);
+}
+
+// One file that fails does not cost the rest of the tree, when the caller says so.
+TEST_F(Posix, AFailedFileIsLeftOutAndTheTreeGoesOn) {
+  for (int i = 0; i < 20; ++i) WriteText(src + "/many/f" + std::to_string(i), "x");
+  WriteText(src + "/kept.txt", "kept");
+  struct VanishingObserver : CopyObserver {
+    std::string folder;
+    std::vector<std::string> skipped;
+    bool Continue(std::uint64_t) override {
+      fs::remove_all(folder);  // listed already, gone before they are copied
+      return true;
+    }
+    bool Skip(const std::string& source, const FsError& error) override {
+      skipped.push_back(source);
+      return error.kind == FsErrorKind::PathNotFound;
+    }
+  } observer;
+  observer.folder = src + "/many";
+  auto copied = posix.CopyTree(src, dst, {false, {}, &observer});
+  ASSERT_TRUE(copied);
+  EXPECT_EQ(ReadText(dst + "/kept.txt"), "kept");
+  EXPECT_GE(copied.value().failed, 1u);
+  EXPECT_EQ(copied.value().failed, observer.skipped.size());
+  EXPECT_TRUE(observer.skipped.front().starts_with(src + "/many"));
+
+  // An observer that does not leave it out ends the copy at the first failure.
+  struct Vanishing : CopyObserver {
+    std::string folder;
+    bool Continue(std::uint64_t) override {
+      fs::remove_all(folder);
+      return true;
+    }
+  } plain;
+  for (int i = 0; i < 20; ++i) WriteText(src + "/many/f" + std::to_string(i), "x");
+  plain.folder = src + "/many";
+  auto stopped = posix.CopyTree(src, tmp / "other", {false, {}, &plain});
+  ASSERT_FALSE(stopped);
+  EXPECT_EQ(stopped.error().kind, FsErrorKind::PathNotFound);
 }
 
 TEST_F(Posix, MergingReplacesFilesOnlyWhenAskedAndLeavesNoTemporaryName) {
@@ -184,10 +260,8 @@ TEST_F(Posix, CopyFileHandlesItselfLinksSpecialFilesAndMissingPaths) {
   EXPECT_EQ(fs::read_symlink(tmp / "link-copy"), "a.txt");
 
   ASSERT_EQ(::mkfifo((src + "/pipe").c_str(), 0600), 0);
-  auto pipe = posix.CopyFile(src + "/pipe", tmp / "pipe-copy", {});
-  ASSERT_TRUE(pipe);
-  EXPECT_EQ(pipe.value().skipped, 1u);
-  EXPECT_FALSE(Exists(tmp / "pipe-copy"));
+  ASSERT_TRUE(posix.CopyFile(src + "/pipe", tmp / "pipe-copy", {}));
+  EXPECT_TRUE(fs::is_fifo(tmp / "pipe-copy"));
 
   EXPECT_EQ(posix.CopyFile(src + "/gone.txt", tmp / "x", {}).error().kind,
             FsErrorKind::PathNotFound);
