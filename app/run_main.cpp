@@ -114,10 +114,9 @@ class StoppablePump : public EventPump {
 };
 
 void PrintSummary(std::FILE* out, const RunReport& report) {
-  std::fprintf(out, "Copied %llu files, %llu bytes, in %s.\n",
-               static_cast<unsigned long long>(report.files),
-               static_cast<unsigned long long>(report.bytes),
-               DurationInWords(report.elapsed).c_str());
+  std::fprintf(
+      out, "Copied %llu files, %llu bytes, in %s.\n", static_cast<unsigned long long>(report.files),
+      static_cast<unsigned long long>(report.bytes), DurationInWords(report.elapsed).c_str());
   if (report.failed == 0) return;
   std::fprintf(out, "Not copied (%llu files or folders)%s\n",
                static_cast<unsigned long long>(report.failed),
@@ -207,8 +206,8 @@ int Run(const Arguments& args) {
   }
   const FileContent& bytes = content.value();
   if (std::string problem = JobFileProblem(bytes.bytes, bytes.truncated); !problem.empty()) {
-    std::fprintf(stderr, "Orvessa: the job file %s is not a valid job file: %s\n",
-                 job_path.c_str(), problem.c_str());
+    std::fprintf(stderr, "Orvessa: the job file %s is not a valid job file: %s\n", job_path.c_str(),
+                 problem.c_str());
     return kExitDataError;
   }
   LoadedJob loaded = ParseJobFile(bytes.bytes, LoadMode::Restore, bytes.truncated);

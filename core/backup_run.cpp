@@ -275,8 +275,8 @@ bool BackupRun::CheckSourcesAgainstTargets() {
   for (const SourceEntry& entry : job_.Sources) sources.push_back(ResolvedPath(fs_, entry.Path()));
   for (std::size_t i = 0; i < job_.Sources.size(); ++i) {
     const SourceEntry& entry = job_.Sources[i];
-    const std::string target = ResolvedPath(
-        fs_, base + (entry.IsFolder() ? CopyNameOf(entry) : FileNameOf(entry.Path())));
+    const std::string target =
+        ResolvedPath(fs_, base + (entry.IsFolder() ? CopyNameOf(entry) : FileNameOf(entry.Path())));
     for (std::size_t k = 0; k < sources.size(); ++k) {
       // A file entry copied onto itself is left alone; any other target that is or holds
       // a source would destroy it when replaced.

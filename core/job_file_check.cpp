@@ -42,7 +42,8 @@ std::string JobFileProblem(std::string_view bytes, bool truncated) {
   }
   for (std::size_t i = 0; i < lines.size(); ++i) {
     if (lines[i].size() > kMaxCheckedLine) {
-      return At(i + 1, "is " + std::to_string(lines[i].size()) + " bytes long, longer than any path");
+      return At(i + 1,
+                "is " + std::to_string(lines[i].size()) + " bytes long, longer than any path");
     }
   }
   const std::size_t fields = job_file::kFieldLines;

@@ -57,8 +57,9 @@ CopyRotation PlanCopyRotation(const FileSystem& fs, const std::string& destinati
   std::sort(names.begin(), names.end());
   const bool wrapped = std::find(names.begin(), names.end(), "Copy99") != names.end();
   const bool keep_all = copies_to_keep < 0;
-  const std::size_t keep =
-      keep_all ? names.size() : wrapped ? 0 : static_cast<std::size_t>(copies_to_keep);
+  const std::size_t keep = keep_all  ? names.size()
+                           : wrapped ? 0
+                                     : static_cast<std::size_t>(copies_to_keep);
 
   std::vector<std::string> sources;
   for (const std::string& path : protected_paths) {

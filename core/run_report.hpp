@@ -22,9 +22,9 @@ struct FailedPath {
 struct RunReport {
   std::uint64_t files = 0;  // files and links copied
   std::uint64_t bytes = 0;
-  std::uint64_t failed = 0;           // files and folders that were not copied
-  std::vector<FailedPath> failures;   // the first kListedFailures of them
-  bool permission_denied = false;     // one of them was refused by the system
+  std::uint64_t failed = 0;          // files and folders that were not copied
+  std::vector<FailedPath> failures;  // the first kListedFailures of them
+  bool permission_denied = false;    // one of them was refused by the system
   std::chrono::milliseconds elapsed{0};
 
   // `at_destination`: error.path is on the copy's side, not the source's.

@@ -4,8 +4,8 @@ namespace orvessa {
 namespace {
 
 constexpr std::string_view kNewSuffix = ".orvessa-new";
-constexpr std::string_view kOldSuffix = ".orvessa-old";    // replaced: put back if alone
-constexpr std::string_view kGoneSuffix = ".orvessa-gone";  // being deleted: never put back
+constexpr std::string_view kOldSuffix = ".orvessa-old";     // replaced: put back if alone
+constexpr std::string_view kGoneSuffix = ".orvessa-gone";   // being deleted: never put back
 constexpr std::string_view kPartPrefix = ".orvessa-part-";  // the file copier's
 
 std::string Join(const std::string& folder, const std::string& name) {

@@ -41,8 +41,8 @@ bool CopyOffloadUnsupported(int errnum) {
 
 // Fewer blocks than the size needs: the file has holes worth keeping.
 bool HasHoles(const struct stat& st) {
-  return st.st_size > 0 && static_cast<std::uint64_t>(st.st_blocks) * 512u <
-                               static_cast<std::uint64_t>(st.st_size);
+  return st.st_size > 0 &&
+         static_cast<std::uint64_t>(st.st_blocks) * 512u < static_cast<std::uint64_t>(st.st_size);
 }
 
 // The two sides of one file's copy, for naming the one that failed.
@@ -94,7 +94,8 @@ class Copier {
     const std::string name = to.substr(to.rfind('/') + 1);
     if (S_ISLNK(st.st_mode))
       return Link(AT_FDCWD, from.c_str(), parent.get(), name.c_str(), from, to);
-    if (!S_ISREG(st.st_mode)) return Special(AT_FDCWD, from.c_str(), parent.get(), name.c_str(), to);
+    if (!S_ISREG(st.st_mode))
+      return Special(AT_FDCWD, from.c_str(), parent.get(), name.c_str(), to);
     if (FsStatus copied =
             Regular(AT_FDCWD, from.c_str(), parent.get(), name.c_str(), from, to, true);
         !copied) {
@@ -265,7 +266,8 @@ class Copier {
       return error;
     };
 
-    if (FsStatus moved = Data(in.get(), out.get(), st, {from, to}); !moved) return fail(moved.error());
+    if (FsStatus moved = Data(in.get(), out.get(), st, {from, to}); !moved)
+      return fail(moved.error());
     KeepMetadata(in.get(), out.get(), st, mode & 0777 & ~ProcessUmask());
     // Network file systems report write failures only here.
     if (::close(out.release()) != 0) return fail(ErrorFromErrno(errno, to));
@@ -331,14 +333,16 @@ class Copier {
     return FsOk{};
   }
 
-  FsStatus Entry(int dir, const char* name, unsigned char type, int target,
-                 const std::string& from, const std::string& to, dev_t device) {
+  FsStatus Entry(int dir, const char* name, unsigned char type, int target, const std::string& from,
+                 const std::string& to, dev_t device) {
     if (type == DT_UNKNOWN) {
       struct stat probe {};
-      if (::fstatat(dir, name, &probe, AT_SYMLINK_NOFOLLOW) != 0) return ErrorFromErrno(errno, from);
-      type = S_ISDIR(probe.st_mode) ? DT_DIR : S_ISREG(probe.st_mode) ? DT_REG
-                                           : S_ISLNK(probe.st_mode) ? DT_LNK
-                                                                    : DT_FIFO;
+      if (::fstatat(dir, name, &probe, AT_SYMLINK_NOFOLLOW) != 0)
+        return ErrorFromErrno(errno, from);
+      type = S_ISDIR(probe.st_mode)   ? DT_DIR
+             : S_ISREG(probe.st_mode) ? DT_REG
+             : S_ISLNK(probe.st_mode) ? DT_LNK
+                                      : DT_FIFO;
     }
     if (type == DT_REG) {
       FsStatus done = Regular(dir, name, target, name, from, to, false);
@@ -398,7 +402,7 @@ class Copier {
 
   const CopyOptions& options_;
   std::set<FileId> excluded_;
-  std::vector<char> buffer_;  // for reads and writes where the offload is not offered
+  std::vector<char> buffer_;             // for reads and writes where the offload is not offered
   std::map<FileId, std::string> links_;  // files with several names: their first copy
   bool clone_ = true;
   bool offload_ = true;

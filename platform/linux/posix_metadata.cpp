@@ -31,8 +31,7 @@ void KeepExtendedAttributes(int from, int to) {
   size = ::flistxattr(from, names.data(), names.size());
   if (size <= 0) return;
   std::vector<char> value;
-  for (const char* name = names.data(); name < names.data() + size;
-       name += std::strlen(name) + 1) {
+  for (const char* name = names.data(); name < names.data() + size; name += std::strlen(name) + 1) {
     ssize_t length = ::fgetxattr(from, name, nullptr, 0);
     if (length < 0) continue;
     value.resize(static_cast<std::size_t>(length));

@@ -101,8 +101,8 @@ TEST_F(PriorCopies, LeftoversOfTheEngineAreCleanedAndNothingElse) {
                "Notes", ".Notes.orvessa-old", ".orvessa-mine", "Copy of .orvessa-new"});
   WriteText(dest / ".orvessa-part-12-3", "half a file");
   RemoveLeftovers(fs, root);
-  EXPECT_EQ(Names(root), (Strings{".orvessa-mine", "Copy of .orvessa-new", "Copy01", "Docs",
-                                  "Notes"}));
+  EXPECT_EQ(Names(root),
+            (Strings{".orvessa-mine", "Copy of .orvessa-new", "Copy01", "Docs", "Notes"}));
   EXPECT_EQ(ReadText(dest / "Docs/file.txt"), ".Docs.orvessa-old");  // put back
   EXPECT_EQ(ReadText(dest / "Notes/file.txt"), "Notes");
   EXPECT_EQ(FinalPath(root + "/.Copy02.orvessa-new/Docs/a.txt"), root + "/Copy02/Docs/a.txt");

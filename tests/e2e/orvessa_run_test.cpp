@@ -4,10 +4,13 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tests/support/child_process.hpp"
@@ -20,10 +23,12 @@
 namespace orvessa {
 namespace {
 
+using testing::Exists;
 using testing::Names;
 using testing::ReadText;
 using testing::WriteText;
 namespace fs = std::filesystem;
+using namespace std::chrono_literals;
 using Strings = std::vector<std::string>;
 
 constexpr const char* kProgram = ORVESSA_RUN_PATH;
@@ -75,6 +80,55 @@ std::string JobBytes(const std::string& destination, bool keep_copies, int copie
 
 void SetMode(const std::string& path, mode_t mode) { ASSERT_EQ(::chmod(path.c_str(), mode), 0); }
 
+// The shell's answer; its output is dropped.
+bool Shell(const std::string& command) {
+  return std::system(("(" + command + ") >/dev/null 2>&1").c_str()) == 0;
+}
+
+// A file system of its own for a test, mounted on a folder; undone at the end.
+class Mount {
+ public:
+  Mount(const Mount&) = delete;
+  Mount& operator=(const Mount&) = delete;
+  Mount() = default;
+  ~Mount() {
+    if (!at_.empty()) Shell("umount -l '" + at_ + "'");
+    if (!image_.empty()) Shell("losetup -j '" + image_ + "' | cut -d: -f1 | xargs -r losetup -d");
+  }
+  // A memory file system of `size` (e.g. "2m").
+  bool Tmpfs(const std::string& at, const std::string& size) {
+    return Done(at, Shell("mount -t tmpfs -o size=" + size + " tmpfs '" + at + "'"));
+  }
+  // A FAT stick image: vfat where the kernel has it, else exFAT through FUSE.
+  bool Fat(const std::string& at, const std::string& image) {
+    image_ = image;
+    return Done(at,
+                Shell("truncate -s 64M '" + image + "' && mkfs.vfat '" + image +
+                      "' && mount -o loop '" + image + "' '" + at + "'") ||
+                    Shell("mkfs.exfat '" + image + "' && mount.exfat-fuse \"$(losetup -f --show '" +
+                          image + "')\" '" + at + "'"));
+  }
+  bool ReadOnly() { return Shell("mount -o remount,ro '" + at_ + "'"); }
+
+ private:
+  bool Done(const std::string& at, bool mounted) {
+    if (mounted) at_ = at;
+    return mounted;
+  }
+  std::string at_, image_;
+};
+
+// A listing of a tree as `find` gives it: type, mode, owner, size, links, modification
+// time and link target of every path, so two copies can be compared.
+std::string Listing(const std::string& folder) {
+  const std::string out = folder + ".listing";
+  Shell("cd '" + folder +
+        "' && find . -printf '%p %y %m %u:%g %s %n %TY-%Tm-%Td_%TT %l\\n' | sort > '" + out + "'");
+  std::string text = ReadText(out);
+  fs::remove(out);
+  return text;
+}
+
 class OrvessaRun : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -86,7 +140,8 @@ class OrvessaRun : public ::testing::Test {
 
   // Starts the program with an environment of its own, an empty standard input and its
   // outputs in files; CTest's time limit catches a program that hangs.
-  Result Run(Strings args, std::optional<testing::User> as = {}) const {
+  Result Run(Strings args, std::optional<testing::User> as = {},
+             const std::function<void(pid_t)>& meanwhile = {}) const {
     args.insert(args.begin(), kProgram);
     Strings env = {
         "PATH=/usr/local/bin:/usr/bin:/bin", "LANG=C.UTF-8",          "HOME=" + home,
@@ -109,11 +164,17 @@ class OrvessaRun : public ::testing::Test {
           ::execve(kProgram, Pointers(args).data(), Pointers(env).data());
           return 127;
         },
-        as);
+        as, meanwhile);
     for (int fd : fds) ::close(fd);
     result.out = ReadText(out);
     result.err = ReadText(err);
     return result;
+  }
+
+  // Root may mount; the faults these tests need are real only there.
+  bool Mounted(Mount& mount, const std::string& at, const std::string& size) {
+    fs::create_directories(at);
+    return ::geteuid() == 0 && mount.Tmpfs(at, size);
   }
 
   std::string Job(const std::string& name, const std::string& bytes) const {
@@ -179,11 +240,12 @@ TEST_F(OrvessaRun, OverwriteRunsCopyWhatTheJobFilesNameAndRecordTheRun) {
   Result r = Run({daily});
   ASSERT_EQ(r.status, 0) << r;
   EXPECT_EQ(r.err, "") << "no terminal, so no progress bar and nothing else";
-  // Each source as its copy starts, then the last line with the date and time.
+  // Each source as its copy starts, the last line with the date and time, the summary.
   const std::string lines = src + "/Docs/*\n" + euro_file + "\nFinished Backup ";
-  EXPECT_TRUE(r.out.starts_with(lines) && r.out.ends_with("\n")) << r;
-  EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 3) << r;
+  EXPECT_TRUE(r.out.starts_with(lines) && r.out.ends_with(" s.\n")) << r;
+  EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 4) << r;
   EXPECT_NE(r.out.find_first_of("0123456789", lines.size()), std::string::npos) << r;
+  EXPECT_NE(r.out.find("\nCopied 3 files, 14 bytes, in "), std::string::npos) << r;
   EXPECT_EQ(Tree(dest + "/Docs"), Tree(src + "/Docs"));
   EXPECT_EQ(ReadText(dest + "/notas €.txt"), "notes");
 
@@ -230,7 +292,7 @@ TEST_F(OrvessaRun, NoSourcesStopsWithTheMessageInTheChosenLanguage) {
   EXPECT_TRUE(Names(dest).empty());
 }
 
-TEST_F(OrvessaRun, WhatTheUserMayNotReadEndsInAnErrorOrIsRefused) {
+TEST_F(OrvessaRun, WhatTheUserMayNotReadIsListedAndTheRestCopiedOrTheJobIsRefused) {
   std::optional<testing::User> as;
   if (::geteuid() == 0) {
     as = testing::Nobody();
@@ -257,12 +319,209 @@ TEST_F(OrvessaRun, WhatTheUserMayNotReadEndsInAnErrorOrIsRefused) {
 
   Result r = Run({job}, as);
   EXPECT_EQ(r.status, 1) << r;
-  EXPECT_TRUE(r.out.starts_with(src + "/secret.txt\nBackup Error ")) << r;
+  EXPECT_TRUE(r.out.starts_with(src + "/secret.txt\n" + src + "/open.txt\nBackup Error ")) << r;
+  EXPECT_NE(r.out.find("\n  " + src + "/secret.txt: the system denies the permission to read it\n"),
+            std::string::npos)
+      << r;
+  EXPECT_EQ(ReadText(dest + "/open.txt"), "open");
+  EXPECT_NE(ReadText(program + "/daily.cop").find("\r\n 1 \r\n 2 \r\n"), std::string::npos)
+      << "recorded as an error run";
   Result refused = Run({locked_job}, as);
   EXPECT_EQ(refused.status, 66) << refused;
   EXPECT_TRUE(refused.err.starts_with("Orvessa: ") &&
               refused.err.find(locked_job) != std::string::npos)
       << refused;
+}
+
+TEST_F(OrvessaRun, MalformedJobFilesAreRefusedWithoutTouchingAnything) {
+  WriteText(dest + "/Copy01/old.txt", "old");
+  WriteText(src + "/notes.txt", "notes");
+  const std::string good = JobBytes(dest, true, 0, {src + "/notes.txt"});
+  const std::string binary(
+      "\x7f"
+      "ELF\x02\x01\x01\0\0\0",
+      10);
+  const std::map<std::string, std::string> files = {
+      {"empty", ""},
+      {"only a byte order mark", "\xEF\xBB\xBF"},
+      {"cut short", good.substr(0, good.size() / 2)},
+      {"cut at a line end", good.substr(0, good.find(" 0 \r\n 0 \r\n") + 5)},
+      {"binary", binary + good},
+      {"huge line", good.substr(0, 10) + std::string(1 << 20, 'a') + "\r\n" + good},
+      {"more sources than counted",
+       JobBytes(dest, true, 0, {src + "/notes.txt"}).substr(0, good.size() - 2) + src +
+           "/more.txt\r\n\r\n"},
+      {"fewer sources than counted",
+       JobBytes(dest, true, 0, {src + "/notes.txt", src + "/b"}).substr(0, good.size() - 2)},
+  };
+  for (const auto& [what, bytes] : files) {
+    Result r = Run({Job("bad.cop", bytes)});
+    EXPECT_EQ(r.status, 65) << what << "\n" << r;
+    EXPECT_TRUE(r.err.starts_with("Orvessa: the job file " + jobs + "/bad.cop is not a valid job"))
+        << what << "\n"
+        << r;
+    EXPECT_EQ(r.out, "") << what;
+  }
+  EXPECT_EQ(Names(dest), Strings{"Copy01"});
+  EXPECT_TRUE(Names(data).empty());
+  EXPECT_EQ(Run({Job("good.cop", good)}).status, 0);
+}
+
+TEST_F(OrvessaRun, AMissingDestinationIsReportedAndNeverCreated) {
+  WriteText(src + "/notes.txt", "notes");
+  const std::string stick = root + "/media/stick";
+  for (bool keep : {false, true}) {
+    Result r = Run({Job("daily.cop", JobBytes(stick + "/backup", keep, 2, {src + "/notes.txt"}))});
+    EXPECT_EQ(r.status, 2) << r;
+    EXPECT_EQ(r.err, "Orvessa: Destination drive is not ready.\n") << r;
+  }
+  EXPECT_FALSE(Exists(root + "/media"));
+}
+
+// A full disk on a small memory file system: reported, before copying where the check
+// can tell, while copying where it cannot; no prior copy is lost either way.
+TEST_F(OrvessaRun, AFullDiskIsReportedAndEveryPriorCopyStays) {
+  Mount mount;
+  const std::string small = root + "/small";
+  if (!Mounted(mount, small, "2m")) GTEST_SKIP() << "needs root to mount a tmpfs";
+  WriteText(small + "/Copy01/Docs/old.txt", "prior copy");
+  WriteText(small + "/Docs/old.txt", "previous copy");
+  // Small files take a whole page each here: the check passes, the copy runs out.
+  for (int i = 0; i < 600; ++i) WriteText(src + "/Docs/f" + std::to_string(i), "x");
+  // Everything below the destination (whose own time changes with the attempt).
+  auto contents = [&] {
+    std::string text = Listing(small);
+    return text.substr(text.find('\n') + 1);
+  };
+  const std::string before = contents();
+  for (bool keep : {true, false}) {
+    Result r = Run({Job("daily.cop", JobBytes(small, keep, 0, {src + "/Docs/*"}))});
+    EXPECT_EQ(r.status, 1) << r;
+    EXPECT_EQ(r.err, "Orvessa: There is not enough space on disk.\n") << r;
+    EXPECT_NE(r.out.find(": there is not enough space on the destination\n"), std::string::npos)
+        << r;
+    EXPECT_EQ(contents(), before) << "keep " << keep;
+  }
+  // The network form skips the check, not the report.
+  Result network = Run({Job("net.cop", JobBytes("/" + small, false, 0, {src + "/Docs/*"}))});
+  EXPECT_EQ(network.status, 1) << network;
+  EXPECT_EQ(contents(), before);
+
+  // A new copy that cannot fit beside the old one is refused before anything is touched.
+  fs::remove_all(src + "/Docs");
+  WriteText(src + "/Docs/big.bin", std::string(1200 << 10, 'b'));
+  WriteText(small + "/Docs/old.bin", std::string(1000 << 10, 'o'));
+  const std::string full = contents();
+  Result refused = Run({Job("daily.cop", JobBytes(small, false, 0, {src + "/Docs/*"}))});
+  EXPECT_EQ(refused.status, 2) << refused;
+  EXPECT_EQ(refused.err, "Orvessa: There is not enough space on disk.\n");
+  EXPECT_EQ(contents(), full);
+}
+
+TEST_F(OrvessaRun, AReadOnlyDestinationEndsTheRunAndKeepsItsCopies) {
+  Mount mount;
+  const std::string stick = root + "/stick";
+  if (!Mounted(mount, stick, "4m")) GTEST_SKIP() << "needs root to mount a tmpfs";
+  WriteText(stick + "/Copy01/notes.txt", "prior");
+  WriteText(src + "/notes.txt", "notes");
+  ASSERT_TRUE(mount.ReadOnly());
+  for (bool keep : {true, false}) {
+    Result r = Run({Job("daily.cop", JobBytes(stick, keep, 0, {src + "/notes.txt"}))});
+    EXPECT_EQ(r.status, 1) << r;
+    EXPECT_NE(r.out.find(": the destination is read-only\n"), std::string::npos) << r;
+    EXPECT_EQ(Names(stick), Strings{"Copy01"});
+  }
+}
+
+// Names a FAT stick cannot hold, links it cannot make, names that differ only by case.
+TEST_F(OrvessaRun, WhatAStickCannotHoldIsListedAndEverythingElseCopied) {
+  Mount mount;
+  const std::string stick = root + "/stick";
+  fs::create_directories(stick);
+  if (::geteuid() != 0 || !mount.Fat(stick, root + "/stick.img")) {
+    GTEST_SKIP() << "needs root and vfat (or exfat-fuse) to mount a stick image";
+  }
+  const Strings odd = {"what?.txt", "a:b.txt", "sub/Case.txt"};
+  for (const auto& name : odd) WriteText(src + "/Docs/" + name, "odd");
+  WriteText(src + "/Docs/sub/case.txt", "lower");
+  WriteText(src + "/Docs/ok.txt", "ok");
+  WriteText(src + "/Docs/sub/deeper/ok.txt", "deep");
+  SetMode(src + "/Docs/ok.txt", 0640);  // a mode the stick cannot hold is no failure
+
+  Result r = Run({Job("daily.cop", JobBytes(stick, false, 0, {src + "/Docs/*"}))});
+  EXPECT_EQ(r.status, 1) << r;
+  EXPECT_NE(r.out.find("\nNot copied (3 files or folders):\n"), std::string::npos) << r;
+  for (const std::string name : {"what?.txt", "a:b.txt"}) {
+    EXPECT_NE(r.out.find("  " + src + "/Docs/" + name + ": "), std::string::npos) << r;
+  }
+  EXPECT_EQ(ReadText(stick + "/Docs/ok.txt"), "ok");
+  EXPECT_EQ(ReadText(stick + "/Docs/sub/deeper/ok.txt"), "deep");
+  EXPECT_NE(ReadText(program + "/daily.cop").find("\r\n 1 \r\n 1 \r\n"), std::string::npos);
+}
+
+// Stopped mid-copy by a signal: no cut-off file, no half copy, every prior copy as it was;
+// killed outright: the next run cleans up after it and completes.
+TEST_F(OrvessaRun, SignalsStopTheRunCleanlyAndAKilledRunIsCleanedUpAfter) {
+  WriteText(src + "/Docs/small.txt", "small");
+  WriteText(dest + "/Copy01/old.txt", "prior");
+  {
+    std::ofstream big(src + "/Docs/big.bin", std::ios::binary);
+    const std::string block(1 << 20, 'z');
+    for (int i = 0; i < 768; ++i) big << block;
+  }
+  const std::string job = Job("daily.cop", JobBytes(dest, true, 1, {src + "/Docs/*"}));
+  // Waits until the copy is under way, then sends the signal.
+  auto mid_copy = [&](int signal) {
+    return [&, signal](pid_t pid) {
+      const std::string part = dest + "/.Copy02.orvessa-new/.Docs.orvessa-new/big.bin";
+      for (int i = 0; i < 20000 && !Exists(part); ++i) std::this_thread::sleep_for(1ms);
+      ::kill(pid, signal);
+    };
+  };
+  for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
+    Result r = Run({job}, {}, mid_copy(signal));
+    EXPECT_EQ(r.status, 128 + signal) << r;
+    EXPECT_NE(r.out.find("\nBackup Error "), std::string::npos) << r;
+    EXPECT_EQ(Names(dest), Strings{"Copy01"});
+    EXPECT_NE(ReadText(program + "/daily.cop").find("\r\n 1 \r\n 1 \r\n"), std::string::npos);
+  }
+  Result killed = Run({job}, {}, mid_copy(SIGKILL));
+  EXPECT_EQ(killed.status, 128 + SIGKILL);
+  EXPECT_EQ(Names(dest), (Strings{".Copy02.orvessa-new", "Copy01"}));
+
+  Result r = Run({job});
+  EXPECT_EQ(r.status, 0) << r;
+  EXPECT_EQ(Names(dest), (Strings{"Copy01", "Copy02", "daily.cop"}));
+  EXPECT_EQ(fs::file_size(dest + "/Copy02/Docs/big.bin"), 768u << 20);
+  fs::remove(src + "/Docs/big.bin");
+}
+
+// What `cp -a` keeps, the run keeps: compared with cp's own copy of the same tree.
+TEST_F(OrvessaRun, CopiesKeepWhatCpAKeeps) {
+  const std::string tree = src + "/Tree";
+  WriteText(tree + "/sub/a.txt", "a");
+  ASSERT_TRUE(Shell("cd '" + tree +
+                    "' && truncate -s 64M sparse && echo end >> sparse && "
+                    "ln sub/a.txt hard && chmod 4755 sub/a.txt && mkdir -m 1777 sticky && "
+                    "mkdir -m 2750 setgid && ln -s sub/a.txt link && ln -s /nowhere dangling && "
+                    "mkfifo fifo && touch -h -d 2001-01-01 link && "
+                    "touch -d '2002-02-02 02:02:02.5' sub/a.txt sub sticky setgid ."));
+  if (::geteuid() == 0) {
+    ASSERT_EQ(::chown((tree + "/setgid").c_str(), 1234, 5678), 0);
+  }
+  Shell("setfattr -n user.tag -v v '" + tree + "/sub/a.txt'");
+  ASSERT_TRUE(Shell("cp -a '" + tree + "' '" + root + "/cp'"));
+
+  Result r = Run({Job("daily.cop", JobBytes(dest, true, 2, {tree + "/*"}))});
+  ASSERT_EQ(r.status, 0) << r;
+  const std::string copy = dest + "/Copy01/Tree";
+  EXPECT_EQ(Listing(copy), Listing(root + "/cp"));
+  struct stat sparse {};
+  ::stat((copy + "/sparse").c_str(), &sparse);
+  EXPECT_LT(sparse.st_blocks * 512, 1 << 20);
+  EXPECT_EQ(ReadText(copy + "/sparse").substr(64 << 20), "end\n");
+  EXPECT_TRUE(Shell("getfattr -n user.tag '" + copy + "/sub/a.txt'") ||
+              !Shell("getfattr -n user.tag '" + tree + "/sub/a.txt'"));
 }
 
 }  // namespace

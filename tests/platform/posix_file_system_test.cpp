@@ -121,8 +121,8 @@ TEST_F(Posix, CopiesKeepWhatCpAKeeps) {
   auto copied = posix.CopyTree(src, dst, {true, {}, &observer});
   ASSERT_TRUE(copied) << copied.error().errnum;
 
-  EXPECT_EQ(Names(dst), (Strings{".hidden", "a.txt", "dangling", "link", "loop", "pipe",
-                                 "sparse.bin", "sub"}));
+  EXPECT_EQ(Names(dst),
+            (Strings{".hidden", "a.txt", "dangling", "link", "loop", "pipe", "sparse.bin", "sub"}));
   EXPECT_EQ(ReadText(dst + "/sub/deeper/b.txt"), "beta");
   EXPECT_EQ(fs::read_symlink(dst + "/link"), "a.txt");
   EXPECT_EQ(fs::read_symlink(dst + "/loop"), tmp.path());

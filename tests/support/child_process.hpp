@@ -27,7 +27,9 @@ constexpr int kCannotBecomeUser = 125;
 
 // Runs body in a forked child, as `as` when given, and gives the child's exit status:
 // body's result, kCannotBecomeUser when the system refuses the user, 128 + a signal.
-inline int InChild(const std::function<int()>& body, std::optional<User> as = {}) {
+// `meanwhile` gets the child's id while it runs, to signal it.
+inline int InChild(const std::function<int()>& body, std::optional<User> as = {},
+                   const std::function<void(pid_t)>& meanwhile = {}) {
   const pid_t pid = ::fork();
   if (pid < 0) return -1;
   if (pid == 0) {
@@ -36,6 +38,7 @@ inline int InChild(const std::function<int()>& body, std::optional<User> as = {}
     }
     ::_exit(body());
   }
+  if (meanwhile) meanwhile(pid);
   int status = 0;
   while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
   }

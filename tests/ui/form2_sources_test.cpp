@@ -219,14 +219,16 @@ class Form2SourcesTest : public QObject {
     Dialogs::setNextFileName(Q(dest.path().string()));
     Click(w.cmdDestino);
 
-    // Close once the copy has written part of the file.
+    // Close once the copy has written part of the file (under its temporary name).
     std::uintmax_t written_at_close = 0;
     bool hidden_at_close = false;
     QTimer watch;
     watch.setInterval(0);
     connect(&watch, &QTimer::timeout, &watch, [&] {
       std::error_code ec;
-      const auto size = std::filesystem::file_size(dest / "big.bin", ec);
+      const auto names = Names(dest.path().string());
+      if (names.empty()) return;
+      const auto size = std::filesystem::file_size(dest / names.front(), ec);
       if (ec || size == 0) return;
       written_at_close = size;
       watch.stop();
