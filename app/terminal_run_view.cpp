@@ -66,8 +66,11 @@ std::string ProgressLine(std::uint64_t bytes, double selected_bytes, int width) 
   double share = selected_bytes > 0 ? static_cast<double>(bytes) / selected_bytes : 1.0;
   share = std::clamp(share, 0.0, 1.0);
   const int filled = static_cast<int>(std::floor(share * width));
-  std::string line = "[" + std::string(static_cast<std::size_t>(filled), '#') +
-                     std::string(static_cast<std::size_t>(width - filled), '.') + "] ";
+  // Appended piece by piece: GCC 12 at -O3 warns falsely (-Wrestrict) on `"[" + string`.
+  std::string line = "[";
+  line.append(static_cast<std::size_t>(filled), '#');
+  line.append(static_cast<std::size_t>(width - filled), '.');
+  line += "] ";
   char figures[64];
   std::snprintf(figures, sizeof figures, "%3d%%  %.1f MB", static_cast<int>(share * 100),
                 static_cast<double>(bytes) / 1e6);

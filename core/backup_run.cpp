@@ -1,6 +1,7 @@
 #include "core/backup_run.hpp"
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <optional>
 
@@ -329,8 +330,12 @@ bool BackupRun::CopyFolderEntry(const SourceEntry& entry, Yielder& yielder) {
   const std::string name = CopyNameOf(entry);
   const std::string target = base + name;
 
-  const bool replace = building_.empty() && (fs_.FolderExists(target) || fs_.FileExists(target));
+  // Only a folder (or a link to one) is a previous copy; a file of that name is the user's.
+  const bool replace = building_.empty() && fs_.FolderExists(target);
   if (replace) DeletedExisting = true;
+  if (!replace && fs_.FileExists(target)) {
+    return Failed(source, FsError{FsErrorKind::AlreadyExists, EEXIST, target});
+  }
 
   if (FsStatus ready = WaitForDrive(); !ready) return Handle(ready.error());
   DriveConfirmed = true;

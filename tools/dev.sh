@@ -8,8 +8,10 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 build_packages=(cmake ninja-build g++ libgtest-dev qt6-base-dev qt6-qpa-plugins dbus-daemon)
-# The window's start-up test runs the program on a virtual display.
-test_packages=(xvfb xdotool)
+# The window's start-up test runs the program on a virtual display; the run's tests make
+# stick images (vfat, or exFAT through FUSE where the kernel has no vfat), read extended
+# attributes and compare copies with cp -a.
+test_packages=(xvfb xdotool dosfstools exfat-fuse exfatprogs attr)
 
 install_missing() {
   local missing=() p

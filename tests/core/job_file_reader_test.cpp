@@ -183,8 +183,8 @@ TEST(JobFileReader, DecodesTheCodePageOrUtf8AndNeverGuesses) {
 }
 
 TEST(JobFileReader, HugeLinesNulBytesAndCutOffLinesAreUnreadable) {
-  LoadedJob job = ParseJobFile(FileOf({"t", "d", "/" + std::string(10 << 20, 'x'), "Verdadero",
-                                       std::string("Verdadero\0", 10), " 3 "}),
+  LoadedJob job = ParseJobFile(FileOf({"t", "d", std::string("/").append(10 << 20, 'x'),
+                                       "Verdadero", std::string("Verdadero\0", 10), " 3 "}),
                                LoadMode::Open);
   EXPECT_FALSE(job.Destination);
   EXPECT_TRUE(job.OverwriteAll);
@@ -198,7 +198,8 @@ TEST(JobFileReader, HugeLinesNulBytesAndCutOffLinesAreUnreadable) {
   // A file far larger than any job is read only as far as a reader can use it.
   MemoryFileSystem fs;
   std::string entries;
-  for (int i = 0; i < 600; ++i) entries += "/" + std::string(60000, 'a') + std::to_string(i) + "\n";
+  for (int i = 0; i < 600; ++i)
+    entries += std::string("/").append(60000, 'a') + std::to_string(i) + "\n";
   fs.files["/big.cop"] = Fields("Falso", "Falso", " 600 ") + entries + std::string(40 << 20, 'z');
   EXPECT_EQ(LoadJob(fs, "/big.cop", LoadMode::Open).Sources.size(), 501u);
 }

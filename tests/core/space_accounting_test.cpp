@@ -20,9 +20,13 @@ using testing::WriteText;
 class GroupingLocale : public testing::FakeLocale {
  public:
   std::string FormatWholeNumber(std::int64_t value) const override {
-    std::string digits = std::to_string(value < 0 ? -value : value);
-    for (int i = static_cast<int>(digits.size()) - 3; i > 0; i -= 3) digits.insert(i, ",");
-    return value < 0 ? "-" + digits : digits;
+    const std::string digits = std::to_string(value < 0 ? -value : value);
+    std::string grouped = value < 0 ? "-" : "";
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+      if (i > 0 && (digits.size() - i) % 3 == 0) grouped += ',';
+      grouped += digits[i];
+    }
+    return grouped;
   }
 };
 

@@ -66,7 +66,10 @@ std::string Crlf(const Strings& lines) {
   return bytes;
 }
 
-std::string Integer(int value) { return (value < 0 ? "" : " ") + std::to_string(value) + " "; }
+std::string Integer(int value) {
+  std::string line = value < 0 ? "" : " ";
+  return line.append(std::to_string(value)).append(" ");
+}
 
 // A manual job: lines 1 to 16, the entries and the closing empty line.
 std::string JobBytes(const std::string& destination, bool keep_copies, int copies_to_keep,
