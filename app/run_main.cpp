@@ -220,8 +220,9 @@ int Run(const Arguments& args) {
   TerminalRunView view(stdout, stderr, ::isatty(STDERR_FILENO) == 1);
   view.SetLabelText(Control::Label5, job.Destination);
   SpaceAccounting space(job, fs, locale, view, text);
-  // Measured as loading a job measures them.
+  // Measured as loading a job measures them; a stop signal cuts that short too.
   for (const SourceEntry& entry : job.Sources) {
+    if (g_stop_signal != 0) break;
     if (entry.IsFolder()) {
       std::string entry_text = entry.Text();
       space.AddFolderSize(entry_text);
