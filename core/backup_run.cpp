@@ -126,6 +126,7 @@ void BackupRun::Run() {
   BytesCopied = 0;
   Report = {};
   building_.clear();
+  links_ = {};
   const bool destination_chosen = !view_.LabelText(Control::Label5).empty();
   if (view_.ShowTab(kCopyTab)) space_.ShowCopyTabSpace(kCopyTab);
   pump_.ProcessEvents(std::chrono::milliseconds(0));
@@ -344,6 +345,7 @@ bool BackupRun::CopyFolderEntry(const SourceEntry& entry, Yielder& yielder) {
   options.overwrite = false;  // a new tree: a name met twice is a clash to report
   options.exclude.push_back(WithoutFinalSlash(job_.Destination));
   options.observer = &yielder;
+  options.links = &links_;
 
   // Built beside its place and put there only when complete.
   const std::string fresh = NewCopyPath(base, name);
@@ -365,6 +367,7 @@ bool BackupRun::CopyFolderEntry(const SourceEntry& entry, Yielder& yielder) {
     (void)fs_.DeleteTree(fresh, true);
     return Failed(source, placed.error()) || Handle(placed.error());
   }
+  links_.Moved(fresh, target);
   return true;
 }
 

@@ -103,6 +103,7 @@ class BackupRun {
   bool running_ = false;
   bool stop_requested_ = false;
   std::string building_;  // the copy folder under its temporary name, while it is built
+  HardLinks links_;       // files with several names copied so far in this run
 };
 
 }  // namespace orvessa

@@ -2,9 +2,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/fs_error.hpp"
@@ -53,12 +55,29 @@ class CopyObserver {
   virtual bool Skip(const std::string& /*source*/, const FsError& /*error*/) { return false; }
 };
 
+// The copies of files with several names, so that further names become links to them,
+// also across the tree copies of one run.
+struct HardLinks {
+  std::map<std::pair<std::uint64_t, std::uint64_t>, std::string> first_copy;  // file -> path
+
+  // The copies below `from` now lie below `to`.
+  void Moved(const std::string& from, const std::string& to) {
+    for (auto& [file, path] : first_copy) {
+      if (path.compare(0, from.size(), from) == 0 && path.size() > from.size() &&
+          path[from.size()] == '/') {
+        path = to + path.substr(from.size());
+      }
+    }
+  }
+};
+
 struct CopyOptions {
   // false: an existing target file, or folder below the top one, is AlreadyExists (in a
   // new tree that is a name the destination does not tell from another, e.g. by case)
   bool overwrite = true;
   std::vector<std::string> exclude;  // folders a tree copy leaves out (never descended)
   CopyObserver* observer = nullptr;
+  HardLinks* links = nullptr;  // shared by several copies; else each tree keeps its own
 };
 
 struct CopyStats {

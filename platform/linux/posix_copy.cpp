@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <limits>
-#include <map>
 #include <set>
 #include <utility>
 #include <vector>
@@ -245,9 +244,10 @@ class Copier {
 
     // A further name of a file already copied in this tree becomes a link to its copy.
     const bool linked = st.st_nlink > 1 && !always_temp;
+    const std::pair<std::uint64_t, std::uint64_t> id{st.st_dev, st.st_ino};
     if (linked) {
-      auto first = links_.find({st.st_dev, st.st_ino});
-      if (first != links_.end() &&
+      auto first = links_->first_copy.find(id);
+      if (first != links_->first_copy.end() &&
           ::linkat(AT_FDCWD, first->second.c_str(), to_folder, to_name, 0) == 0) {
         ++stats.files;
         return FsOk{};
@@ -274,7 +274,7 @@ class Copier {
     if (!temp.empty() && ::renameat(to_folder, temp.c_str(), to_folder, to_name) != 0) {
       return fail(ErrorFromErrno(errno, to));
     }
-    if (linked) links_.emplace(FileId{st.st_dev, st.st_ino}, to);
+    if (linked) links_->first_copy.emplace(id, to);
     ++stats.files;
     return FsOk{};
   }
@@ -402,8 +402,9 @@ class Copier {
 
   const CopyOptions& options_;
   std::set<FileId> excluded_;
-  std::vector<char> buffer_;             // for reads and writes where the offload is not offered
-  std::map<FileId, std::string> links_;  // files with several names: their first copy
+  std::vector<char> buffer_;  // for reads and writes where the offload is not offered
+  HardLinks own_links_;
+  HardLinks* links_ = options_.links ? options_.links : &own_links_;
   bool clone_ = true;
   bool offload_ = true;
   bool aborted_ = false;

@@ -206,6 +206,23 @@ TEST_F(Run, KeepModeRunThatFailsOrIsStoppedLeavesEveryPriorCopyAndNoHalfCopy) {
   EXPECT_EQ(Names(dest), before);
 }
 
+// As one `cp -a` of all the sources would: a file's further names, in any entry, become
+// links to its first copy.
+TEST_F(Run, HardLinksStayLinksAcrossTheEntriesOfARun) {
+  std::filesystem::create_hard_link(src + "/Docs/a.txt", src + "/notes-a.txt");
+  WriteText(src + "/More/x.txt", "x");
+  std::filesystem::create_hard_link(src + "/Docs/a.txt", src + "/More/a-again.txt");
+  Folder(src + "/Docs");
+  Folder(src + "/More");
+  for (bool keep : {false, true}) {
+    job.CopyMode = keep;
+    ASSERT_EQ(Start(), RunEnd::Normal);
+    const std::string base = keep ? dest + "/Copy01" : dest;
+    EXPECT_TRUE(std::filesystem::equivalent(base + "/Docs/a.txt", base + "/More/a-again.txt"))
+        << "keep " << keep;
+  }
+}
+
 TEST_F(Run, ChecksStopTheRunBeforeTouchingTheDestination) {
   File(src + "/notes.txt");
   job.Destination.clear();
