@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "core/job_file_check.hpp"
 #include "core/job_file_format.hpp"
 #include "core/job_file_reader.hpp"
 #include "core/job_file_writer.hpp"
@@ -26,7 +27,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::string_view bytes(reinterpret_cast<const char*>(data), size);
   const bool truncated = size > 0 && (data[0] & 1);
 
-  ParseJobFile(bytes, LoadMode::Restore, truncated);
+  // A file a run accepts names its sources by full paths.
+  const bool accepted = JobFileProblem(bytes, truncated).empty();
+  LoadedJob restored = ParseJobFile(bytes, LoadMode::Restore, truncated);
+  for (const SourceEntry& entry : restored.Sources) {
+    Check(!accepted || entry.Text().starts_with('/'), "an accepted source is not a full path");
+  }
   LoadedJob first = ParseJobFile(bytes, LoadMode::Open, truncated);
   Check(first.Sources.size() <= static_cast<std::size_t>(job_file::kMaxEntries),
         "too many entries");
