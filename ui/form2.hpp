@@ -311,6 +311,7 @@ class Form2 : public QMainWindow, public RunView {
   bool power_off_sent_ = false;
   bool end_after_run_ = false;
   bool fitted_ = false;
+  QSize wanted_size_;  // as stored or first given, before fitting it to a screen
   double progress_value_ = 0;
   std::unique_ptr<QMovie> movie_;
 };

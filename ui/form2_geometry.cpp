@@ -41,6 +41,7 @@ void Form2::RestoreGeometry() {
       wanted.moveCenter(screen->availableGeometry().center());
     }
   }
+  wanted_size_ = wanted.size();
   resize(wanted.size());
   move(wanted.topLeft());
   FitToScreen();
@@ -61,8 +62,10 @@ void Form2::FitToScreen() {
   QMargins margins(inner.left() - frame.left(), inner.top() - frame.top(),
                    frame.right() - inner.right(), frame.bottom() - inner.bottom());
   if (margins.isNull()) margins = kFrameAllowance;
-  const int width = std::min(inner.width(), area.width() - margins.left() - margins.right());
-  const int height = std::min(inner.height(), area.height() - margins.top() - margins.bottom());
+  // Back towards the size wanted, now that the real frame may be smaller than allowed for.
+  const QSize wanted = fitted_ && wanted_size_.isValid() ? wanted_size_ : inner.size();
+  const int width = std::min(wanted.width(), area.width() - margins.left() - margins.right());
+  const int height = std::min(wanted.height(), area.height() - margins.top() - margins.bottom());
   const int outer_width = width + margins.left() + margins.right();
   const int outer_height = height + margins.top() + margins.bottom();
   const int x = std::clamp(frame.x(), area.left(), area.left() + area.width() - outer_width);
@@ -76,7 +79,10 @@ void Form2::showEvent(QShowEvent* event) {
   if (fitted_) return;
   fitted_ = true;
   // The frame is known only once the window manager has put it around the window.
-  QTimer::singleShot(200, this, [this] { FitToScreen(); });
+  QTimer::singleShot(200, this, [this] {
+    FitToScreen();
+    wanted_size_ = QSize();  // from now on the user decides the size
+  });
 }
 
 }  // namespace orvessa
