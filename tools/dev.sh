@@ -7,9 +7,11 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-build_packages=(cmake ninja-build g++ libgtest-dev qt6-base-dev qt6-qpa-plugins dbus-daemon)
-# The window's start-up test runs the program on a virtual display.
-test_packages=(xvfb xdotool)
+# qt6-translations-l10n: Qt's own dialog texts in the program's four languages.
+build_packages=(cmake ninja-build g++ libgtest-dev qt6-base-dev qt6-qpa-plugins dbus-daemon
+  qt6-translations-l10n)
+# The window's end-to-end test runs the program on a virtual display with a window manager.
+test_packages=(xvfb xdotool openbox x11-utils)
 
 install_missing() {
   local missing=() p
