@@ -298,6 +298,8 @@ bool Form2::ShowTab(int index) {
   tab_reaction_quiet_ = true;  // the caller runs the reaction itself
   SSTab1->setCurrentIndex(index);
   tab_reaction_quiet_ = false;
+  // The page shown last takes the focus; during a run it belongs to Stop, for Space.
+  if (cmdDetener->isEnabled()) cmdDetener->setFocus();
   return true;
 }
 
