@@ -13,6 +13,7 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 
 #include "app/application.hpp"
@@ -26,8 +27,11 @@ T* Find(QWidget& window, const char* name) {
   return window.findChild<T*>(QString::fromUtf8(name));
 }
 
+// Where a user puts the pointer: inside an option's or box's mark, anywhere on a button.
 void Click(QWidget& window, const char* name) {
-  QTest::mouseClick(Find<QAbstractButton>(window, name), Qt::LeftButton);
+  auto* button = Find<QAbstractButton>(window, name);
+  QTest::mouseClick(button, Qt::LeftButton, {},
+                    QPoint(std::min(button->width() / 2, 8), button->height() / 2));
 }
 
 void SelectRows(QListWidget* list, const QStringList& names) {
