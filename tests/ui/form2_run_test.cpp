@@ -93,8 +93,11 @@ class Form2RunTest : public QObject {
     bool stop_enabled = false, busy_shown = false;
     h.RunWhile([&] {
       during = EnabledStates(h);
-      stop_enabled = h.Find("cmdDetener")->isEnabled();
-      busy_shown = h.Find("Label6")->isVisible();
+      stop_enabled = h.Find("cmdDetener")->isEnabled() && h.Find("cmdDetener")->hasFocus();
+      busy_shown = h.Find("Label6")->isVisible() && h.Find("Animation1")->isVisible() &&
+                   h.Find<QTimer>("Timer2")->isActive() && w.cursor().shape() != Qt::ArrowCursor &&
+                   h.Find<QTabWidget>("SSTab1")->currentIndex() == 2 &&
+                   h.Find<QLabel>("Label8")->text() == Q(h.start + "/docs/*");
       // A user trying to pull the run's job away.
       Click(h.Find<QPushButton>("CmdQuitarTodos"));
       Dialogs::setNextFileName(Q(h.temp / "other.cop"));
@@ -118,6 +121,11 @@ class Form2RunTest : public QObject {
     QCOMPARE(h.Panel(3), Q(h.dest.path().string() + "/"));
     QVERIFY(h.Label("Label8").startsWith(Text(text_id::kFinishedBackup)));
     QVERIFY(!h.Find("Label6")->isVisible() && !h.Find("Animation1")->isVisible());
+    QVERIFY(!h.Find<QTimer>("Timer2")->isActive() && w.cursor().shape() == Qt::ArrowCursor);
+    // The copy tab shows the figures of the source and destination tabs.
+    QCOMPARE(h.Label("Label19"), h.Label("Label9"));
+    QCOMPARE(h.Label("Label21"), h.Label("Label7"));
+    QVERIFY(h.Label("Label21").endsWith(QStringLiteral(" KB")));
     auto* bar = h.Find<QProgressBar>("ProgressBar1");
     QCOMPARE(bar->value(), bar->maximum());
     QVERIFY(bar->maximum() > 0);
@@ -187,6 +195,23 @@ class Form2RunTest : public QObject {
       QVERIFY(!h.Find("Label6")->isVisible() && !h.Find("Animation1")->isVisible());
       QVERIFY(h.Find("cmdCopiar")->isEnabled());
     }
+  }
+
+  void exitEndsTheProgramOnceTheRunHasStopped() {
+    RunHarness h;
+    Form2& w = *h.window;
+    h.Action("mnuLang_franc\u00e9s")->trigger();
+    bool hidden_during = false;
+    h.RunWhile([&] {
+      h.Action("mnuArchivo_Salir")->trigger();
+      hidden_during = !w.isVisible() && w.RunInProgress() && !w.Unloaded();
+    });
+    QVERIFY(h.seen_running && hidden_during);
+    QVERIFY(!w.RunInProgress() && w.Unloaded());
+    QVERIFY(!Exists(h.dest / "docs"));
+    QCOMPARE(h.settings.Get("Language", "Language", ""), std::string("442"));
+    QVERIFY(!h.settings.Get("Window", "Geometry", "").empty());
+    QVERIFY(h.power.events.empty());
   }
 
   void closingDuringACopyStopsTheRun() {
