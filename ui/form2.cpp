@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QScreen>
+#include <algorithm>
 #include <cmath>
 
 #include "core/power_off.hpp"
@@ -336,8 +337,10 @@ void Form2::ShowBytesCopied(std::uint64_t bytes, double selected_bytes) {
   if (selected_bytes <= 0) return;
   const double entries = ProgressBar1->maximum() / 1000.0;
   const double start = std::floor(progress_value_);
-  const double at =
-      std::clamp(entries * static_cast<double>(bytes) / selected_bytes, start, start + 0.999);
+  // The bar follows the bytes of the whole run; it never shows less than the entries done,
+  // nor the end before the run has ended.
+  const double at = std::clamp(entries * static_cast<double>(bytes) / selected_bytes, start,
+                               std::max(start, entries - 0.001));
   ProgressBar1->setValue(static_cast<int>(at * 1000));
 }
 
