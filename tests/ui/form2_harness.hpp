@@ -154,7 +154,8 @@ inline QStringList Lines(const QListWidget* list) {
 
 inline bool LastMessageIs(const QString& text, MessageIcon icon) {
   const auto& shown = Dialogs::ShownMessages();
-  return !shown.empty() && shown.back().text == text && shown.back().icon == icon;
+  return !shown.empty() && shown.back().text == text && shown.back().icon == icon &&
+         shown.back().title == QStringLiteral("Orvessa");
 }
 
 }  // namespace orvessa::testing
