@@ -243,6 +243,12 @@ class Form2SourcesTest : public QObject {
     QCOMPARE(label->text(), parent);
     QCOMPARE(w.Job().Destination, parent.toStdString());
     QVERIFY(erase->isEnabled());
+    // The destination now ends in "/": an empty name must not erase it.
+    Type(name, QString());
+    Click(erase);
+    QVERIFY(LastMessageIs(Text(81), MessageIcon::Information));
+    QVERIFY(Exists(dest.path().string()));
+    QCOMPARE(label->text(), parent);
 
     WriteText(dest / "kept/file", "data");
     Dialogs::setNextFileName(Q(dest.path().string()));
