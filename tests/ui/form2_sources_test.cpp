@@ -194,7 +194,8 @@ class Form2SourcesTest : public QObject {
     QVERIFY(free->text().endsWith(QStringLiteral(" KB")));
     const double free_kb =
         static_cast<double>(h.fs.GetDrive(dest.path().string()).free_bytes) / 1000;
-    QVERIFY(std::abs(free->text().chopped(3).toDouble() - free_kb) < 100000);
+    // Other programs write meanwhile: the same figure, give or take a few percent.
+    QVERIFY(std::abs(free->text().chopped(3).toDouble() - free_kb) < std::max(2e6, free_kb / 20));
 
     // Without a destination the folder commands say so and make nothing.
     const std::string stray = "orvessa-stray-" + std::to_string(::getpid());
