@@ -140,7 +140,6 @@ void BackupRun::Run() {
   view_.SetAnimationVisible(true);
   view_.SetLabel6Visible(true);
 
-  job_.Destination = view_.LabelText(Control::Label5);
   CopyFolderName.clear();
   DeletedExisting = false;
   DriveConfirmed = false;

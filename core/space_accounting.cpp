@@ -72,7 +72,7 @@ void SpaceAccounting::SubtractFolderSize(const std::string& folder_path) {
 
 void SpaceAccounting::CheckDestinationSpace() {
   view_.SetCopyCursor(true);
-  const std::string destination = view_.LabelText(Control::Label5);
+  const std::string destination = job_.Destination;
   DriveInfo drive;
   if (destination.empty()) {
     DestinationDrive.clear();
@@ -108,7 +108,7 @@ void SpaceAccounting::CheckDestinationSpace() {
 void SpaceAccounting::ShowCopyTabSpace(int tab_index) {
   if (tab_index == 1) CheckDestinationSpace();
   if (tab_index != 2) return;
-  view_.SetLabelText(Control::Label19, view_.LabelText(Control::Label9));
+  view_.SetLabelText(Control::Label19, FormatKilobytes(job_.SelectedBytes, locale_));
   CheckDestinationSpace();
   const int colour = job_.SelectedBytes < FreeBytes ? kColourEnoughSpace : kColourShortOfSpace;
   view_.SetLabelColour(Control::Label20, colour);

@@ -51,7 +51,7 @@ class SpaceAccounting {
   void AddFolderSize(std::string& entry_text);
   void SubtractFolderSize(const std::string& folder_path);
 
-  // Measures FreeBytes for the destination in Label5. A destination that is not ready
+  // Measures FreeBytes for the job's destination. A destination that is not ready
   // is reported and forgotten.
   void CheckDestinationSpace();
   // The reaction to the tab strip showing another tab.

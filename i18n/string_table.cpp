@@ -4,21 +4,34 @@
 #include <charconv>
 #include <vector>
 
+#include "i18n/text_ids.hpp"
+
 extern const char orvessa_strings_tsv[];
 extern const std::size_t orvessa_strings_tsv_size;
 
 namespace orvessa {
 namespace {
 
-constexpr int kFirstId = kSpanishBase + 1;
-constexpr int kLastId = kFrenchBase + kStringsPerLanguage;
+constexpr int kCount = text_id::kLastTextNumber;
 // Column order of the data file after the string number.
 constexpr std::array<int, 4> kColumnBases = {kSpanishBase, kEnglishBase, kGermanBase, kFrenchBase};
 
+// Texts by column, then by number (index 0 unused).
 struct Table {
-  std::vector<std::string> texts = std::vector<std::string>(kLastId - kFirstId + 1);
-  std::vector<bool> present = std::vector<bool>(kLastId - kFirstId + 1);
+  std::array<std::vector<std::string>, 4> texts;
+  std::array<std::vector<bool>, 4> present;
+  Table() {
+    texts.fill(std::vector<std::string>(kCount + 1));
+    present.fill(std::vector<bool>(kCount + 1));
+  }
 };
+
+int ColumnOf(int language_base) {
+  for (std::size_t column = 0; column < kColumnBases.size(); ++column) {
+    if (kColumnBases[column] == language_base) return static_cast<int>(column);
+  }
+  return -1;
+}
 
 // Rows: string number, then the Spanish, English, German and French texts, separated by
 // tabs. Texts are taken byte for byte: their blanks are part of them. Lines starting
@@ -49,13 +62,12 @@ Table ParseTable(std::string_view data) {
     auto [end_of_number, error] =
         std::from_chars(cells[0].data(), cells[0].data() + cells[0].size(), number);
     if (error != std::errc() || end_of_number != cells[0].data() + cells[0].size() || number < 1 ||
-        number > kStringsPerLanguage) {
+        number > kCount) {
       continue;
     }
     for (std::size_t column = 0; column < kColumnBases.size(); ++column) {
-      std::size_t index = static_cast<std::size_t>(kColumnBases[column] + number - kFirstId);
-      table.texts[index] = std::string(cells[column + 1]);
-      table.present[index] = true;
+      table.texts[column][static_cast<std::size_t>(number)] = std::string(cells[column + 1]);
+      table.present[column][static_cast<std::size_t>(number)] = true;
     }
   }
   return table;
@@ -70,14 +82,28 @@ const Table& TheTable() {
 }  // namespace
 
 bool HasResString(int id) {
-  return id >= kFirstId && id <= kLastId &&
-         TheTable().present[static_cast<std::size_t>(id - kFirstId)];
+  for (int base : kColumnBases) {
+    if (id > base && id <= base + kStringsPerLanguage) {
+      return TheTable()
+          .present[static_cast<std::size_t>(ColumnOf(base))][static_cast<std::size_t>(id - base)];
+    }
+  }
+  return false;
 }
 
 const std::string& LoadResString(int id) {
   static const std::string kNone;
-  if (!HasResString(id)) return kNone;
-  return TheTable().texts[static_cast<std::size_t>(id - kFirstId)];
+  for (int base : kColumnBases) {
+    if (id > base && id <= base + kStringsPerLanguage) return LoadText(base, id - base);
+  }
+  return kNone;
+}
+
+const std::string& LoadText(int language_base, int number) {
+  static const std::string kNone;
+  const int column = ColumnOf(language_base);
+  if (column < 0 || number < 1 || number > kCount) return kNone;
+  return TheTable().texts[static_cast<std::size_t>(column)][static_cast<std::size_t>(number)];
 }
 
 }  // namespace orvessa

@@ -28,4 +28,8 @@ const std::string& LoadResString(int id);
 // True when the id names a text of the table.
 bool HasResString(int id);
 
+// Text number of the language with this base, for every number the program shows,
+// also those beyond the first 114 that ids cannot reach. Unknown: an empty text.
+const std::string& LoadText(int language_base, int number);
+
 }  // namespace orvessa

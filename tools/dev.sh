@@ -7,11 +7,13 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-build_packages=(cmake ninja-build g++ libgtest-dev qt6-base-dev qt6-qpa-plugins dbus-daemon)
-# The window's start-up test runs the program on a virtual display; the run's tests make
-# stick images (vfat, or exFAT through FUSE where the kernel has no vfat), read extended
-# attributes and compare copies with cp -a.
-test_packages=(xvfb xdotool dosfstools exfat-fuse exfatprogs attr)
+# qt6-translations-l10n: Qt's own dialog texts in the program's four languages.
+build_packages=(cmake ninja-build g++ libgtest-dev qt6-base-dev qt6-qpa-plugins dbus-daemon
+  qt6-translations-l10n)
+# The window's end-to-end test runs the program on a virtual display with a window manager;
+# the run's tests make stick images (vfat, or exFAT through FUSE where the kernel has no
+# vfat), read extended attributes and compare copies with cp -a.
+test_packages=(xvfb xdotool openbox x11-utils dosfstools exfat-fuse exfatprogs attr)
 
 install_missing() {
   local missing=() p

@@ -21,6 +21,7 @@ FileList::FileList(const FileSystem& fs, QWidget* parent) : QListWidget(parent),
 }
 
 void FileList::SetPath(const std::string& folder) {
+  if (folder != path_) clearSelection();  // another folder's names are other files
   path_ = folder;
   Refresh();
 }
@@ -40,7 +41,12 @@ bool FileList::IsSelected(int row) const {
   return it != nullptr && it->isSelected();
 }
 
+// Listing again keeps the files the user selected, as far as they are still listed.
 void FileList::Refresh() {
+  std::vector<std::string> selected;
+  for (int row = 0; row < count(); ++row) {
+    if (IsSelected(row)) selected.push_back(names_[static_cast<std::size_t>(row)]);
+  }
   clear();
   names_.clear();
   if (path_.empty()) return;
@@ -57,7 +63,12 @@ void FileList::Refresh() {
     const int order = QString::compare(Q(a), Q(b), Qt::CaseInsensitive);
     return order != 0 ? order < 0 : a < b;
   });
-  for (const std::string& name : names_) addItem(Q(name));
+  for (const std::string& name : names_) {
+    addItem(Q(name));
+    if (std::find(selected.begin(), selected.end(), name) != selected.end()) {
+      item(count() - 1)->setSelected(true);
+    }
+  }
 }
 
 }  // namespace orvessa

@@ -86,15 +86,21 @@ FsStatus FolderList::SetPath(const std::string& requested) {
 }
 
 std::string FolderList::HighlightedPath() const {
-  const int row = currentRow();
-  if (row < 0 || row >= static_cast<int>(paths_.size())) return path_;
-  return paths_[static_cast<std::size_t>(row)];
+  const QList<QListWidgetItem*> highlighted = selectedItems();
+  const int at = highlighted.isEmpty() ? -1 : row(highlighted.front());
+  if (at < 0 || at >= static_cast<int>(paths_.size())) return path_;
+  return paths_[static_cast<std::size_t>(at)];
 }
 
 void FolderList::SetShowHidden(bool show) {
   if (show == show_hidden_) return;
   show_hidden_ = show;
-  if (!path_.empty()) (void)SetPath(path_);
+  if (path_.empty()) return;
+  // Listing again must not move the highlight the user set, while its folder is listed.
+  const std::string highlighted = HighlightedPath();
+  (void)SetPath(path_);
+  const auto again = std::find(paths_.begin(), paths_.end(), highlighted);
+  if (again != paths_.end()) setCurrentRow(static_cast<int>(again - paths_.begin()));
 }
 
 void FolderList::keyPressEvent(QKeyEvent* event) {

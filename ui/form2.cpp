@@ -4,10 +4,12 @@
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QScreen>
+#include <algorithm>
 #include <cmath>
 
 #include "core/power_off.hpp"
 #include "i18n/string_table.hpp"
+#include "i18n/text_ids.hpp"
 #include "ui/dialogs.hpp"
 #include "ui/qt_text.hpp"
 
@@ -53,9 +55,11 @@ Form2::Form2(const Form2Services& services, Form2Folders folders, std::int16_t l
   Timer2->setObjectName(QStringLiteral("Timer2"));
   Timer2->setInterval(1000);
   Connect();
+  SetTabOrder();
   // The box starts at "2"; its down button counts from the field, which would show -1.
   job_.CopiesToKeep = 2;
-  resize(1024, 700);
+  // The manual option starts selected, so the job says so too.
+  job_.ManualOnly = true;
 }
 
 Form2::~Form2() {
@@ -65,7 +69,7 @@ Form2::~Form2() {
 
 QString Form2::Text(int number) const { return Q(TextUtf8(number)); }
 
-std::string Form2::TextUtf8(int number) const { return LoadResString(LanguageBase_ + number); }
+std::string Form2::TextUtf8(int number) const { return LoadText(LanguageBase_, number); }
 
 void Form2::Form_Load() {
   static constexpr std::int16_t kBases[] = {kEnglishBase, kSpanishBase, kGermanBase, kFrenchBase};
@@ -74,12 +78,7 @@ void Form2::Form_Load() {
   }
   ApplyLanguage();
   StayVisibleWhenActive_ = false;
-
-  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-    const QRect area = screen->availableGeometry();
-    move(area.x() + (area.width() - frameGeometry().width()) / 2,
-         area.y() + (area.height() - frameGeometry().height()) / 2);
-  }
+  RestoreGeometry();
 
   if (!Dir1->SetPath(folders_.start_folder)) (void)Dir1->SetPath("/");
   Drive1->SelectDriveOf(Dir1->Path());
@@ -96,18 +95,6 @@ void Form2::Form_Load() {
   }
   ApplyLanguage();
   FitListWidth(List1);
-  ApplyBackground();
-}
-
-void Form2::ApplyBackground() {
-  const QColor colour =
-      WindowsVersion_ < kPowerOffVersion ? QColor(192, 192, 192) : QColor(208, 208, 201);
-  for (QWidget* widget : {static_cast<QWidget*>(this), static_cast<QWidget*>(SSTab1)}) {
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::Window, colour);
-    widget->setPalette(palette);
-    widget->setAutoFillBackground(true);
-  }
 }
 
 void Form2::Form_QueryUnload(bool by_user) {
@@ -122,6 +109,7 @@ void Form2::Form_Unload() {
   if (unloaded_) return;
   unloaded_ = true;
   settings_.Save("Language", "Language", std::to_string(LanguageBase_));
+  SaveGeometry();
   if (run_->PowerOffAfterCopy) {
     PowerOffSystem(power_, WindowsVersion_);
     power_off_sent_ = true;
@@ -158,8 +146,86 @@ void Form2::mnuArchivo_Salir_Click() {
 
 void Form2::cmdCopiar_Click() {
   if (run_->Running()) return;
+  stop_asked_ = false;
+  run_message_.clear();
+  LockJobCommands(true);
   run_->cmdCopiar_Click();
+  LockJobCommands(false);
+  ShowRunOutcome();
   if (end_after_run_) EndAfterRun();
+}
+
+void Form2::cmdDetener_Click() {
+  if (!run_->Running()) return;
+  stop_asked_ = true;
+  run_->RequestStop();
+  cmdDetener->setEnabled(false);
+}
+
+// A run copies from the job as it was when it started, so nothing may change the job
+// until it ends.
+void Form2::LockJobCommands(bool locked) {
+  mnuAbreTrab->setEnabled(!locked);
+  mnuGuardaTrab->setEnabled(!locked);
+  if (locked) {
+    locked_.clear();
+    for (QWidget* control : std::initializer_list<QWidget*>{
+             cmdAnadirCarp, cmdAnadirFich,  cmdQuitarElem,     CmdQuitarTodos,
+             cmdDestino,    txtDir,         cmdCreaDirectorio, cmdBorraDir,
+             optTodo,       optIncremental, txtNcopias,        updNC,
+             optManual,     OptCada,        txtNumDSM,         updDSM,
+             cboDSM,        chkHoraGraba,   txtHora,           updHora,
+             txtMinutos,    updMinuto,      chkApaga,          cmdGuardar,
+             cmdCopiar}) {
+      locked_.emplace_back(control, control->isEnabledTo(this));
+      control->setEnabled(false);
+    }
+  } else {
+    for (const auto& [control, enabled] : locked_) control->setEnabled(enabled);
+    locked_.clear();
+  }
+  cmdDetener->setEnabled(locked);
+  EscStop->setEnabled(locked);
+  if (locked) {
+    cmdDetener->setFocus();
+  } else if (focusWidget() == nullptr || !focusWidget()->isEnabled()) {
+    cmdCopiar->setFocus();
+  }
+}
+
+// However a run ended, the window says how, and nothing still looks busy.
+void Form2::ShowRunOutcome() {
+  Label6->setVisible(false);
+  StopAnimation();
+  SetAnimationVisible(false);
+  CloseAnimation();
+  Timer2->stop();
+  unsetCursor();
+  const LocalDateTime now = clock_.Now();
+  const std::string when =
+      " " + locale_.FormatShortDate(now.date) + " " + locale_.FormatTime(now.time);
+  const std::string why = run_message_.empty() ? std::string() : "\n" + run_message_;
+  switch (run_->LastEnd) {
+    case RunEnd::NotRun:
+      return;
+    case RunEnd::Normal:
+      outcome_ = job_.LastRunOutcome == 0 ? Outcome::Successful : Outcome::Error;
+      break;
+    case RunEnd::Error:
+      if (stop_asked_) {
+        outcome_ = Outcome::Stopped;
+        Label8->setText(Q(TextUtf8(text_id::kBackupStopped) + when));
+      } else {
+        outcome_ = Outcome::Error;
+        Label8->setText(Q(TextUtf8(text_id::kBackupError) + when + why));
+      }
+      break;
+    case RunEnd::StoppedAtCheck:
+      outcome_ = Outcome::Error;
+      Label8->setText(Q(TextUtf8(text_id::kBackupError) + when + why));
+      break;
+  }
+  ShowLastOutcome();
 }
 
 void Form2::EndAfterRun() {
@@ -199,9 +265,18 @@ void Form2::SetLabelText(Control label, const std::string& text) {
 
 void Form2::SetLabelColour(Control label, int colour) {
   QLabel* shown = LabelOf(label);
+  QFont font = shown->font();
+  font.setBold(colour == kColourShortOfSpace);
+  shown->setFont(font);
+  if (colour != kColourShortOfSpace) {
+    // The text colour of the user's palette, light or dark.
+    shown->setPalette(QPalette());
+    return;
+  }
+  // A red that stands out from the palette's own background, light or dark.
   QPalette palette = shown->palette();
-  palette.setColor(QPalette::WindowText,
-                   QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF));
+  const bool dark = palette.color(QPalette::Window).lightness() < 128;
+  palette.setColor(QPalette::WindowText, QColor::fromHsl(0, 200, dark ? 170 : 90));
   shown->setPalette(palette);
 }
 
@@ -215,6 +290,7 @@ void Form2::SetCopyCursor(bool on) {
 }
 
 void Form2::ShowMessage(const std::string& text, MessageIcon icon) {
+  if (run_->Running()) run_message_ = text;
   Dialogs::Message(this, Q(text), icon);
 }
 
@@ -223,6 +299,8 @@ bool Form2::ShowTab(int index) {
   tab_reaction_quiet_ = true;  // the caller runs the reaction itself
   SSTab1->setCurrentIndex(index);
   tab_reaction_quiet_ = false;
+  // The page shown last takes the focus; during a run it belongs to Stop, for Space.
+  if (cmdDetener->isEnabled()) cmdDetener->setFocus();
   return true;
 }
 
@@ -259,8 +337,10 @@ void Form2::ShowBytesCopied(std::uint64_t bytes, double selected_bytes) {
   if (selected_bytes <= 0) return;
   const double entries = ProgressBar1->maximum() / 1000.0;
   const double start = std::floor(progress_value_);
-  const double at =
-      std::clamp(entries * static_cast<double>(bytes) / selected_bytes, start, start + 0.999);
+  // The bar follows the bytes of the whole run; it never shows less than the entries done,
+  // nor the end before the run has ended.
+  const double at = std::clamp(entries * static_cast<double>(bytes) / selected_bytes, start,
+                               std::max(start, entries - 0.001));
   ProgressBar1->setValue(static_cast<int>(at * 1000));
 }
 

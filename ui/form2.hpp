@@ -12,12 +12,15 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
+#include <QTranslator>
 #include <array>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/backup_job.hpp"
 #include "core/backup_run.hpp"
@@ -70,18 +73,35 @@ class Form2 : public QMainWindow, public RunView {
   void Form_Unload();
   bool Unloaded() const { return unloaded_; }
   bool PowerOffRequested() const { return power_off_sent_; }
+  // Start-up restore of the last job, or a job file opened by the user.
+  void LoadJob(const std::string& path, bool restore);
 
+  std::int16_t LanguageBase() const { return LanguageBase_; }
+  const std::string& HelpFile() const { return HelpFile_; }
+  ScheduleTimer TimerMode() const;
+  bool RunInProgress() const { return run_->Running(); }
+  const BackupJob& Job() const { return job_; }
+  const JobFileIdentity& Identity() const { return identity_; }
+  bool PowerOffAfterCopy() const { return run_->PowerOffAfterCopy; }
+
+ signals:
+  // The user chose another language (its base); Qt's own texts follow it.
+  void LanguageChanged(std::int16_t language_base);
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+
+ private:
   // File menu.
   void mnuAbreTrab_Click();
   void cmdGuardar_Click();  // also the menu's Save
   void mnuArchivo_Salir_Click();
-  void LoadJob(const std::string& path, bool restore);
 
   // Language menu.
   void SelectLanguage(int entry);  // 0..6 in menu order
   void ApplyLanguage();
-  std::int16_t LanguageBase() const { return LanguageBase_; }
-  const std::string& HelpFile() const { return HelpFile_; }
+  void ApplyAccessibleNames();
 
   // Source tab.
   void Drive1_Change();
@@ -100,6 +120,8 @@ class Form2 : public QMainWindow, public RunView {
   void cmdDestino_Click();
   void cmdCreaDirectorio_Click();
   void cmdBorraDir_Click();
+  void SetDestination(const std::string& path);
+  bool DestinationChosen();
 
   // Copy tab: copy mode and schedule.
   void optTodo_Click();
@@ -121,16 +143,13 @@ class Form2 : public QMainWindow, public RunView {
   void updMinuto_UpClick();
   void chkApaga_Click();
   void chkShutDown_Click();
-  ScheduleTimer TimerMode() const;
+  void ApplyLoadedSchedule(bool manual, bool every, bool at_shutdown);
 
   // The run.
   void cmdCopiar_Click();
-  bool RunInProgress() const { return run_->Running(); }
-
-  const BackupJob& Job() const { return job_; }
-  const JobFileIdentity& Identity() const { return identity_; }
-  bool PowerOffAfterCopy() const { return run_->PowerOffAfterCopy; }
-  const BackupRun& Run() const { return *run_; }
+  void cmdDetener_Click();
+  void LockJobCommands(bool locked);
+  void ShowRunOutcome();
 
   // SpaceView and RunView.
   std::string LabelText(Control label) const override;
@@ -152,6 +171,35 @@ class Form2 : public QMainWindow, public RunView {
   void CloseAnimation() override;
   void SetAnimationVisible(bool visible) override;
   void UnloadMainWindow() override;
+
+  void BuildMenus();
+  QWidget* BuildSourceTab();
+  QWidget* BuildDestinationTab();
+  QWidget* BuildCopyTab();
+  void BuildStatusBar();
+  void SetTabOrder();
+  void Connect();
+  QString Text(int number) const;
+  std::string TextUtf8(int number) const;
+  QLabel* LabelOf(Control label) const;
+  // Size and place as last time, kept inside the screen's available area.
+  void RestoreGeometry();
+  void SaveGeometry();
+  void FitToScreen();
+
+  // Schedule states that the paired boxes lead to.
+  void EnterTimedMode();
+  void EnterAtShutdownMode();
+  void EnterDisabledTimedMode();
+  // Sets a box from code and, when that changes it, runs its handler as a click would.
+  void SetCheckByCode(QCheckBox* box, bool checked);
+  void SetTimerMode(ScheduleTimer mode);
+  void SetTimeBoxesEnabled(bool enabled);
+  void SelectUnitLine(const std::string& unit);
+  void ShowSelectedBytes();
+  void AppendSource(const SourceEntry& entry);
+  void ShowLastOutcome();
+  void EndAfterRun();
 
   // Controls, under the names the design gives them.
   QMenu* MenuArchivo;
@@ -228,36 +276,9 @@ class Form2 : public QMainWindow, public RunView {
   QProgressBar* ProgressBar1;
   QLabel* Animation1;
   QPushButton* cmdCopiar;
+  QPushButton* cmdDetener;
+  QShortcut* EscStop;
   QCheckBox* chkShutDown;
-
- protected:
-  void closeEvent(QCloseEvent* event) override;
-
- private:
-  void BuildMenus();
-  QWidget* BuildSourceTab();
-  QWidget* BuildDestinationTab();
-  QWidget* BuildCopyTab();
-  void BuildStatusBar();
-  void Connect();
-  void ApplyBackground();
-  QString Text(int number) const;
-  std::string TextUtf8(int number) const;
-  QLabel* LabelOf(Control label) const;
-
-  // Schedule states that the paired boxes lead to.
-  void EnterTimedMode();
-  void EnterAtShutdownMode();
-  void EnterDisabledTimedMode();
-  // Sets a box from code and, when that changes it, runs its handler as a click would.
-  void SetCheckByCode(QCheckBox* box, bool checked);
-  void SetTimerMode(ScheduleTimer mode);
-  void SetTimeBoxesEnabled(bool enabled);
-  void SelectUnitLine(const std::string& unit);
-  void ShowSelectedBytes();
-  void AppendSource(const SourceEntry& entry);
-  void ShowLastOutcome();
-  void EndAfterRun();
 
   FileSystem& fs_;
   const Clock& clock_;
@@ -273,13 +294,24 @@ class Form2 : public QMainWindow, public RunView {
   SpaceAccounting space_;
   std::unique_ptr<BackupRun> run_;
 
+  // What panel 5 shows: the outcome of the last run or of the loaded job.
+  enum class Outcome { None, Successful, Error, Stopped };
+  Outcome outcome_ = Outcome::None;
+  bool stop_asked_ = false;
+  std::string run_message_;  // the last message a run showed
+  // Job-changing controls and whether each was enabled when the run began.
+  std::vector<std::pair<QWidget*, bool>> locked_;
+
   std::int16_t LanguageBase_;
   std::string HelpFile_;
+  std::unique_ptr<QTranslator> qt_texts_;
   bool StayVisibleWhenActive_ = false;
   bool tab_reaction_quiet_ = false;
   bool unloaded_ = false;
   bool power_off_sent_ = false;
   bool end_after_run_ = false;
+  bool fitted_ = false;
+  QSize wanted_size_;  // as stored or first given, before fitting it to a screen
   double progress_value_ = 0;
   std::unique_ptr<QMovie> movie_;
 };

@@ -1,24 +1,31 @@
 // The destination tab: choosing the destination folder, creating and erasing a folder.
 #include "core/space_accounting.hpp"
+#include "i18n/text_ids.hpp"
 #include "ui/dialogs.hpp"
 #include "ui/form2.hpp"
-#include "ui/form2_tables.hpp"
 #include "ui/qt_text.hpp"
 
 namespace orvessa {
-namespace {
 
-constexpr int kPickTitle = 79;
-constexpr int kNameMustMatch = 81;
-constexpr int kEraseDenied = 82;
-constexpr int kEraseNotEmpty = 83;
-constexpr int kAlreadyExists = 85;
+using namespace text_id;
 
-}  // namespace
+// The label shows the destination and the job holds it; the run reads the job.
+void Form2::SetDestination(const std::string& path) {
+  job_.Destination = path;
+  Label5->setText(Q(path));
+}
+
+// The folder commands work inside the destination; without one they would work on "/".
+bool Form2::DestinationChosen() {
+  if (!Label5->text().isEmpty()) return true;
+  ShowMessage(TextUtf8(kNoDestination), MessageIcon::Critical);
+  return false;
+}
 
 void Form2::cmdDestino_Click() {
-  const std::string picked = S(Dialogs::BrowseForFolder(this, Text(kPickTitle)));
-  Label5->setText(Q(picked));
+  if (run_->Running()) return;
+  const std::string picked = S(Dialogs::BrowseForFolder(this, Text(kPickDestinationTitle)));
+  SetDestination(picked);
   if (picked.empty() || IsNetworkPath(picked) || fs_.GetDrive(picked).network) {
     Label7->clear();
     Label21->clear();
@@ -28,7 +35,7 @@ void Form2::cmdDestino_Click() {
   if (drive.ready) {
     Label7->setText(Q(FormatKilobytes(drive.free_bytes, locale_)));
   } else {
-    ShowMessage(TextUtf8(form2::kDriveNotReady), MessageIcon::Critical);
+    ShowMessage(TextUtf8(kDriveNotReady), MessageIcon::Critical);
     Label7->clear();
   }
   cmdCreaDirectorio->setEnabled(true);
@@ -36,25 +43,32 @@ void Form2::cmdDestino_Click() {
 }
 
 void Form2::cmdCreaDirectorio_Click() {
+  if (run_->Running() || !DestinationChosen()) return;
   const std::string name = S(txtDir->text());
+  // Only a bare name makes a folder inside the destination.
+  if (name.empty() || name == "." || name == ".." || name.find('/') != std::string::npos) {
+    ShowMessage(TextUtf8(kNewFolderName), MessageIcon::Information);
+    return;
+  }
   const std::string dest = S(Label5->text());
-  const std::string folder = !dest.empty() && dest.back() == '/' ? dest + name : dest + "/" + name;
+  const std::string folder = dest.back() == '/' ? dest + name : dest + "/" + name;
   // The destination becomes the new folder whether or not it can be made.
-  Label5->setText(Q(folder));
+  SetDestination(folder);
   if (FsStatus made = fs_.MakeFolder(folder);
       !made && made.error().kind == FsErrorKind::AlreadyExists) {
-    ShowMessage(TextUtf8(kAlreadyExists), MessageIcon::Exclamation);
+    ShowMessage(TextUtf8(kFolderExists), MessageIcon::Exclamation);
   }
   cmdCreaDirectorio->setEnabled(false);
 }
 
 void Form2::cmdBorraDir_Click() {
+  if (run_->Running() || !DestinationChosen()) return;
   const std::string name = S(txtDir->text());
   const std::string dest = S(Label5->text());
   const auto slash = dest.rfind('/');
   const std::string last = slash == std::string::npos ? dest : dest.substr(slash + 1);
   if (name.empty() || name != last) {
-    ShowMessage(TextUtf8(kNameMustMatch), MessageIcon::Information);
+    ShowMessage(TextUtf8(kEraseNameMustMatch), MessageIcon::Information);
     return;
   }
   if (FsStatus removed = fs_.RemoveFolder(dest); !removed) {
@@ -66,13 +80,13 @@ void Form2::cmdBorraDir_Click() {
         ShowMessage(TextUtf8(kEraseNotEmpty), MessageIcon::Exclamation);
         break;
       case FsErrorKind::PathNotFound:
-        ShowMessage(TextUtf8(form2::kWrongPath), MessageIcon::Exclamation);
+        ShowMessage(TextUtf8(kWrongPath), MessageIcon::Exclamation);
         break;
       default:
         break;
     }
   }
-  Label5->setText(Q(dest.substr(0, dest.size() - name.size())));
+  SetDestination(dest.substr(0, dest.size() - name.size()));
 }
 
 }  // namespace orvessa

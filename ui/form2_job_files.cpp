@@ -4,6 +4,8 @@
 #include "core/box_number.hpp"
 #include "core/job_file_reader.hpp"
 #include "core/job_file_writer.hpp"
+#include "i18n/string_table.hpp"
+#include "i18n/text_ids.hpp"
 #include "ui/dialogs.hpp"
 #include "ui/form2.hpp"
 #include "ui/form2_tables.hpp"
@@ -21,9 +23,23 @@ QString Problem(const std::string& path, int errnum) {
   return Q(path) + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errnum));
 }
 
+// Line of the unit list for a stored unit: its word, or the caption of a line in any
+// of the languages (files saved by older versions hold captions); -1 for neither.
+int UnitLine(const std::string& unit) {
+  static constexpr int kUnitCaptions[3] = {text_id::kDays, text_id::kWeeks, text_id::kMonths};
+  for (int line = 0; line < 3; ++line) {
+    if (unit == form2::kUnits[line]) return line;
+    for (int base : {kSpanishBase, kEnglishBase, kGermanBase, kFrenchBase}) {
+      if (unit == LoadText(base, kUnitCaptions[line])) return line;
+    }
+  }
+  return -1;
+}
+
 }  // namespace
 
 void Form2::mnuAbreTrab_Click() {
+  if (run_->Running()) return;
   job_.Destination = S(Label5->text());
   (void)fs_.MakeFolders(folders_.program_folder);
   const std::string path =
@@ -41,6 +57,7 @@ void Form2::mnuAbreTrab_Click() {
 }
 
 void Form2::cmdGuardar_Click() {
+  if (run_->Running()) return;
   job_.Destination = S(Label5->text());
   (void)fs_.MakeFolders(folders_.program_folder);
   const std::string path =
@@ -65,69 +82,39 @@ void Form2::LoadJob(const std::string& path, bool restore) {
   if (loaded.LastRunDate) job_.LastRunDate = *loaded.LastRunDate;
   Panel[3]->setText(Q(job_.LastRunDate + "  " + job_.LastRunTime + " "));
   if (loaded.Destination) {
-    job_.Destination = *loaded.Destination;
-    Label5->setText(Q(job_.Destination));
+    SetDestination(*loaded.Destination);
     Panel[2]->setText(Q(job_.Destination));
   }
 
-  if (loaded.OverwriteAll) {
-    optTodo_Click();
-  } else {
-    job_.OverwriteAll = false;
-  }
+  // The run copies by the keep-prior-copies flag alone, so the options show that flag.
   if (loaded.CopyMode) {
     optIncremental_Click();
   } else {
-    job_.CopyMode = false;
+    optTodo_Click();
   }
   if (loaded.CopiesToKeep) {
     job_.CopiesToKeep = *loaded.CopiesToKeep;
     txtNcopias->setText(Q(BoxText(job_.CopiesToKeep)));
   }
-  if (loaded.ManualOnly) {
-    optManual_Click();
-  } else {
-    job_.ManualOnly = false;
-  }
-  if (loaded.EveryN) {
-    OptCada_Click();
-  } else {
-    job_.EveryN = false;
-  }
-  if (loaded.CopyAtShutdown) {
-    job_.CopyAtShutdown = true;
-    SetCheckByCode(chkApaga, true);
-    SetCheckByCode(chkHoraGraba, false);
-  } else {
-    job_.CopyAtShutdown = false;
-    SetCheckByCode(chkApaga, false);
-    SetCheckByCode(chkHoraGraba, true);
-  }
-  if (restore) {
-    if (chkApaga->isChecked()) {
-      chkApaga_Click();
-    } else {
-      chkHoraGraba_Click();
-    }
-  }
+  // The boxes first, so that choosing the every-N option takes their values.
   if (loaded.IntervalCount) {
     job_.IntervalCount = *loaded.IntervalCount;
     txtNumDSM->setText(Q(BoxText(job_.IntervalCount)));
   }
   if (loaded.IntervalUnit) {
-    job_.IntervalUnit = *loaded.IntervalUnit;
-    int line = -1;
-    for (int i = 0; i < 3; ++i) {
-      if (job_.IntervalUnit == form2::kUnits[i] || Q(job_.IntervalUnit) == cboDSM->itemText(i))
-        line = i;
-    }
+    const int line = UnitLine(*loaded.IntervalUnit);
+    job_.IntervalUnit = line >= 0 ? std::string(form2::kUnits[line]) : *loaded.IntervalUnit;
     cboDSM->setCurrentIndex(line);
   }
   if (loaded.CopyHour) txtHora->setText(Q(BoxText(*loaded.CopyHour)));
   if (loaded.CopyMinute) txtMinutos->setText(Q(BoxText(*loaded.CopyMinute)));
-  if (loaded.LastRunOutcome) {
+  ApplyLoadedSchedule(loaded.ManualOnly, loaded.EveryN, loaded.CopyAtShutdown);
+  if (loaded.LastRunOutcome == 0 || loaded.LastRunOutcome == 1) {
     job_.LastRunOutcome = *loaded.LastRunOutcome;
+    outcome_ = job_.LastRunOutcome == 0 ? Outcome::Successful : Outcome::Error;
     ShowLastOutcome();
+  } else if (loaded.LastRunOutcome) {
+    job_.LastRunOutcome = *loaded.LastRunOutcome;
   }
 
   if (!restore) CmdQuitarTodos_Click();

@@ -1,22 +1,39 @@
 // The language menu and the texts of the window in the current language.
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QMenuBar>
+#include <QScrollArea>
+
 #include "i18n/string_table.hpp"
+#include "i18n/text_ids.hpp"
 #include "ui/form2.hpp"
 #include "ui/form2_tables.hpp"
+#include "ui/mnemonics.hpp"
 #include "ui/qt_text.hpp"
 
 namespace orvessa {
 namespace {
 
+using namespace text_id;
+
 struct Language {
   std::int16_t base;
   const char* help_page;
+  const char* qt_code;  // suffix of Qt's own translation files
 };
 
 // In menu order; the last three entries have no language behind them.
-constexpr Language kLanguages[4] = {{kEnglishBase, "/ayuda_eng.html"},
-                                    {kSpanishBase, "/ayuda_esp.html"},
-                                    {kGermanBase, "/ayuda_dutch.html"},
-                                    {kFrenchBase, "/ayuda_eng.html"}};
+constexpr Language kLanguages[4] = {{kEnglishBase, "/ayuda_eng.html", "en"},
+                                    {kSpanishBase, "/ayuda_esp.html", "es"},
+                                    {kGermanBase, "/ayuda_dutch.html", "de"},
+                                    {kFrenchBase, "/ayuda_eng.html", "fr"}};
+
+// A caption as a name for screen readers: without its colon and trailing blanks.
+QString NameOf(QString caption) {
+  caption = caption.trimmed();
+  while (caption.endsWith(QLatin1Char(':'))) caption.chop(1);
+  return caption.trimmed();
+}
 
 }  // namespace
 
@@ -26,32 +43,56 @@ void Form2::SelectLanguage(int entry) {
   mnuLang[static_cast<std::size_t>(entry)]->setChecked(true);
   if (entry >= 4) return;
   LanguageBase_ = kLanguages[entry].base;
+
+  // Qt's own buttons and dialogs (OK, Cancel, the file dialogs) speak the same language.
+  if (qt_texts_) QCoreApplication::removeTranslator(qt_texts_.get());
+  qt_texts_ = std::make_unique<QTranslator>();
+  if (qt_texts_->load(QStringLiteral("qtbase_") + QLatin1String(kLanguages[entry].qt_code),
+                      QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    QCoreApplication::installTranslator(qt_texts_.get());
+  } else {
+    qt_texts_.reset();
+  }
+
   ApplyLanguage();
   HelpFile_ = folders_.data_folder + kLanguages[entry].help_page;
+  emit LanguageChanged(LanguageBase_);
 }
 
 void Form2::ApplyLanguage() {
-  setWindowTitle(Text(3));
-  MenuArchivo->setTitle(Text(4));
-  mnuAbreTrab->setText(Text(5));
-  mnuGuardaTrab->setText(Text(6));
-  mnuArchivo_Salir->setText(Text(7));
-  mnuLanguage->setTitle(Text(19));
+  setWindowTitle(Text(kMainTitle));
+  mnuAbreTrab->setText(Text(kLoadJob));
+  mnuGuardaTrab->setText(Text(kSaveJob));
+  mnuArchivo_Salir->setText(Text(kExit));
 
-  const std::pair<QWidget*, int> captions[] = {
-      {Frame5, 23},         {Label17, 24},       {Frame1, 25},
-      {Ocultos, 26},        {Sistema, 27},       {Modificados, 28},
-      {Label1, 29},         {Frame4, 30},        {cmdAnadirCarp, 31},
-      {cmdAnadirFich, 32},  {cmdQuitarElem, 33}, {CmdQuitarTodos, 34},
-      {Label4, 35},         {Frame3, 37},        {Label3, 38},
-      {cmdDestino, 39},     {Label10, 40},       {cmdCreaDirectorio, 41},
-      {cmdBorraDir, 42},    {Frame6, 44},        {optTodo, 45},
-      {optIncremental, 46}, {Label12, 47},       {Frame9, 48},
-      {Label13, 49},        {optManual, 50},     {OptCada, 51},
-      {chkHoraGraba, 52},   {chkApaga, 53},      {Label18, 54},
-      {cmdGuardar, 55},     {Label14, 56},       {Label20, 57},
-      {Frame2, 58},         {Label6, 59},        {cmdCopiar, 62},
-      {chkShutDown, 63}};
+  const std::pair<QWidget*, int> captions[] = {{Frame5, kSourceDrive},
+                                               {Label17, kFilterByExtension},
+                                               {Frame1, kSeeFiles},
+                                               {Ocultos, kHidden},
+                                               {Sistema, kSystem},
+                                               {Modificados, kModified},
+                                               {Label1, kNumberOfFiles},
+                                               {Frame4, kSelection},
+                                               {Label4, kNecessarySpaceSource},
+                                               {Frame3, kChooseDestination},
+                                               {Label3, kAvailableDriveSpace},
+                                               {Label10, kCreateOrErase},
+                                               {Frame6, kKindOfCopy},
+                                               {optTodo, kOverwriteAll},
+                                               {optIncremental, kKeepPriorCopies},
+                                               {Label12, kCopiesToKeep},
+                                               {Frame9, kPeriodicalBackup},
+                                               {Label13, kDetermineWhen},
+                                               {optManual, kRunManually},
+                                               {OptCada, kEvery},
+                                               {chkHoraGraba, kTimeOfCopy},
+                                               {chkApaga, kCopyAtShutdown},
+                                               {Label18, kYouCanSave},
+                                               {Label14, kNecessarySpace},
+                                               {Label20, kAvailableSpace},
+                                               {Frame2, kRunningBackup},
+                                               {Label6, kCopying},
+                                               {chkShutDown, kShutDownWhenFinished}};
   for (const auto& [control, number] : captions) {
     const QString text = Text(number);
     if (auto* label = qobject_cast<QLabel*>(control)) {
@@ -62,29 +103,101 @@ void Form2::ApplyLanguage() {
       frame->setTitle(text);
     }
   }
-  SSTab1->setTabText(0, Text(22));
-  SSTab1->setTabText(1, Text(36));
-  SSTab1->setTabText(2, Text(43));
-  Panel[0]->setText(Text(64));
+
+  // The menus and main buttons get a letter for Alt, each letter once in the window.
+  Mnemonics letters;
+  MenuArchivo->setTitle(letters.Mark(Text(kFileMenu)));
+  mnuLanguage->setTitle(letters.Mark(Text(kLanguageMenu)));
+  const std::pair<QAbstractButton*, int> buttons[] = {
+      {cmdCopiar, kRunNow},         {cmdDetener, kStop},        {cmdGuardar, kSave},
+      {cmdAnadirCarp, kAddFolders}, {cmdAnadirFich, kAddFiles}, {cmdQuitarElem, kRemoveItem},
+      {CmdQuitarTodos, kRemoveAll}, {cmdDestino, kSearchDrive}, {cmdCreaDirectorio, kCreateFolder},
+      {cmdBorraDir, kEraseFolder}};
+  for (const auto& [button, number] : buttons) button->setText(letters.Mark(Text(number)));
+
+  const int tabs[] = {kSourceTab, kDestinationTab, kCopyTab};
+  for (int tab = 0; tab < 3; ++tab) SSTab1->setTabText(tab, Text(tabs[tab]));
+  Panel[0]->setText(Text(kLastCopy));
+  ApplyAccessibleNames();
 
   cboDSM->clear();
-  cboDSM->addItems({Text(106), Text(107), Text(108)});
+  cboDSM->addItems({Text(kDays), Text(kWeeks), Text(kMonths)});
   SelectUnitLine(job_.IntervalUnit);
 
   ShowLastOutcome();
 
   Filtro->clear();
-  Filtro->addItems({Text(95), Text(96)});
+  Filtro->addItems({Text(kFilterAll), Text(kFilterText)});
   for (const auto& entry : form2::kFixedFilters) Filtro->addItem(QString::fromLatin1(entry.text));
   Filtro->setCurrentIndex(0);
   Filtro_Click();
 }
 
+// Controls without a caption of their own are named after what they hold, so that
+// screen readers and the accessibility tree can tell them apart.
+void Form2::ApplyAccessibleNames() {
+  const std::pair<QWidget*, int> names[] = {{SSTab1, kMainTitle},
+                                            {Drive1, kSourceDrive},
+                                            {Dir1, kFolders},
+                                            {File1, kFiles},
+                                            {Filtro, kFilterByExtension},
+                                            {Label2, kNumberOfFiles},
+                                            {List1, kSelection},
+                                            {Label9, kNecessarySpaceSource},
+                                            {Label5, kDestinationFolder},
+                                            {Label7, kAvailableDriveSpace},
+                                            {txtDir, kFolderName},
+                                            {txtNcopias, kCopiesToKeep},
+                                            {updNC, kCopiesToKeep},
+                                            {txtNumDSM, kEvery},
+                                            {updDSM, kEvery},
+                                            {cboDSM, kUnit},
+                                            {txtHora, kHour},
+                                            {updHora, kHour},
+                                            {txtMinutos, kMinute},
+                                            {updMinuto, kMinute},
+                                            {Label19, kNecessarySpace},
+                                            {Label21, kAvailableSpace},
+                                            {Label8, kRunningBackup},
+                                            {ProgressBar1, kProgress},
+                                            {Animation1, kCopying},
+                                            {Panel[0], kLastCopy},
+                                            {Panel[1], kJobFile},
+                                            {Panel[2], kDestinationFolder},
+                                            {Panel[3], kLastCopy},
+                                            {Panel[4], kLastOutcome}};
+  for (const auto& [control, number] : names) control->setAccessibleName(NameOf(Text(number)));
+  for (UpDown* arrows : {updNC, updDSM, updHora, updMinuto}) {
+    arrows->UpButton()->setAccessibleName(arrows->accessibleName() + QStringLiteral(" +"));
+    arrows->DownButton()->setAccessibleName(arrows->accessibleName() + QStringLiteral(" -"));
+  }
+  const int pages[] = {kSourceTab, kDestinationTab, kCopyTab};
+  for (int tab = 0; tab < 3; ++tab) {
+    SSTab1->widget(tab)->setAccessibleName(NameOf(Text(pages[tab])));
+    if (auto* area = qobject_cast<QScrollArea*>(SSTab1->widget(tab))) {
+      area->widget()->setAccessibleName(NameOf(Text(pages[tab])));
+    }
+  }
+  menuBar()->setAccessibleName(NameOf(Text(kMainTitle)));
+  MenuArchivo->setAccessibleName(NameOf(Text(kFileMenu)));
+  mnuLanguage->setAccessibleName(NameOf(Text(kLanguageMenu)));
+  StatusBar1->setAccessibleName(NameOf(Text(kLastCopy)));
+}
+
 void Form2::ShowLastOutcome() {
-  // Before any run or loaded job there is no outcome to show.
-  if (job_.LastRunDate.empty() && run_->LastEnd == RunEnd::NotRun) return;
-  if (job_.LastRunOutcome == 0) Panel[4]->setText(Text(65));
-  if (job_.LastRunOutcome == 1) Panel[4]->setText(Text(66));
+  switch (outcome_) {
+    case Outcome::None:  // before any run or loaded job there is no outcome to show
+      break;
+    case Outcome::Successful:
+      Panel[4]->setText(Text(kSuccessful));
+      break;
+    case Outcome::Error:
+      Panel[4]->setText(Text(kError));
+      break;
+    case Outcome::Stopped:
+      Panel[4]->setText(Text(kStopped));
+      break;
+  }
 }
 
 }  // namespace orvessa

@@ -2,6 +2,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QMenuBar>
+#include <QScrollArea>
 #include <QVBoxLayout>
 
 #include "ui/form2.hpp"
@@ -34,6 +35,15 @@ QLabel* WrappedLabel(const char* name) {
   auto* label = Make<QLabel>(name);
   label->setWordWrap(true);
   return label;
+}
+
+// A tab's page scrolls rather than forcing the window beyond a small or scaled screen.
+QScrollArea* Scrolling(QWidget* page, const char* name) {
+  auto* area = Make<QScrollArea>(name);
+  area->setWidget(page);
+  area->setWidgetResizable(true);
+  area->setFrameShape(QFrame::NoFrame);
+  return area;
 }
 
 }  // namespace
@@ -69,7 +79,7 @@ void Form2::BuildMenus() {
 }
 
 QWidget* Form2::BuildSourceTab() {
-  auto* tab = new QWidget;
+  auto* tab = Make<QWidget>("SourcePage");
   Frame5 = Make<QGroupBox>("Frame5");
   Drive1 = Make<DriveList>("Drive1");
   Dir1 = Make<FolderList>("Dir1", fs_);
@@ -131,11 +141,11 @@ QWidget* Form2::BuildSourceTab() {
   auto* page = new QVBoxLayout(tab);
   page->addLayout(browser, 5);
   page->addWidget(Frame4, 4);
-  return tab;
+  return Scrolling(tab, "SourceScroll");
 }
 
 QWidget* Form2::BuildDestinationTab() {
-  auto* tab = new QWidget;
+  auto* tab = Make<QWidget>("DestinationPage");
   Frame3 = Make<QGroupBox>("Frame3");
   cmdDestino = Make<QPushButton>("cmdDestino");
   Label5 = ValueLabel("Label5");
@@ -177,11 +187,11 @@ QWidget* Form2::BuildDestinationTab() {
   auto* page = new QVBoxLayout(tab);
   page->addWidget(Frame3);
   page->addStretch();
-  return tab;
+  return Scrolling(tab, "DestinationScroll");
 }
 
 QWidget* Form2::BuildCopyTab() {
-  auto* tab = new QWidget;
+  auto* tab = Make<QWidget>("CopyPage");
   Frame6 = Make<QGroupBox>("Frame6");
   optTodo = Make<QRadioButton>("optTodo");
   optIncremental = Make<QRadioButton>("optIncremental");
@@ -234,7 +244,7 @@ QWidget* Form2::BuildCopyTab() {
   time_row->addWidget(chkHoraGraba);
   time_row->addWidget(txtHora);
   time_row->addWidget(updHora);
-  time_row->addWidget(new QLabel(QStringLiteral(":")));
+  time_row->addWidget(Make<QLabel>("lblDosPuntos", QStringLiteral(":")));
   time_row->addWidget(txtMinutos);
   time_row->addWidget(updMinuto);
   time_row->addStretch();
@@ -284,6 +294,12 @@ QWidget* Form2::BuildCopyTab() {
   Animation1->setVisible(false);
   cmdCopiar = Make<QPushButton>("cmdCopiar");
   cmdCopiar->setMinimumHeight(36);
+  cmdDetener = Make<QPushButton>("cmdDetener");
+  cmdDetener->setMinimumHeight(36);
+  cmdDetener->setEnabled(false);
+  EscStop = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+  EscStop->setObjectName(QStringLiteral("EscStop"));
+  EscStop->setEnabled(false);
   chkShutDown = Make<QCheckBox>("chkShutDown");
   auto* run = new QVBoxLayout(Frame2);
   run->addWidget(Label6);
@@ -291,7 +307,10 @@ QWidget* Form2::BuildCopyTab() {
   run->addWidget(ProgressBar1);
   run->addWidget(Animation1);
   run->addStretch();
-  run->addWidget(cmdCopiar);
+  auto* run_buttons = new QHBoxLayout;
+  run_buttons->addWidget(cmdCopiar, 1);
+  run_buttons->addWidget(cmdDetener);
+  run->addLayout(run_buttons);
   run->addWidget(chkShutDown);
 
   auto* left = new QVBoxLayout;
@@ -305,7 +324,7 @@ QWidget* Form2::BuildCopyTab() {
   auto* page = new QHBoxLayout(tab);
   page->addLayout(left, 1);
   page->addLayout(right, 1);
-  return tab;
+  return Scrolling(tab, "CopyScroll");
 }
 
 void Form2::BuildStatusBar() {
@@ -321,6 +340,23 @@ void Form2::BuildStatusBar() {
     Panel[static_cast<std::size_t>(i)] = panel;
   }
   setStatusBar(StatusBar1);
+}
+
+// Tab follows the order a user reads each page in: top to bottom, left to right.
+void Form2::SetTabOrder() {
+  const std::initializer_list<QWidget*> chains[] = {
+      {Drive1, Dir1, File1, Filtro, Ocultos, Sistema, Modificados, List1, cmdAnadirCarp,
+       cmdAnadirFich, cmdQuitarElem, CmdQuitarTodos},
+      {cmdDestino, txtDir, cmdCreaDirectorio, cmdBorraDir},
+      {optTodo, optIncremental, txtNcopias, optManual, OptCada, txtNumDSM, cboDSM, chkHoraGraba,
+       txtHora, txtMinutos, chkApaga, cmdGuardar, cmdCopiar, cmdDetener, chkShutDown}};
+  for (const auto& chain : chains) {
+    QWidget* previous = nullptr;
+    for (QWidget* next : chain) {
+      if (previous != nullptr) setTabOrder(previous, next);
+      previous = next;
+    }
+  }
 }
 
 void Form2::Connect() {
@@ -371,6 +407,8 @@ void Form2::Connect() {
   connect(chkShutDown, &QCheckBox::clicked, this, [this] { chkShutDown_Click(); });
   connect(cmdGuardar, &QPushButton::clicked, this, [this] { cmdGuardar_Click(); });
   connect(cmdCopiar, &QPushButton::clicked, this, [this] { cmdCopiar_Click(); });
+  connect(cmdDetener, &QPushButton::clicked, this, [this] { cmdDetener_Click(); });
+  connect(EscStop, &QShortcut::activated, this, [this] { cmdDetener_Click(); });
 }
 
 }  // namespace orvessa

@@ -165,10 +165,28 @@ void Form2::EnterDisabledTimedMode() {
   SetTimerMode(ScheduleTimer::Off);
 }
 
+// A job file may hold any mix of the three schedule flags; the window shows exactly one
+// schedule: manual wins, then every N, then at shutdown (which needs the every-N option);
+// none at all is manual.
+void Form2::ApplyLoadedSchedule(bool manual, bool every, bool at_shutdown) {
+  if (manual || (!every && !at_shutdown)) {
+    SetCheckByCode(chkApaga, false);
+    SetCheckByCode(chkHoraGraba, true);
+    optManual_Click();
+    return;
+  }
+  OptCada_Click();
+  if (at_shutdown) {
+    SetCheckByCode(chkApaga, true);
+  } else {
+    SetCheckByCode(chkHoraGraba, true);
+  }
+}
+
 void Form2::chkHoraGraba_Click() {
   if (!chkHoraGraba->isChecked()) {
     EnterAtShutdownMode();
-  } else if (chkHoraGraba->isEnabled()) {
+  } else if (chkHoraGraba->isEnabledTo(this)) {
     EnterTimedMode();
   } else {
     EnterDisabledTimedMode();
@@ -181,7 +199,7 @@ void Form2::chkApaga_Click() {
     return;
   }
   chkHoraGraba->setChecked(true);
-  if (chkHoraGraba->isEnabled()) {
+  if (chkHoraGraba->isEnabledTo(this)) {
     EnterTimedMode();
   } else {
     EnterDisabledTimedMode();

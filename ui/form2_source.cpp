@@ -3,6 +3,7 @@
 #include <QFontMetrics>
 
 #include "core/run_errors.hpp"
+#include "i18n/text_ids.hpp"
 #include "ui/form2.hpp"
 #include "ui/form2_tables.hpp"
 #include "ui/qt_text.hpp"
@@ -29,13 +30,13 @@ void Form2::Drive1_Change() {
   const std::string root = Drive1->SelectedRoot();
   const DriveInfo drive = fs_.GetDrive(root);
   if (!drive.ready) {
-    ShowMessage(TextUtf8(form2::kDriveNotReady), MessageIcon::Critical);
+    ShowMessage(TextUtf8(text_id::kDriveNotReady), MessageIcon::Critical);
     Drive1->SelectDriveOf(Dir1->Path());
     return;
   }
   if (FsStatus opened = Dir1->SetPath(root); !opened) {
     if (opened.error().kind == FsErrorKind::PathNotFound) {
-      ShowMessage(TextUtf8(form2::kWrongPath), MessageIcon::Critical);
+      ShowMessage(TextUtf8(text_id::kWrongPath), MessageIcon::Critical);
     }
     Drive1->SelectDriveOf(Dir1->Path());
   }
@@ -80,6 +81,7 @@ void Form2::ShowSelectedBytes() {
 }
 
 void Form2::cmdAnadirFich_Click() {
+  if (run_->Running()) return;
   const std::string folder = File1->Path();
   const auto& names = File1->Names();
   for (int row = 0; row < static_cast<int>(names.size()); ++row) {
@@ -103,6 +105,7 @@ void Form2::cmdAnadirFich_Click() {
 }
 
 void Form2::cmdAnadirCarp_Click() {
+  if (run_->Running()) return;
   const std::string folder = Dir1->HighlightedPath();
   const auto entry = SourceEntry::ForFolder(folder);
   if (!entry) return;
@@ -120,6 +123,7 @@ void Form2::cmdAnadirCarp_Click() {
 }
 
 void Form2::cmdQuitarElem_Click() {
+  if (run_->Running()) return;
   const int row = List1->currentRow();
   if (row >= 0 && row < static_cast<int>(job_.Sources.size()) && List1->item(row)->isSelected()) {
     const SourceEntry entry = job_.Sources[static_cast<std::size_t>(row)];
@@ -137,6 +141,7 @@ void Form2::cmdQuitarElem_Click() {
 }
 
 void Form2::CmdQuitarTodos_Click() {
+  if (run_->Running()) return;
   job_.Sources.clear();
   List1->clear();
   job_.SelectedBytes = 0;

@@ -19,8 +19,4 @@ inline constexpr FixedFilter kFixedFilters[8] = {
     {"PowerPoint (*.ppt)", "*.ppt"}, {"WordPerfect (*.wpd)", "*.wpd"}, {"Bitmap (*.bmp)", "*.bmp"},
     {"JPEG (*.jpg)", "*.jpg"},       {"HTML (*.htm)", "*.htm"}};
 
-// Message texts the tabs share.
-inline constexpr int kWrongPath = 84;
-inline constexpr int kDriveNotReady = 86;
-
 }  // namespace orvessa::form2

@@ -126,7 +126,7 @@ TEST_F(Space, ReadyDestinationCountsFreeSpaceOnly) {
 }
 
 TEST_F(Space, NetworkDestinationIsFreeOfChecksButShownShort) {
-  view.labels[Control::Label5] = "//server/share";
+  job.Destination = "//server/share";
   view.labels[Control::Label7] = "kept";
   view.labels[Control::Label9] = "5 KB";
   job.SelectedBytes = 5000;
@@ -155,7 +155,7 @@ TEST_F(Space, MissingDestinationIsReportedAndForgotten) {
 }
 
 TEST_F(Space, CopyTabColoursFollowTheFigures) {
-  view.labels[Control::Label5] = tmp.path().string();
+  job.Destination = tmp.path().string();
   job.SelectedBytes = 1;
   space.ShowCopyTabSpace(2);
   EXPECT_EQ(view.colours[Control::Label21], kColourEnoughSpace);

@@ -1,5 +1,7 @@
 #include "i18n/string_table.hpp"
 
+#include "i18n/text_ids.hpp"
+
 #include <gtest/gtest.h>
 
 #include <array>
@@ -58,6 +60,20 @@ TEST(StringTable, TextsKeepTheirBlanksQuotesAndSpellingExactly) {
   };
   for (auto [id, text] : kTexts) EXPECT_EQ(LoadResString(id), text) << id;
   EXPECT_TRUE(LoadResString(kEnglishBase + 76).ends_with(". "));
+}
+
+TEST(StringTable, TextsBeyondTheFirstTableExistInEveryLanguageWithoutShiftingIds) {
+  for (int base : kBases) {
+    for (int n = kStringsPerLanguage + 1; n <= text_id::kLastTextNumber; ++n) {
+      EXPECT_FALSE(LoadText(base, n).empty()) << "base " << base << " string " << n;
+    }
+    for (int n = 1; n <= kStringsPerLanguage; ++n)
+      EXPECT_EQ(LoadText(base, n), LoadResString(base + n));
+  }
+  EXPECT_EQ(LoadText(kEnglishBase, text_id::kStop), "Stop");
+  EXPECT_EQ(LoadText(kFrenchBase, text_id::kStopped), "ARRÊTÉE");
+  EXPECT_EQ(LoadText(kEnglishBase, text_id::kLastTextNumber + 1), "");
+  EXPECT_EQ(LoadText(215, 1), "") << "not a language base";
 }
 
 }  // namespace

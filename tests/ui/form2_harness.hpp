@@ -1,14 +1,27 @@
 #pragma once
 
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
 #include <QTest>
+#include <QToolButton>
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 
 #include "i18n/string_table.hpp"
+#include "i18n/text_ids.hpp"
 #include "platform/linux/posix_file_system.hpp"
 #include "platform/linux/qt_event_pump.hpp"
 #include "tests/support/fake_services.hpp"
@@ -47,7 +60,7 @@ class MemorySettings : public SettingsStore {
 };
 
 inline QString Q(const std::string& text) { return QString::fromStdString(text); }
-inline QString Text(int number, int base = kEnglishBase) { return Q(LoadResString(base + number)); }
+inline QString Text(int number, int base = kEnglishBase) { return Q(LoadText(base, number)); }
 
 // A shown window on its own temporary folders, loaded as the program loads it. The
 // start folder holds the given files; a name ending in "/" is a folder.
@@ -68,6 +81,22 @@ struct Harness {
     (void)QTest::qWaitForWindowExposed(window.get());
   }
 
+  // A control of the window by its object name, as a user finds it by its place.
+  template <typename T = QWidget>
+  T* Find(const char* name) const {
+    T* found = window->findChild<T*>(QString::fromUtf8(name));
+    if (found == nullptr) qFatal("no control %s", name);
+    return found;
+  }
+  QAction* Action(const char* name) const { return Find<QAction>(name); }
+  QString Panel(int panel) const {
+    return Find<QLabel>(QStringLiteral("Panel%1").arg(panel).toUtf8().constData())->text();
+  }
+  // One of the arrow buttons beside a number box: "up" or "down".
+  QToolButton* Arrow(const char* updown, const char* which) const {
+    return Find<QWidget>(updown)->findChild<QToolButton*>(QString::fromLatin1(which));
+  }
+
   TempFolder temp;
   const std::string program = temp / "program", data = temp / "data", start = temp / "start";
   PosixFileSystem fs;
@@ -83,6 +112,11 @@ struct Harness {
 inline void Click(QAbstractButton* button) {
   QTest::mouseClick(button, Qt::LeftButton, {},
                     QPoint(std::min(button->width() / 2, 8), button->height() / 2));
+}
+
+// What a button shows, without the marker of its Alt letter.
+inline QString Caption(const QAbstractButton* button) {
+  return QString(button->text()).remove(QLatin1Char('&'));
 }
 
 inline int RowNamed(const QListWidget* list, const QString& name) {
@@ -120,7 +154,8 @@ inline QStringList Lines(const QListWidget* list) {
 
 inline bool LastMessageIs(const QString& text, MessageIcon icon) {
   const auto& shown = Dialogs::ShownMessages();
-  return !shown.empty() && shown.back().text == text && shown.back().icon == icon;
+  return !shown.empty() && shown.back().text == text && shown.back().icon == icon &&
+         shown.back().title == QStringLiteral("Orvessa");
 }
 
 }  // namespace orvessa::testing

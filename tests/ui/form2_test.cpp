@@ -15,10 +15,12 @@ const PrivateHome private_home;
 
 // A job file as a user might have edited it by hand.
 std::string JobText(bool manual, bool every, bool at_shutdown,
-                    const std::vector<std::string>& entries, int outcome = 0) {
-  std::string text = "10:20:30\r\n01/02/2025\r\n/backups\r\nFalso\r\nFalso\r\n 3 \r\n";
+                    const std::vector<std::string>& entries, int outcome = 0,
+                    const std::string& unit = "Meses", bool keep_copies = false) {
+  std::string text = "10:20:30\r\n01/02/2025\r\n/backups\r\n";
+  text += keep_copies ? "Falso\r\nVerdadero\r\n 3 \r\n" : "Falso\r\nFalso\r\n 3 \r\n";
   for (bool flag : {manual, every, at_shutdown}) text += flag ? "Verdadero\r\n" : "Falso\r\n";
-  text += " 4 \r\nMeses\r\n 7 \r\n 45 \r\n 0 \r\n " + std::to_string(outcome) + " \r\n " +
+  text += " 4 \r\n" + unit + "\r\n 7 \r\n 45 \r\n 0 \r\n " + std::to_string(outcome) + " \r\n " +
           std::to_string(entries.size()) + " \r\n";
   for (const std::string& entry : entries) text += entry + "\r\n";
   return text + "\r\n";
@@ -28,25 +30,36 @@ QString Problem(const std::string& path, int errnum) {
   return Q(path) + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errnum));
 }
 
-bool TimeBoxesEnabled(const Form2& w, bool enabled) {
-  for (const QWidget* box :
-       std::initializer_list<const QWidget*>{w.txtHora, w.txtMinutos, w.updHora, w.updMinuto}) {
-    if (box->isEnabled() != enabled) return false;
+// The schedule as the copy tab shows it, and whether the job and the timer agree.
+enum class Shown { Manual, Timed, AtShutdown, Contradictory };
+
+Shown ScheduleShown(const Harness& h) {
+  const Form2& w = *h.window;
+  const BackupJob& job = w.Job();
+  const bool manual = h.Find<QRadioButton>("optManual")->isChecked();
+  const bool every = h.Find<QRadioButton>("OptCada")->isChecked();
+  const bool timed = h.Find<QCheckBox>("chkHoraGraba")->isChecked();
+  const bool at_shutdown = h.Find<QCheckBox>("chkApaga")->isChecked();
+  const bool schedule_enabled = h.Find("txtNumDSM")->isEnabled() && h.Find("cboDSM")->isEnabled() &&
+                                h.Find("chkHoraGraba")->isEnabled() &&
+                                h.Find("chkApaga")->isEnabled();
+  const bool time_enabled = h.Find("txtHora")->isEnabled() && h.Find("txtMinutos")->isEnabled() &&
+                            h.Find("updHora")->isEnabled() && h.Find("updMinuto")->isEnabled();
+  const bool time_disabled = !h.Find("txtHora")->isEnabled() && !h.Find("txtMinutos")->isEnabled();
+  if (manual == every) return Shown::Contradictory;
+  if (manual && !at_shutdown && !schedule_enabled && time_disabled && job.ManualOnly &&
+      !job.EveryN && !job.CopyAtShutdown && w.TimerMode() == ScheduleTimer::Off) {
+    return Shown::Manual;
   }
-  return true;
-}
-
-void CheckAtShutdown(const Form2& w) {
-  QVERIFY(w.chkApaga->isChecked() && !w.chkHoraGraba->isChecked() && w.Job().CopyAtShutdown);
-  QVERIFY(TimeBoxesEnabled(w, false));
-  QVERIFY(!w.chkShutDown->isChecked() && !w.PowerOffAfterCopy());
-  QVERIFY(w.TimerMode() == ScheduleTimer::AtShutdown && w.Timer1->interval() == 1000);
-}
-
-void CheckTimed(const Form2& w) {
-  QVERIFY(!w.chkApaga->isChecked() && w.chkHoraGraba->isChecked() && !w.Job().CopyAtShutdown);
-  QVERIFY(TimeBoxesEnabled(w, true));
-  QVERIFY(w.Timer1->isActive() && w.Timer1->interval() == 50000);
+  if (every && timed != at_shutdown && schedule_enabled && !job.ManualOnly && job.EveryN) {
+    if (timed && time_enabled && !job.CopyAtShutdown && w.TimerMode() == ScheduleTimer::Timed)
+      return Shown::Timed;
+    if (at_shutdown && time_disabled && job.CopyAtShutdown &&
+        w.TimerMode() == ScheduleTimer::AtShutdown &&
+        !h.Find<QCheckBox>("chkShutDown")->isChecked())
+      return Shown::AtShutdown;
+  }
+  return Shown::Contradictory;
 }
 
 }  // namespace
@@ -60,62 +73,78 @@ class Form2Test : public QObject {
   void scheduleBoxesWorkAsAPair() {
     Harness h;
     Form2& w = *h.window;
-    QVERIFY(w.TimerMode() == ScheduleTimer::Off);
-    Click(w.chkShutDown);
+    auto* shutdown = h.Find<QCheckBox>("chkShutDown");
+    QCOMPARE(ScheduleShown(h), Shown::Manual);
+    Click(shutdown);
     QVERIFY(w.PowerOffAfterCopy());
     // Ticking the timed box from code passes through the at-shutdown state.
-    Click(w.OptCada);
-    QVERIFY(w.OptCada->isChecked() && !w.optManual->isChecked());
-    QCOMPARE(w.txtNumDSM->text(), QStringLiteral("0"));
-    QVERIFY(!w.chkShutDown->isChecked() && !w.PowerOffAfterCopy());
-    CheckTimed(w);
+    Click(h.Find<QRadioButton>("OptCada"));
+    QCOMPARE(h.Find<QLineEdit>("txtNumDSM")->text(), QStringLiteral("0"));
+    QVERIFY(!shutdown->isChecked() && !w.PowerOffAfterCopy());
+    QCOMPARE(ScheduleShown(h), Shown::Timed);
+    QCOMPARE(h.Find<QTimer>("Timer1")->interval(), 50000);
 
-    Click(w.chkShutDown);
-    Click(w.chkApaga);
-    CheckAtShutdown(w);
-    Click(w.chkShutDown);
-    CheckAtShutdown(w);
-    Click(w.chkApaga);
-    CheckTimed(w);
-    Click(w.chkShutDown);
-    Click(w.chkHoraGraba);
-    CheckAtShutdown(w);
-    Click(w.chkHoraGraba);
-    CheckTimed(w);
+    Click(shutdown);
+    QVERIFY(w.PowerOffAfterCopy());
+    Click(h.Find<QCheckBox>("chkApaga"));
+    QCOMPARE(ScheduleShown(h), Shown::AtShutdown);
+    QCOMPARE(h.Find<QTimer>("Timer1")->interval(), 1000);
+    QVERIFY(!w.PowerOffAfterCopy());
+    Click(shutdown);  // implied by the copy at shutdown: it unticks itself
+    QVERIFY(!shutdown->isChecked() && !w.PowerOffAfterCopy());
+    Click(h.Find<QCheckBox>("chkApaga"));
+    QCOMPARE(ScheduleShown(h), Shown::Timed);
+    Click(shutdown);
+    Click(h.Find<QCheckBox>("chkHoraGraba"));
+    QCOMPARE(ScheduleShown(h), Shown::AtShutdown);
+    Click(h.Find<QCheckBox>("chkHoraGraba"));
+    QCOMPARE(ScheduleShown(h), Shown::Timed);
   }
 
-  void manualKeepsTheEveryNSettings() {
+  void manualKeepsTheEveryNSettingsAndCopyModeDecidesTheCopiesBox() {
     Harness h;
     Form2& w = *h.window;
-    Click(w.OptCada);
-    Type(w.txtNumDSM, QStringLiteral("7"));
+    Click(h.Find<QRadioButton>("OptCada"));
+    Type(h.Find<QLineEdit>("txtNumDSM"), QStringLiteral("7"));
     QCOMPARE(w.Job().IntervalCount, 0);
-    Click(w.updDSM->UpButton());
+    Click(h.Arrow("updDSM", "up"));
     QCOMPARE(w.Job().IntervalCount, 8);
-    Choose(w.cboDSM, 1);
+    Choose(h.Find<QComboBox>("cboDSM"), 1);
     QCOMPARE(w.Job().IntervalUnit, std::string("Semanas"));
-    Click(w.updHora->UpButton());
+    Choose(h.Find<QComboBox>("cboDSM"), 2);
+    QCOMPARE(w.Job().IntervalUnit, std::string("Meses"));
+    Click(h.Arrow("updHora", "up"));
 
-    Click(w.optManual);
-    QVERIFY(w.optManual->isChecked() && !w.OptCada->isChecked() && !w.Timer1->isActive());
-    QVERIFY(w.Job().ManualOnly && !w.Job().EveryN && !w.Job().CopyAtShutdown);
-    for (QWidget* box : std::initializer_list<QWidget*>{w.txtNumDSM, w.cboDSM, w.chkHoraGraba,
-                                                        w.txtHora, w.txtMinutos, w.chkApaga}) {
-      QVERIFY2(!box->isEnabled(), qPrintable(box->objectName()));
-    }
-    QCOMPARE(w.txtNumDSM->text(), QStringLiteral("8"));
-    QCOMPARE(w.cboDSM->currentIndex(), 1);
-    QCOMPARE(w.txtHora->text(), QStringLiteral("1"));
-    QVERIFY(w.chkHoraGraba->isChecked() && !w.chkApaga->isChecked());
+    Click(h.Find<QRadioButton>("optManual"));
+    QCOMPARE(ScheduleShown(h), Shown::Manual);
+    QCOMPARE(h.Find<QLineEdit>("txtNumDSM")->text(), QStringLiteral("8"));
+    QCOMPARE(h.Find<QComboBox>("cboDSM")->currentIndex(), 2);
+    QCOMPARE(h.Find<QLineEdit>("txtHora")->text(), QStringLiteral("1"));
+    QVERIFY(h.Find<QCheckBox>("chkHoraGraba")->isChecked());
+
+    auto* all = h.Find<QRadioButton>("optTodo");
+    auto* keep = h.Find<QRadioButton>("optIncremental");
+    auto* copies = h.Find<QLineEdit>("txtNcopias");
+    Type(copies, QStringLiteral("6"));
+    Click(keep);
+    QVERIFY(keep->isChecked() && !all->isChecked() && copies->isEnabled());
+    QVERIFY(w.Job().CopyMode && !w.Job().OverwriteAll && w.Job().CopiesToKeep == 6);
+    Click(all);
+    QVERIFY(all->isChecked() && !keep->isChecked() && !copies->isEnabled());
+    QVERIFY(!w.Job().CopyMode && w.Job().OverwriteAll);
   }
 
   void numberBoxesWrapStopAndBound() {
     Harness h;
     Form2& w = *h.window;
-    Click(w.updNC->DownButton());  // counts from the box's first "2", not from nothing
-    QCOMPARE(w.txtNcopias->text(), QStringLiteral("1"));
-    Click(w.OptCada);
+    auto* copies = h.Find<QLineEdit>("txtNcopias");
+    Click(h.Arrow("updNC", "down"));  // counts from the box's first "2", not from nothing
+    QCOMPARE(copies->text(), QStringLiteral("1"));
+    Click(h.Find<QRadioButton>("OptCada"));
     const BackupJob& job = w.Job();
+    auto* hour = h.Find<QLineEdit>("txtHora");
+    auto* minute = h.Find<QLineEdit>("txtMinutos");
+    auto* count = h.Find<QLineEdit>("txtNumDSM");
     struct Case {
       QLineEdit* box;
       QToolButton* button;  // none: typing alone
@@ -124,73 +153,85 @@ class Form2Test : public QObject {
       std::optional<int> field;
     };
     const Case cases[] = {
-        {w.txtHora, w.updHora->DownButton(), "0", "23", 23},
-        {w.txtHora, w.updHora->UpButton(), "23", "00", 0},
-        {w.txtMinutos, w.updMinuto->UpButton(), "59", "0", 0},
-        {w.txtMinutos, w.updMinuto->DownButton(), "1", "00", 0},
-        {w.txtNumDSM, w.updDSM->DownButton(), "1", "1", {}},
-        {w.txtNumDSM, w.updDSM->UpButton(), "99", "99", {}},
-        {w.txtNumDSM, w.updDSM->UpButton(), "150", "151", 151},
-        {w.txtNcopias, w.updNC->DownButton(), "1", "0", 0},
-        {w.txtNcopias, w.updNC->DownButton(), "0", "0", 0},
-        {w.txtNcopias, w.updNC->UpButton(), "99", "99", 99},
-        {w.txtNcopias, nullptr, "99999", "99999", 32767},
-        {w.txtNcopias, w.updNC->UpButton(), "99999", "32767", 32767},
-        {w.txtNcopias, nullptr, "2.5", "2.5", 2},
-        {w.txtNcopias, nullptr, "3.5", "3.5", 4},
-        {w.txtNcopias, nullptr, "x3", "x3", 0},
+        {hour, h.Arrow("updHora", "down"), "0", "23", 23},
+        {hour, h.Arrow("updHora", "down"), "5", "4", 4},
+        {hour, h.Arrow("updHora", "up"), "23", "00", 0},
+        {hour, h.Arrow("updHora", "up"), "7", "8", 8},
+        {hour, nullptr, "12", "12", 12},
+        {minute, h.Arrow("updMinuto", "up"), "59", "0", 0},
+        {minute, h.Arrow("updMinuto", "up"), "30", "31", 31},
+        {minute, h.Arrow("updMinuto", "down"), "1", "00", 0},
+        {minute, h.Arrow("updMinuto", "down"), "0", "59", 59},
+        {minute, nullptr, "17", "17", 17},
+        {count, h.Arrow("updDSM", "down"), "1", "1", {}},
+        {count, h.Arrow("updDSM", "down"), "5", "4", 4},
+        {count, h.Arrow("updDSM", "up"), "99", "99", {}},
+        {count, h.Arrow("updDSM", "up"), "150", "151", 151},
+        {copies, h.Arrow("updNC", "down"), "1", "0", 0},
+        {copies, h.Arrow("updNC", "down"), "0", "0", 0},
+        {copies, h.Arrow("updNC", "up"), "98", "99", 99},
+        {copies, h.Arrow("updNC", "up"), "99", "99", 99},
+        {copies, nullptr, "99999", "99999", 32767},
+        {copies, h.Arrow("updNC", "up"), "99999", "32767", 32767},
+        {copies, nullptr, "2.5", "2.5", 2},
+        {copies, nullptr, "3.5", "3.5", 4},
+        {copies, nullptr, "x3", "x3", 0},
     };
     for (const Case& c : cases) {
       const QByteArray name = c.box->objectName().toUtf8() + ' ' + c.typed;
       Type(c.box, QString::fromLatin1(c.typed));
       if (c.button) Click(c.button);
-      QCOMPARE(c.box->text(), QString::fromLatin1(c.shown));
-      const int field = c.box == w.txtHora      ? job.CopyHour
-                        : c.box == w.txtMinutos ? job.CopyMinute
-                        : c.box == w.txtNumDSM  ? job.IntervalCount
-                                                : job.CopiesToKeep;
+      QVERIFY2(c.box->text() == QString::fromLatin1(c.shown), name.constData());
+      const int field = c.box == hour     ? job.CopyHour
+                        : c.box == minute ? job.CopyMinute
+                        : c.box == count  ? job.IntervalCount
+                                          : job.CopiesToKeep;
       if (c.field) QVERIFY2(field == *c.field, name.constData());
     }
   }
 
-  void saveWritesTheJobFile() {
+  void saveWritesTheJobFileWithTheUnitWordInEveryLanguage() {
     Harness h({{"a.txt", std::string(1500, 'a')}});
     Form2& w = *h.window;
     const TempFolder dest;
-    ClickRow(w.File1, QStringLiteral("a.txt"));
-    Click(w.cmdAnadirFich);
+    ClickRow(h.Find<QListWidget>("File1"), QStringLiteral("a.txt"));
+    Click(h.Find<QPushButton>("cmdA\u00f1adirFich"));
     Dialogs::setNextFileName(Q(dest.path().string()));
-    Click(w.cmdDestino);
-    Click(w.optIncremental);
-    Type(w.txtNcopias, QStringLiteral("5"));
-    Click(w.OptCada);
-    for (int i = 0; i < 3; ++i) Click(w.updDSM->UpButton());
-    Choose(w.cboDSM, 0);
-    Click(w.updHora->DownButton());
-    Click(w.updMinuto->DownButton());
+    Click(h.Find<QPushButton>("cmdDestino"));
+    Click(h.Find<QRadioButton>("optIncremental"));
+    Type(h.Find<QLineEdit>("txtNcopias"), QStringLiteral("5"));
+    Click(h.Find<QRadioButton>("OptCada"));
+    for (int i = 0; i < 3; ++i) Click(h.Arrow("updDSM", "up"));
+    Choose(h.Find<QComboBox>("cboDSM"), 1);
+    Click(h.Arrow("updHora", "down"));
+    Click(h.Arrow("updMinuto", "down"));
 
     const std::string path = h.temp / "job.cop";
-    Dialogs::setNextFileName(Q(path));
-    Click(w.cmdGuardar);
+    const std::string expected = "13:05:09\r\n06/12/2026\r\n" + dest.path().string() +
+                                 "\r\nFalso\r\nVerdadero\r\n 5 \r\nFalso\r\nVerdadero\r\nFalso\r\n"
+                                 " 3 \r\nSemanas\r\n 23 \r\n 59 \r\n"
+                                 " 1500 \r\n 0 \r\n 1 \r\n" +
+                                 h.start + "/a.txt\r\n\r\n";
+    // The unit word is the same whatever language the window speaks.
+    for (const char* language : {"mnuLang_ingl\u00e9s", "mnuLang_alem\u00e1n"}) {
+      h.Action(language)->trigger();
+      Dialogs::setNextFileName(Q(path));
+      Click(h.Find<QPushButton>("cmdGuardar"));
+      QCOMPARE(ReadText(path), expected);
+    }
     QCOMPARE(Dialogs::AskedFilters().back(),
              QStringLiteral("Ficheros Orvessa (*.cop);;Todos los ficheros (*)"));
     QCOMPARE(Dialogs::AskedFolders().back(), Q(h.program));
-    QCOMPARE(w.StatusPanel(2), std::string("job.cop"));
+    QCOMPARE(h.Panel(2), QStringLiteral("job.cop"));
     QVERIFY(Dialogs::ShownMessages().empty());
-    QCOMPARE(ReadText(path), "13:05:09\r\n06/12/2026\r\n" + dest.path().string() +
-                                 "\r\nFalso\r\nVerdadero\r\n 5 \r\nFalso\r\nVerdadero\r\nFalso\r\n"
-                                 " 3 \r\nD\xED" /* Windows-1252 */
-                                 "as\r\n 23 \r\n 59 \r\n"
-                                 " 1500 \r\n 0 \r\n 1 \r\n" +
-                                 h.start + "/a.txt\r\n\r\n");
 
     // Nothing was written, so the job keeps its name.
     const std::string bad = h.temp / "missing/job2.cop";
     Dialogs::setNextFileName(Q(bad));
-    Click(w.cmdGuardar);
+    h.Action("mnuGuardaTrab")->trigger();
     QCOMPARE(Dialogs::ShownMessages().size(), std::size_t{1});
     QVERIFY(LastMessageIs(Problem(bad, ENOENT), MessageIcon::Critical));
-    QCOMPARE(w.StatusPanel(2), std::string("job.cop"));
+    QCOMPARE(h.Panel(2), QStringLiteral("job.cop"));
     QCOMPARE(w.Identity().JobFilePath, path);
   }
 
@@ -198,113 +239,170 @@ class Form2Test : public QObject {
     Harness h(
         {{"old.txt", "old"}, {"f.txt", std::string(1500, 'f')}, {"d/g", std::string(2200, 'g')}});
     Form2& w = *h.window;
-    ClickRow(w.File1, QStringLiteral("old.txt"));
-    Click(w.cmdAnadirFich);
-    QVERIFY(w.StatusPanel(5).empty());
+    ClickRow(h.Find<QListWidget>("File1"), QStringLiteral("old.txt"));
+    Click(h.Find<QPushButton>("cmdA\u00f1adirFich"));
+    QVERIFY(h.Panel(5).isEmpty());
 
     const std::string file = h.start + "/f.txt", folder = h.start + "/d/*";
-    const std::string path = h.temp / "both.cop", manual = h.temp / "manual.cop";
-    WriteText(path, JobText(true, true, false, {file, folder}));
-    WriteText(manual, JobText(true, false, true, {}));
+    const std::string path = h.temp / "every.cop";
+    WriteText(path, JobText(false, true, false, {file, folder}, 0, "Meses", true));
     Dialogs::setNextFileName(Q(path));
-    w.mnuAbreTrab->trigger();
+    h.Action("mnuAbreTrab")->trigger();
     QCOMPARE(Dialogs::AskedFilters().back(), QStringLiteral("Orvessa (*.cop);;(*)"));
     QCOMPARE(Dialogs::AskedFolders().back(), Q(h.program));
-    QCOMPARE(w.StatusPanel(2), std::string("both.cop"));
-    QCOMPARE(w.StatusPanel(4), std::string("01/02/2025  10:20:30 "));
-    QCOMPARE(Q(w.StatusPanel(5)), Text(65));
-    QCOMPARE(w.Label5->text(), QStringLiteral("/backups"));
-    QVERIFY(w.OptCada->isChecked() && !w.optManual->isChecked());
-    CheckTimed(w);
-    QCOMPARE(w.txtNumDSM->text(), QStringLiteral("4"));
-    QCOMPARE(w.cboDSM->currentIndex(), 2);
-    QCOMPARE(w.txtMinutos->text(), QStringLiteral("45"));
-    QCOMPARE(Lines(w.List1), QStringList({Q(file), Q(folder)}));
-    QCOMPARE(w.Label9->text(), QStringLiteral("4 KB"));
-    QCOMPARE(w.Label19->text(), QStringLiteral("4 KB"));
+    QCOMPARE(h.Panel(2), QStringLiteral("every.cop"));
+    QCOMPARE(h.Panel(3), QStringLiteral("/backups"));
+    QCOMPARE(h.Panel(4), QStringLiteral("01/02/2025  10:20:30 "));
+    QCOMPARE(h.Panel(5), Text(65));
+    QCOMPARE(h.Find<QLabel>("Label5")->text(), QStringLiteral("/backups"));
+    QCOMPARE(w.Job().Destination, std::string("/backups"));
+    QCOMPARE(ScheduleShown(h), Shown::Timed);
+    QVERIFY(h.Find<QRadioButton>("optIncremental")->isChecked());
+    QVERIFY(!h.Find<QRadioButton>("optTodo")->isChecked());
+    QCOMPARE(h.Find<QLineEdit>("txtNcopias")->text(), QStringLiteral("3"));
+    QCOMPARE(h.Find<QLineEdit>("txtNumDSM")->text(), QStringLiteral("4"));
+    QCOMPARE(h.Find<QComboBox>("cboDSM")->currentIndex(), 2);
+    QCOMPARE(h.Find<QLineEdit>("txtHora")->text(), QStringLiteral("7"));
+    QCOMPARE(h.Find<QLineEdit>("txtMinutos")->text(), QStringLiteral("45"));
+    QVERIFY(w.Job().IntervalCount == 4 && w.Job().CopyHour == 7 && w.Job().CopyMinute == 45);
+    QCOMPARE(Lines(h.Find<QListWidget>("List1")), QStringList({Q(file), Q(folder)}));
+    QCOMPARE(h.Find<QLabel>("Label9")->text(), QStringLiteral("4 KB"));
+    QCOMPARE(h.Find<QLabel>("Label19")->text(), QStringLiteral("4 KB"));
 
-    // Line 9 counts only without the manual option.
-    Click(w.chkApaga);
-    Dialogs::setNextFileName(Q(manual));
-    w.mnuAbreTrab->trigger();
-    QVERIFY(w.chkHoraGraba->isChecked() && !w.chkApaga->isChecked() && !w.Job().CopyAtShutdown);
-    QVERIFY(w.optManual->isChecked() && w.TimerMode() == ScheduleTimer::Off);
-    QCOMPARE(w.List1->count(), 0);
-    QCOMPARE(w.Label9->text(), QStringLiteral("0 KB"));
+    // A caption where the unit word belongs, in any language, reads as the word.
+    const std::pair<const char*, const char*> units[] = {{"Weeks", "Semanas"},
+                                                         {"Monate", "Meses"},
+                                                         {"Jours",
+                                                          "D\xC3\xAD"
+                                                          "as"},
+                                                         {"Meses", "Meses"}};
+    for (const auto& [stored, word] : units) {
+      WriteText(path, JobText(false, true, false, {}, 0, stored));
+      Dialogs::setNextFileName(Q(path));
+      h.Action("mnuAbreTrab")->trigger();
+      QCOMPARE(w.Job().IntervalUnit, std::string(word));
+    }
+    QCOMPARE(h.Find<QComboBox>("cboDSM")->currentIndex(), 2);
+    QVERIFY(h.Find<QRadioButton>("optTodo")->isChecked());
 
-    // Manual wins at start-up.
-    Harness other;
-    Form2& o = *other.window;
-    o.LoadJob(path, true);
-    QVERIFY(o.optManual->isChecked() && !o.OptCada->isChecked());
-    QVERIFY(o.TimerMode() == ScheduleTimer::Off);
-    QCOMPARE(o.List1->count(), 2);
     // The power-off box belongs to the session, not to the job.
-    Click(o.chkShutDown);
-    Dialogs::setNextFileName(Q(manual));
-    o.mnuAbreTrab->trigger();
-    QVERIFY(o.chkShutDown->isChecked() && o.PowerOffAfterCopy());
+    Click(h.Find<QRadioButton>("optManual"));
+    Click(h.Find<QCheckBox>("chkShutDown"));
+    WriteText(path, JobText(true, false, false, {}, 1));
+    Dialogs::setNextFileName(Q(path));
+    h.Action("mnuAbreTrab")->trigger();
+    QVERIFY(h.Find<QCheckBox>("chkShutDown")->isChecked() && w.PowerOffAfterCopy());
+    QCOMPARE(h.Panel(5), Text(66));
+    QCOMPARE(h.Find<QListWidget>("List1")->count(), 0);
+    QCOMPARE(h.Find<QLabel>("Label9")->text(), QStringLiteral("0 KB"));
+  }
+
+  // Manual wins, then every N, then at shutdown; none is manual.
+  void anyScheduleFlagsLoadAsExactlyOneSchedule() {
+    struct Case {
+      bool manual, every, at_shutdown;
+      Shown shown;
+    };
+    const Case cases[] = {
+        {false, false, false, Shown::Manual},   {true, false, false, Shown::Manual},
+        {true, true, false, Shown::Manual},     {true, false, true, Shown::Manual},
+        {true, true, true, Shown::Manual},      {false, true, false, Shown::Timed},
+        {false, true, true, Shown::AtShutdown}, {false, false, true, Shown::AtShutdown},
+    };
+    for (bool restore : {false, true}) {
+      for (const Case& c : cases) {
+        for (const char* before : {"optManual", "OptCada", "chkApaga"}) {
+          Harness h;
+          if (std::string(before) != "optManual") Click(h.Find<QRadioButton>("OptCada"));
+          if (std::string(before) == "chkApaga") Click(h.Find<QCheckBox>("chkApaga"));
+          const std::string path = h.temp / "flags.cop";
+          WriteText(path, JobText(c.manual, c.every, c.at_shutdown, {}));
+          if (restore) {
+            h.window->LoadJob(path, true);
+          } else {
+            Dialogs::setNextFileName(Q(path));
+            h.Action("mnuAbreTrab")->trigger();
+          }
+          const QByteArray name =
+              QStringLiteral("%1%2%3 %4 after %5")
+                  .arg(c.manual)
+                  .arg(c.every)
+                  .arg(c.at_shutdown)
+                  .arg(restore ? QStringLiteral("restore") : QStringLiteral("open"))
+                  .arg(QString::fromLatin1(before))
+                  .toUtf8();
+          QVERIFY2(ScheduleShown(h) == c.shown, name.constData());
+        }
+      }
+    }
   }
 
   void openOfAnUnreadableFileChangesNothing() {
     Harness h({{"old.txt", "old"}});
-    Form2& w = *h.window;
-    ClickRow(w.File1, QStringLiteral("old.txt"));
-    Click(w.cmdAnadirFich);
+    ClickRow(h.Find<QListWidget>("File1"), QStringLiteral("old.txt"));
+    Click(h.Find<QPushButton>("cmdA\u00f1adirFich"));
     const std::pair<std::string, int> cases[] = {{h.temp / "gone.cop", ENOENT}, {h.start, EISDIR}};
     for (const auto& [path, errnum] : cases) {
       Dialogs::ClearShown();
       Dialogs::setNextFileName(Q(path));
-      w.mnuAbreTrab->trigger();
+      h.Action("mnuAbreTrab")->trigger();
       QCOMPARE(Dialogs::ShownMessages().size(), std::size_t{1});
       QVERIFY(LastMessageIs(Problem(path, errnum), MessageIcon::Critical));
-      QCOMPARE(w.List1->count(), 1);
-      QVERIFY(w.StatusPanel(2).empty() && w.optManual->isChecked());
+      QCOMPARE(h.Find<QListWidget>("List1")->count(), 1);
+      QVERIFY(h.Panel(2).isEmpty() && h.Find<QRadioButton>("optManual")->isChecked());
     }
+    Dialogs::ClearShown();
+    h.Action("mnuAbreTrab")->trigger();  // cancelled
+    QVERIFY(Dialogs::ShownMessages().empty());
+    QCOMPARE(h.Find<QListWidget>("List1")->count(), 1);
   }
 
   void languageSwitchKeepsTheJobShown() {
     Harness h({{"a.txt", "a"}, {"b.xls", "b"}});
     Form2& w = *h.window;
     const auto help = [&w] { return Q(w.HelpFile()); };
-    QVERIFY(w.mnuLang[0]->isChecked() && !w.mnuLang[1]->isChecked());
+    QVERIFY(h.Action("mnuLang_ingl\u00e9s")->isChecked());
+    QVERIFY(!h.Action("mnuLang_espa\u00f1ol")->isChecked());
     QVERIFY(help().endsWith(QStringLiteral("/ayuda_eng.html")));
     const std::string path = h.temp / "failed.cop";
     WriteText(path, JobText(false, true, false, {}, 1));
     Dialogs::setNextFileName(Q(path));
-    w.mnuAbreTrab->trigger();
-    QCOMPARE(Q(w.StatusPanel(5)), Text(66));
-    Choose(w.cboDSM, 1);
-    Choose(w.Filtro, 3);
-    QCOMPARE(w.File1->count(), 1);
+    h.Action("mnuAbreTrab")->trigger();
+    QCOMPARE(h.Panel(5), Text(66));
+    auto* units = h.Find<QComboBox>("cboDSM");
+    auto* filter = h.Find<QComboBox>("Filtro");
+    Choose(units, 1);
+    Choose(filter, 3);
+    QCOMPARE(h.Find<QListWidget>("File1")->count(), 1);
 
-    w.mnuLang[3]->trigger();
+    h.Action("mnuLang_franc\u00e9s")->trigger();
     QCOMPARE(w.LanguageBase(), kFrenchBase);
-    QCOMPARE(w.cmdCopiar->text(), Text(62, kFrenchBase));
-    QCOMPARE(w.SSTab1->tabText(2), Text(43, kFrenchBase));
+    QCOMPARE(Caption(h.Find<QPushButton>("cmdCopiar")), Text(62, kFrenchBase));
+    QCOMPARE(h.Find<QTabWidget>("SSTab1")->tabText(2), Text(43, kFrenchBase));
     QVERIFY(help().endsWith(QStringLiteral("/ayuda_eng.html")));
-    QCOMPARE(w.cboDSM->currentIndex(), 1);
-    QCOMPARE(w.cboDSM->itemText(1), Text(107, kFrenchBase));
-    QCOMPARE(w.Filtro->currentIndex(), 0);
-    QCOMPARE(w.File1->count(), 2);
-    QCOMPARE(w.Label2->text(), QStringLiteral("2"));
-    QCOMPARE(Q(w.StatusPanel(5)), Text(66, kFrenchBase));
+    QCOMPARE(units->currentIndex(), 1);
+    QCOMPARE(units->itemText(1), Text(107, kFrenchBase));
+    QCOMPARE(filter->currentIndex(), 0);
+    QCOMPARE(filter->itemText(1), Text(96, kFrenchBase));
+    QCOMPARE(h.Find<QListWidget>("File1")->count(), 2);
+    QCOMPARE(h.Find<QLabel>("Label2")->text(), QStringLiteral("2"));
+    QCOMPARE(h.Panel(5), Text(66, kFrenchBase));
 
-    w.mnuLang[2]->trigger();
+    h.Action("mnuLang_espa\u00f1ol")->trigger();
+    QVERIFY(help().endsWith(QStringLiteral("/ayuda_esp.html")));
+    h.Action("mnuLang_alem\u00e1n")->trigger();
     QVERIFY(help().endsWith(QStringLiteral("/ayuda_dutch.html")));
-    Choose(w.cboDSM, 0);
+    Choose(units, 0);
     QCOMPARE(w.Job().IntervalUnit, std::string(kUnitDays));
 
     // The greyed entries have no language behind them.
-    for (std::size_t entry = 4; entry < 7; ++entry) {
-      QVERIFY(!w.mnuLang[entry]->isEnabled());
-      w.SelectLanguage(static_cast<int>(entry));
-      for (std::size_t other = 0; other < 7; ++other) {
-        QCOMPARE(w.mnuLang[other]->isChecked(), other == entry);
-      }
-      QCOMPARE(w.LanguageBase(), kGermanBase);
-      QCOMPARE(w.cmdCopiar->text(), Text(62, kGermanBase));
-      QVERIFY(help().endsWith(QStringLiteral("/ayuda_dutch.html")));
+    const char* const all[7] = {"mnuLang_ingl\u00e9s", "mnuLang_espa\u00f1ol",
+                                "mnuLang_alem\u00e1n", "mnuLang_franc\u00e9s",
+                                "mnuLang_italiano",    "mnuLang_portugu\u00e9s",
+                                "mnuLang_catal\u00e1n"};
+    for (int entry = 0; entry < 7; ++entry) {
+      QCOMPARE(h.Action(all[entry])->isEnabled(), entry < 4);
+      QCOMPARE(h.Action(all[entry])->isChecked(), entry == 2);
     }
     w.Form_Unload();
     QCOMPARE(h.settings.Get("Language", "Language", ""), std::string("328"));

@@ -1,32 +1,53 @@
 // orvessa-screenshots OUT_FOLDER EXAMPLE_FOLDER DESTINATION: pictures of every tab of the
 // window in every language, with the example folder selected, for the README and for
-// checking that no text is cut off. Run it under a display (Xvfb does).
+// checking that no text is cut off. Run it under a display (Xvfb does). The window is
+// driven as a user drives it: clicks and keys on its controls, found by their names.
+#include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
-#include <QScreen>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 
-#include "app/program_folders.hpp"
-#include "i18n/string_table.hpp"
-#include "platform/linux/logind_power.hpp"
-#include "platform/linux/posix_file_system.hpp"
-#include "platform/linux/qt_event_pump.hpp"
-#include "platform/linux/qt_locale.hpp"
-#include "platform/linux/qt_settings_store.hpp"
-#include "platform/linux/system_clock.hpp"
+#include "app/application.hpp"
 #include "ui/dialogs.hpp"
 #include "ui/form2.hpp"
 
+namespace {
+
+template <typename T>
+T* Find(QWidget& window, const char* name) {
+  return window.findChild<T*>(QString::fromUtf8(name));
+}
+
+// Where a user puts the pointer: inside an option's or box's mark, anywhere on a button.
+void Click(QWidget& window, const char* name) {
+  auto* button = Find<QAbstractButton>(window, name);
+  QTest::mouseClick(button, Qt::LeftButton, {},
+                    QPoint(std::min(button->width() / 2, 8), button->height() / 2));
+}
+
+void SelectRows(QListWidget* list, const QStringList& names) {
+  for (int row = 0; row < list->count(); ++row) {
+    list->item(row)->setSelected(names.contains(list->item(row)->text().trimmed()));
+  }
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
-  QApplication app(argc, argv);
+  QApplication qt(argc, argv);
   if (argc != 4) {
     std::fprintf(stderr, "usage: orvessa-screenshots OUT_FOLDER EXAMPLE_FOLDER DESTINATION\n");
     return 64;
   }
-  QCoreApplication::setOrganizationName(QStringLiteral("Orvessa"));
-  QCoreApplication::setApplicationName(QStringLiteral("Orvessa"));
   const QString out = QString::fromLocal8Bit(argv[1]);
   const std::string example = QDir(QString::fromLocal8Bit(argv[2])).absolutePath().toStdString();
   const QString destination = QDir(QString::fromLocal8Bit(argv[3])).absolutePath();
@@ -34,55 +55,53 @@ int main(int argc, char** argv) {
   QDir().mkpath(destination);
 
   using namespace orvessa;
-  PosixFileSystem fs;
-  SystemClock clock;
-  QtLocale locale;
-  QtEventPump pump;
-  LogindPower power;
-  QtSettingsStore settings;
-  const std::string data = DataFolder(QCoreApplication::applicationFilePath().toStdString());
-  Form2 window(Form2Services{fs, clock, locale, pump, power, settings},
-               Form2Folders{ProgramFolder(), data, example}, kEnglishBase, 6.01f);
-  window.Form_Load();
+  Application application(qt, example);
+  Form2& window = application.Window();
   window.show();
   QTest::qWait(300);
 
-  // A selection like a user's: the example's folders and one of its files.
-  for (int row = 0; row < window.Dir1->count(); ++row) {
-    const QString name = window.Dir1->item(row)->text().trimmed();
-    if (name == QStringLiteral("Letters") || name == QStringLiteral("Recipes")) {
-      window.Dir1->setCurrentRow(row);
-      window.cmdAnadirCarp_Click();
-    }
+  // A selection like a user's: the example's folders and its text files.
+  auto* folders = Find<QListWidget>(window, "Dir1");
+  for (const QString& name : {QStringLiteral("Letters"), QStringLiteral("Recipes")}) {
+    SelectRows(folders, {name});
+    Click(window, "cmdA\u00f1adirCarp");
   }
-  window.Dir1->setCurrentRow(-1);
-  for (int row = 0; row < window.File1->count(); ++row) {
-    window.File1->item(row)->setSelected(
-        window.File1->item(row)->text().endsWith(QStringLiteral(".txt")));
+  auto* files = Find<QListWidget>(window, "File1");
+  QStringList texts;
+  for (int row = 0; row < files->count(); ++row) {
+    if (files->item(row)->text().endsWith(QStringLiteral(".txt")))
+      texts << files->item(row)->text();
   }
-  window.cmdAnadirFich_Click();
+  SelectRows(files, texts);
+  Click(window, "cmdA\u00f1adirFich");
   Dialogs::setNextFileName(destination);
-  window.cmdDestino_Click();
-  window.txtDir->setText(QStringLiteral("Weekly"));
-  window.optIncremental_Click();
-  window.OptCada_Click();
-  window.updDSM_UpClick();
-  window.cboDSM->setCurrentIndex(1);
-  window.cboDSM_Click();
-  window.txtHora->setText(QStringLiteral("18"));
-  window.txtMinutos->setText(QStringLiteral("30"));
+  Click(window, "cmdDestino");
+  Find<QLineEdit>(window, "txtDir")->setText(QStringLiteral("Weekly"));
+  Click(window, "optIncremental");
+  Click(window, "OptCada");
+  QTest::mouseClick(
+      Find<QWidget>(window, "updDSM")->findChild<QAbstractButton*>(QStringLiteral("up")),
+      Qt::LeftButton);
+  auto* units = Find<QComboBox>(window, "cboDSM");
+  units->setCurrentIndex(1);
+  emit units->activated(1);
+  Find<QLineEdit>(window, "txtHora")->setText(QStringLiteral("18"));
+  Find<QLineEdit>(window, "txtMinutos")->setText(QStringLiteral("30"));
 
   // The run waits for the drive before each folder, so a picture taken a second in shows
   // it under way.
   QTimer::singleShot(1000, &window,
                      [&] { window.grab().save(out + QStringLiteral("/running.png")); });
-  window.cmdCopiar_Click();
+  Click(window, "cmdCopiar");
 
   const char* const languages[4] = {"en", "es", "de", "fr"};
+  const char* const entries[4] = {"mnuLang_ingl\u00e9s", "mnuLang_espa\u00f1ol",
+                                  "mnuLang_alem\u00e1n", "mnuLang_franc\u00e9s"};
+  auto* tabs = Find<QTabWidget>(window, "SSTab1");
   for (int language = 0; language < 4; ++language) {
-    window.SelectLanguage(language);
+    window.findChild<QAction*>(QString::fromUtf8(entries[language]))->trigger();
     for (int tab = 0; tab < 3; ++tab) {
-      window.SSTab1->setCurrentIndex(tab);
+      tabs->setCurrentIndex(tab);
       QTest::qWait(150);
       const QString file = QStringLiteral("%1/%2_tab%3.png")
                                .arg(out, QString::fromLatin1(languages[language]))

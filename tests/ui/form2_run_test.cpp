@@ -1,0 +1,291 @@
+// The run on screen: what the window lets a user do while it copies, how it stops,
+// and what it says afterwards.
+#include <QTimer>
+
+#include "tests/ui/form2_harness.hpp"
+
+using namespace orvessa;
+using namespace orvessa::testing;
+
+namespace {
+
+const PrivateHome private_home;
+
+// Everything that changes the job; none of it may be used while a run copies.
+const char* const kJobCommands[] = {"cmdA\u00f1adirCarp",
+                                    "cmdA\u00f1adirFich",
+                                    "cmdQuitarElem",
+                                    "CmdQuitarTodos",
+                                    "cmdDestino",
+                                    "txtDir",
+                                    "cmdCreaDirectorio",
+                                    "cmdBorraDir",
+                                    "optTodo",
+                                    "optIncremental",
+                                    "txtNcopias",
+                                    "updNC",
+                                    "optManual",
+                                    "OptCada",
+                                    "txtNumDSM",
+                                    "updDSM",
+                                    "cboDSM",
+                                    "chkHoraGraba",
+                                    "txtHora",
+                                    "updHora",
+                                    "txtMinutos",
+                                    "updMinuto",
+                                    "chkApaga",
+                                    "cmdGuardar",
+                                    "cmdCopiar"};
+
+std::map<std::string, bool> EnabledStates(const Harness& h) {
+  std::map<std::string, bool> states;
+  for (const char* name : kJobCommands) states[name] = h.Find(name)->isEnabled();
+  for (const char* name : {"mnuAbreTrab", "mnuGuardaTrab"})
+    states[name] = h.Action(name)->isEnabled();
+  return states;
+}
+
+// A job of a folder and a file, saved as job.cop, into a fresh destination. Each folder
+// entry makes the run wait for the drive for two seconds, time enough to act meanwhile.
+struct RunHarness : Harness {
+  RunHarness() : Harness({{"docs/a.txt", "alpha"}, {"docs/b.txt", "beta"}, {"one.txt", "one"}}) {
+    ClickRow(Find<QListWidget>("Dir1"), QStringLiteral("docs"));
+    Click(Find<QPushButton>("cmdA\u00f1adirCarp"));
+    ClickRow(Find<QListWidget>("File1"), QStringLiteral("one.txt"));
+    Click(Find<QPushButton>("cmdA\u00f1adirFich"));
+    Dialogs::setNextFileName(Q(dest.path().string()));
+    Click(Find<QPushButton>("cmdDestino"));
+    Dialogs::setNextFileName(Q(program + "/job.cop"));
+    Click(Find<QPushButton>("cmdGuardar"));
+  }
+
+  // Clicks Run and, once the run is under way, does what `during` says.
+  void RunWhile(std::function<void()> during) {
+    QTimer::singleShot(300, window.get(), [this, during] {
+      seen_running = window->RunInProgress();
+      if (during) during();
+    });
+    Click(Find<QPushButton>("cmdCopiar"));
+  }
+
+  QString Label(const char* name) const { return Find<QLabel>(name)->text(); }
+
+  TempFolder dest;
+  bool seen_running = false;
+};
+
+// Calls `seen` with the size of the file at path, over and over, once it has bytes.
+void WatchFile(QTimer& watch, const std::string& path, std::function<void(std::uintmax_t)> seen) {
+  watch.setInterval(0);
+  QObject::connect(&watch, &QTimer::timeout, &watch, [path, seen] {
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(path, ec);
+    if (!ec && size > 0) seen(size);
+  });
+  watch.start();
+}
+
+}  // namespace
+
+class Form2RunTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void initTestCase() { Dialogs::TestMode(true); }
+  void init() { Dialogs::ClearShown(); }
+
+  void aRunCopiesWhatWasSelectedWhateverIsClickedMeanwhile() {
+    RunHarness h;
+    Form2& w = *h.window;
+    Click(h.Find<QRadioButton>("OptCada"));  // schedule boxes enabled, time boxes too
+    Click(h.Find<QRadioButton>("optManual"));
+    const auto before = EnabledStates(h);
+    std::map<std::string, bool> during;
+    bool stop_enabled = false, busy_shown = false;
+    h.RunWhile([&] {
+      during = EnabledStates(h);
+      stop_enabled = h.Find("cmdDetener")->isEnabled() && h.Find("cmdDetener")->hasFocus();
+      busy_shown = h.Find("Label6")->isVisible() && h.Find("Animation1")->isVisible() &&
+                   h.Find<QTimer>("Timer2")->isActive() && w.cursor().shape() != Qt::ArrowCursor &&
+                   h.Find<QTabWidget>("SSTab1")->currentIndex() == 2 &&
+                   h.Find<QLabel>("Label8")->text() == Q(h.start + "/docs/*");
+      // A user trying to pull the run's job away.
+      Click(h.Find<QPushButton>("CmdQuitarTodos"));
+      Dialogs::setNextFileName(Q(h.temp / "other.cop"));
+      h.Action("mnuAbreTrab")->trigger();
+      QTest::keySequence(w.window(), QKeySequence::Open);
+      Click(h.Find<QPushButton>("cmdCopiar"));
+    });
+    QVERIFY(h.seen_running && stop_enabled && busy_shown);
+    for (const auto& [name, enabled] : during) QVERIFY2(!enabled, name.c_str());
+    QCOMPARE(EnabledStates(h), before);
+    QVERIFY(!h.Find("cmdDetener")->isEnabled());
+
+    QCOMPARE(Names(h.dest.path().string()),
+             (std::vector<std::string>{"docs", "job.cop", "one.txt"}));
+    QCOMPARE(ReadText(h.dest / "docs/b.txt"), std::string("beta"));
+    QCOMPARE(h.Find<QListWidget>("List1")->count(), 2);
+    // The job saved with the run still holds both sources.
+    const std::string saved = ReadText(h.dest / "job.cop");
+    QVERIFY(saved.find(h.start + "/docs/*\r\n" + h.start + "/one.txt\r\n") != std::string::npos);
+    QCOMPARE(h.Panel(5), Text(text_id::kSuccessful));
+    QCOMPARE(h.Panel(3), Q(h.dest.path().string() + "/"));
+    QVERIFY(h.Label("Label8").startsWith(Text(text_id::kFinishedBackup)));
+    QVERIFY(!h.Find("Label6")->isVisible() && !h.Find("Animation1")->isVisible());
+    QVERIFY(!h.Find<QTimer>("Timer2")->isActive() && w.cursor().shape() == Qt::ArrowCursor);
+    // The copy tab shows the figures of the source and destination tabs.
+    QCOMPARE(h.Label("Label19"), h.Label("Label9"));
+    QCOMPARE(h.Label("Label21"), h.Label("Label7"));
+    QVERIFY(h.Label("Label21").endsWith(QStringLiteral(" KB")));
+    auto* bar = h.Find<QProgressBar>("ProgressBar1");
+    QCOMPARE(bar->value(), bar->maximum());
+    QVERIFY(bar->maximum() > 0);
+    QVERIFY(Dialogs::ShownMessages().empty());
+  }
+
+  void stopEndsTheRunAndSaysSo() {
+    for (bool by_key : {false, true}) {
+      RunHarness h;
+      Form2& w = *h.window;
+      h.RunWhile([&] {
+        if (by_key) {
+          QTest::keyClick(w.window(), Qt::Key_Escape);
+        } else {
+          Click(h.Find<QPushButton>("cmdDetener"));
+        }
+      });
+      QVERIFY(h.seen_running && !w.RunInProgress());
+      // Stopped while waiting for the drive: nothing of the folder was copied.
+      QVERIFY(!Exists(h.dest / "docs") && !Exists(h.dest / "one.txt"));
+      QCOMPARE(h.Panel(5), Text(text_id::kStopped));
+      QVERIFY(h.Label("Label8").startsWith(Text(text_id::kBackupStopped)));
+      QVERIFY(!h.Find("Label6")->isVisible() && !h.Find("Animation1")->isVisible());
+      QVERIFY(h.Find("cmdCopiar")->isEnabled() && !h.Find("cmdDetener")->isEnabled());
+      QVERIFY(!w.Unloaded() && w.isVisible());
+
+      // The outcome follows the language, and Esc outside a run stops nothing.
+      h.Action("mnuLang_alem\u00e1n")->trigger();
+      QCOMPARE(h.Panel(5), Text(text_id::kStopped, kGermanBase));
+      QTest::keyClick(w.window(), Qt::Key_Escape);
+      QVERIFY(w.isVisible());
+    }
+  }
+
+  void anErrorOrARefusedRunNeverShowsSuccess() {
+    RunHarness h;
+    h.RunWhile({});
+    QCOMPARE(h.Panel(5), Text(text_id::kSuccessful));
+
+    // A copy of docs into the start folder would replace docs itself: an error end.
+    Dialogs::setNextFileName(Q(h.start));
+    Click(h.Find<QPushButton>("cmdDestino"));
+    Click(h.Find<QPushButton>("cmdCopiar"));
+    QVERIFY(LastMessageIs(Text(84), MessageIcon::Exclamation));
+    QCOMPARE(h.Panel(5), Text(text_id::kError));
+    QVERIFY(h.Label("Label8").startsWith(Text(text_id::kBackupError)));
+    QVERIFY(h.Label("Label8").endsWith(Text(84)));
+    QVERIFY(!h.Find("Label6")->isVisible());
+    QCOMPARE(ReadText(h.start + "/docs/a.txt"), std::string("alpha"));
+  }
+
+  void aRefusedRunAfterASuccessfulOneShowsError() {
+    RunHarness h;
+    h.RunWhile({});
+    const std::string saved = h.dest / "job.cop";
+    // No destination (the picker is cancelled), then no sources.
+    const std::pair<const char*, int> refusals[] = {{"cmdDestino", 87}, {"CmdQuitarTodos", 88}};
+    for (const auto& [command, message] : refusals) {
+      h.window->LoadJob(saved, false);
+      QCOMPARE(h.Panel(5), Text(text_id::kSuccessful));
+      Click(h.Find<QPushButton>(command));
+      Click(h.Find<QPushButton>("cmdCopiar"));
+      QVERIFY(LastMessageIs(Text(message), MessageIcon::Critical));
+      QCOMPARE(h.Panel(5), Text(text_id::kError));
+      QVERIFY(h.Label("Label8").startsWith(Text(text_id::kBackupError)));
+      QVERIFY(h.Label("Label8").endsWith(Text(message)));
+      QVERIFY(!h.Find("Label6")->isVisible() && !h.Find("Animation1")->isVisible());
+      QVERIFY(h.Find("cmdCopiar")->isEnabled());
+    }
+  }
+
+  void exitEndsTheProgramOnceTheRunHasStopped() {
+    RunHarness h;
+    Form2& w = *h.window;
+    h.Action("mnuLang_franc\u00e9s")->trigger();
+    bool hidden_during = false;
+    h.RunWhile([&] {
+      h.Action("mnuArchivo_Salir")->trigger();
+      hidden_during = !w.isVisible() && w.RunInProgress() && !w.Unloaded();
+    });
+    QVERIFY(h.seen_running && hidden_during);
+    QVERIFY(!w.RunInProgress() && w.Unloaded());
+    QVERIFY(!Exists(h.dest / "docs"));
+    QCOMPARE(h.settings.Get("Language", "Language", ""), std::string("442"));
+    QVERIFY(!h.settings.Get("Window", "Geometry", "").empty());
+    QVERIFY(h.power.events.empty());
+  }
+
+  void progressFollowsTheBytesOfTheWholeRun() {
+    constexpr std::uintmax_t kBig = 64u << 20;
+    Harness h({{"big.bin", std::string(kBig, 'b')}, {"small/s.txt", "s"}});
+    const TempFolder dest;
+    ClickRow(h.Find<QListWidget>("File1"), QStringLiteral("big.bin"));
+    Click(h.Find<QPushButton>("cmdA\u00f1adirFich"));
+    ClickRow(h.Find<QListWidget>("Dir1"), QStringLiteral("small"));
+    Click(h.Find<QPushButton>("cmdA\u00f1adirCarp"));
+    Dialogs::setNextFileName(Q(dest.path().string()));
+    Click(h.Find<QPushButton>("cmdDestino"));
+
+    // While the first of two entries, nearly all of the bytes, is copying, the bar stands
+    // where its bytes are (give or take the chunk written since the last look).
+    auto* bar = h.Find<QProgressBar>("ProgressBar1");
+    int looks = 0;
+    QStringList off;
+    QTimer watch;
+    WatchFile(watch, dest / "big.bin", [&](std::uintmax_t size) {
+      if (size >= kBig || !h.window->RunInProgress()) return;
+      ++looks;
+      const double expected =
+          bar->maximum() * static_cast<double>(size) / static_cast<double>(kBig + 1);
+      if (std::abs(bar->value() - expected) > bar->maximum() / 8.0 ||
+          bar->value() >= bar->maximum()) {
+        off << QStringLiteral("%1 at %2 bytes").arg(bar->value()).arg(size);
+      }
+    });
+    Click(h.Find<QPushButton>("cmdCopiar"));
+    watch.stop();
+    if (looks == 0) QSKIP("the file system copied the file in one step");
+    QVERIFY2(off.isEmpty(), qPrintable(off.join(u',')));
+    QCOMPARE(bar->value(), bar->maximum());
+  }
+
+  void closingDuringACopyStopsTheRun() {
+    Harness h({{"big.bin", std::string(64u << 20, 'b')}});
+    Form2& w = *h.window;
+    const TempFolder dest;
+    ClickRow(h.Find<QListWidget>("File1"), QStringLiteral("big.bin"));
+    Click(h.Find<QPushButton>("cmdA\u00f1adirFich"));
+    Dialogs::setNextFileName(Q(dest.path().string()));
+    Click(h.Find<QPushButton>("cmdDestino"));
+
+    // Close once the copy has written part of the file.
+    std::uintmax_t written_at_close = 0;
+    bool hidden_at_close = false;
+    QTimer watch;
+    WatchFile(watch, dest / "big.bin", [&](std::uintmax_t size) {
+      written_at_close = size;
+      watch.stop();
+      w.close();
+      hidden_at_close = !w.isVisible() && w.RunInProgress();
+    });
+    Click(h.Find<QPushButton>("cmdCopiar"));
+
+    if (written_at_close == (64u << 20)) QSKIP("the file system cloned the file in one step");
+    QVERIFY(written_at_close > 0 && written_at_close < (64u << 20) && hidden_at_close);
+    QVERIFY(!w.RunInProgress() && w.Unloaded() && !w.isVisible());
+    QCOMPARE(Names(dest.path().string()), std::vector<std::string>{});
+  }
+};
+
+QTEST_MAIN(Form2RunTest)
+#include "form2_run_test.moc"
