@@ -177,6 +177,12 @@ class Form2RunTest : public QObject {
       QCOMPARE(h.Panel(5), Text(text_id::kStopped, kGermanBase));
       QTest::keyClick(w.window(), Qt::Key_Escape);
       QVERIFY(w.isVisible());
+
+      // The next run's end is its own: an error is no stop.
+      Dialogs::setNextFileName(Q(h.start));  // docs would be copied onto itself
+      Click(h.Find<QPushButton>("cmdDestino"));
+      Click(h.Find<QPushButton>("cmdCopiar"));
+      QCOMPARE(h.Panel(5), Text(text_id::kError, kGermanBase));
     }
   }
 

@@ -199,8 +199,10 @@ class Form2SourcesTest : public QObject {
 
     // Without a destination the folder commands say so and make nothing.
     const std::string stray = "orvessa-stray-" + std::to_string(::getpid());
-    Click(pick);  // cancelled
+    Dialogs::ClearShown();
+    Click(pick);  // cancelled: nothing to measure, nothing to report
     QVERIFY(label->text().isEmpty() && free->text().isEmpty() && w.Job().Destination.empty());
+    QVERIFY(Dialogs::ShownMessages().empty());
     QVERIFY(create->isEnabled());
     Type(name, Q(stray));
     for (QPushButton* command : {create, erase}) {
