@@ -236,15 +236,18 @@ class Form2WindowTest : public QObject {
     dark.setColor(QPalette::ButtonText, QColor(230, 230, 230));
     QApplication::setPalette(dark);
     {
-      Harness h({{"a.txt", std::string(5000, 'a')}});
+      Harness h({{"a.txt", std::string(5000, 'a')}, {"big/", ""}});
       const TempFolder dest;
       Dialogs::setNextFileName(Q(dest.path().string()));
       Click(h.Find<QPushButton>("cmdDestino"));
       auto* tabs = h.Find<QTabWidget>("SSTab1");
       for (bool short_of_space : {false, true}) {
         if (short_of_space) {
-          // A root folder counts with its capacity: more than the disk has free.
-          h.window->findChild<QListWidget*>(QStringLiteral("Dir1"))->setCurrentRow(0);
+          // A sparse file counts with its length: more than the disk has free.
+          const auto free = std::filesystem::space(dest.path()).available;
+          WriteText(h.start + "/big/huge.bin", "");
+          std::filesystem::resize_file(h.start + "/big/huge.bin", free + (std::uintmax_t{1} << 30));
+          ClickRow(h.Find<QListWidget>("Dir1"), QStringLiteral("big"));
           Click(h.Find<QPushButton>("cmdA\u00f1adirCarp"));
         }
         tabs->setCurrentIndex(0);
