@@ -11,21 +11,12 @@
 #include "core/prior_copies.hpp"
 #include "core/run_records.hpp"
 #include "core/temporary_copies.hpp"
+#include "i18n/text_ids.hpp"
 
 namespace orvessa {
 namespace {
 
 constexpr int kCopyTab = 2;
-constexpr int kFinished = 60;
-constexpr int kBackupError = 61;
-constexpr int kSuccessful = 65;
-constexpr int kError = 66;
-constexpr int kNoDestination = 87;
-constexpr int kNoSources = 88;
-constexpr int kNotEnoughSpace = 89;
-constexpr int kWrongPath = 84;
-constexpr int kNotReady = 86;
-constexpr int kPermissionDenied = 92;
 
 std::string FileNameOf(const std::string& path) { return path.substr(path.rfind('/') + 1); }
 
@@ -146,7 +137,7 @@ void BackupRun::Run() {
 
   if (job_.Destination.empty()) {
     // A destination found missing as the copy tab came up was reported as not ready.
-    if (!destination_chosen) Message(kNoDestination, MessageIcon::Critical);
+    if (!destination_chosen) Message(text_id::kNoDestination, MessageIcon::Critical);
     LastEnd = RunEnd::StoppedAtCheck;
     return;
   }
@@ -172,18 +163,18 @@ void BackupRun::Run() {
   if (job_.Destination.empty()) {
     // Reported as not ready; nothing is written to a destination that is not there.
     view_.CloseAnimation();
-    view_.SetStatusPanel(5, settings_.text(kError));
+    view_.SetStatusPanel(5, settings_.text(text_id::kError));
     LastEnd = RunEnd::StoppedAtCheck;
     return;
   }
-  if (job_.Sources.empty()) return StopAtCheck(kNoSources);
+  if (job_.Sources.empty()) return StopAtCheck(text_id::kNoSources);
   if (InsufficientSpace(job_.SelectedBytes, space_.FreeBytes, space_.DestinationDrive)) {
-    return StopAtCheck(kNotEnoughSpace);
+    return StopAtCheck(text_id::kNotEnoughSpace);
   }
   if (!CheckSourcesAgainstTargets()) return;
   if (rotation && rotation->new_name.empty()) {
     // All 99 numbers are kept copies: there is no name for a new one.
-    Message(kWrongPath, MessageIcon::Exclamation);
+    Message(text_id::kWrongPath, MessageIcon::Exclamation);
     return ErrorEnd();
   }
 
@@ -224,7 +215,7 @@ void BackupRun::Run() {
   (void)WriteLastCopyRecord(fs_, settings_.program_folder, view_.StatusPanel(2));
 
   view_.SetProgressValue(count);
-  view_.SetLabelText(Control::Label8, settings_.text(kFinished) + " " + NowText());
+  view_.SetLabelText(Control::Label8, settings_.text(text_id::kFinishedBackup) + " " + NowText());
   view_.SetLabel6Visible(false);
   EndAnimation();
   view_.SetCopyCursor(false);
@@ -236,7 +227,8 @@ void BackupRun::Run() {
 
   ClearReadOnlyInDestination(fs_, job_.Destination);
   view_.SetTimer2Enabled(false);
-  view_.SetStatusPanel(5, settings_.text(job_.LastRunOutcome == 0 ? kSuccessful : kError));
+  view_.SetStatusPanel(
+      5, settings_.text(job_.LastRunOutcome == 0 ? text_id::kSuccessful : text_id::kError));
   LastEnd = RunEnd::Normal;
 }
 
@@ -266,7 +258,7 @@ void BackupRun::Counted(const CopyStats& stats) {
 void BackupRun::StopAtCheck(int message) {
   Message(message, MessageIcon::Critical);
   view_.CloseAnimation();
-  view_.SetStatusPanel(5, settings_.text(kError));
+  view_.SetStatusPanel(5, settings_.text(text_id::kError));
   LastEnd = RunEnd::StoppedAtCheck;
 }
 
@@ -283,7 +275,7 @@ bool BackupRun::CheckSourcesAgainstTargets() {
       // a source would destroy it when replaced.
       if (k == i && !entry.IsFolder()) continue;
       if (!IsInside(sources[k], target)) continue;
-      Message(kWrongPath, MessageIcon::Exclamation);
+      Message(text_id::kWrongPath, MessageIcon::Exclamation);
       ErrorEnd();
       return false;
     }
@@ -312,7 +304,7 @@ bool BackupRun::LockDestination(std::shared_ptr<FolderLock>& lock) {
     lock = locked.value();
     if (lock) return true;
     if (poll >= settings_.drive_wait_polls) {
-      Message(kNotReady, MessageIcon::Critical);
+      Message(text_id::kDriveNotReady, MessageIcon::Critical);
       ErrorEnd();
       return false;
     }
@@ -419,7 +411,7 @@ bool BackupRun::Handle(const FsError& error) {
 }
 
 void BackupRun::EndWithFailures() {
-  if (Report.permission_denied) Message(kPermissionDenied, MessageIcon::Exclamation);
+  if (Report.permission_denied) Message(text_id::kPermissionDenied, MessageIcon::Exclamation);
   ErrorEnd();
 }
 
@@ -427,7 +419,7 @@ void BackupRun::ErrorEnd() {
   // A copy folder that is not complete never gets its number.
   if (!building_.empty()) (void)fs_.DeleteTree(building_, true);
   building_.clear();
-  view_.SetLabelText(Control::Label8, settings_.text(kBackupError) + " " + NowText());
+  view_.SetLabelText(Control::Label8, settings_.text(text_id::kBackupError) + " " + NowText());
   job_.LastRunOutcome = 1;
   view_.SetLabel6Visible(false);
   EndAnimation();

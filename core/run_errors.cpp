@@ -1,5 +1,7 @@
 #include "core/run_errors.hpp"
 
+#include "i18n/text_ids.hpp"
+
 namespace orvessa {
 namespace {
 
@@ -46,13 +48,13 @@ ErrorReaction ReactionTo(const FsError& error, const RunErrorContext& context) {
 int MessageFor(ErrorReaction reaction) {
   switch (reaction) {
     case ErrorReaction::DiskFullEnd:
-      return 89;
+      return text_id::kNotEnoughSpace;
     case ErrorReaction::PermissionEnd:
-      return 92;
+      return text_id::kPermissionDenied;
     case ErrorReaction::WrongPathEnd:
-      return 84;
+      return text_id::kWrongPath;
     case ErrorReaction::NotReadyEnd:
-      return 86;
+      return text_id::kDriveNotReady;
     default:
       return 0;
   }

@@ -2,12 +2,9 @@
 
 #include <cmath>
 
+#include "i18n/text_ids.hpp"
+
 namespace orvessa {
-namespace {
-
-constexpr int kDestinationNotReady = 86;
-
-}  // namespace
 
 bool IsNetworkPath(const std::string& path) {
   return path.rfind("\\\\", 0) == 0 || path.rfind("//", 0) == 0;
@@ -96,7 +93,7 @@ void SpaceAccounting::CheckDestinationSpace() {
     view_.SetLabelText(Control::Label21, text);
   } else {
     view_.SetCopyCursor(false);
-    view_.ShowMessage(text_(kDestinationNotReady), MessageIcon::Critical);
+    view_.ShowMessage(text_(text_id::kDriveNotReady), MessageIcon::Critical);
     view_.SetLabelText(Control::Label7, "");
     view_.SetLabelText(Control::Label5, "");
     job_.Destination.clear();

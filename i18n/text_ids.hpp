@@ -67,6 +67,9 @@ inline constexpr int kWrongPath = 84;
 inline constexpr int kFolderExists = 85;
 inline constexpr int kDriveNotReady = 86;
 inline constexpr int kNoDestination = 87;
+inline constexpr int kNoSources = 88;
+inline constexpr int kNotEnoughSpace = 89;
+inline constexpr int kPermissionDenied = 92;
 
 inline constexpr int kFilterAll = 95;
 inline constexpr int kFilterText = 96;
