@@ -43,14 +43,12 @@ TEST(JobFileWriter, WritesTheLineLayoutByteForByte) {
             "-32768 \r\nD\xED"
             "as\r\n 32767 \r\n-1 \r\n 123456790 \r\n 1 \r\n"
             " 3 \r\n/home/ana/Cartas/*\r\n/home/ana/informe.txt\r\n/*\r\n\r\n");
-  // An empty selection: outcome, count 0, then the one empty line; 17 lines in all.
-  std::string empty = Serialize(BackupJob{});
+  // An empty selection: outcome, count 0, then the one empty line; 17 lines in all. The
+  // byte total is a whole number with all its digits.
+  BackupJob job;
+  std::string empty = Serialize(job);
   EXPECT_TRUE(empty.ends_with("\r\n 0 \r\n 0 \r\n 0 \r\n\r\n")) << empty;
   EXPECT_EQ(std::count(empty.begin(), empty.end(), '\n'), 17);
-}
-
-TEST(JobFileWriter, ByteTotalIsWrittenAsAWholeNumberWithAllDigits) {
-  BackupJob job;
   for (auto [value, line] :
        {std::pair{999999999999999.0, " 999999999999999 "}, std::pair{-0.2, " 0 "},
         std::pair{-42.0, "-42 "}, std::pair{std::numeric_limits<double>::infinity(), " 0 "}}) {

@@ -51,28 +51,16 @@ bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limi
 }
 
 TEST(KernelRelease, GivesMajorAndMinorOrNothing) {
-  struct Case {
-    const char* release;
-    std::optional<std::pair<int, int>> version;
+  auto parsed = [](const char* release) {
+    std::optional<HostVersion> got = ParseKernelRelease(release);
+    return got ? std::to_string(got->major) + "." + std::to_string(got->minor) : "none";
   };
-  const Case cases[] = {
-      {"6.1.0-18-amd64", std::pair{6, 1}},
-      {"5.10", std::pair{5, 10}},
-      {"4.19.0+", std::pair{4, 19}},
-      {"4", std::pair{4, 0}},
-      {"3.x", std::pair{3, 0}},
-      {"abc", std::nullopt},
-      {"", std::nullopt},
-      {"-6.1", std::nullopt},
-      {"99999999999.1", std::nullopt},
-      {"6.99999999999", std::nullopt},
-  };
-  for (const Case& c : cases) {
-    std::optional<HostVersion> got = ParseKernelRelease(c.release);
-    ASSERT_EQ(got.has_value(), c.version.has_value()) << c.release;
-    if (got) {
-      EXPECT_EQ(std::pair(got->major, got->minor), *c.version) << c.release;
-    }
+  EXPECT_EQ(parsed("6.1.0-18-amd64"), "6.1");
+  EXPECT_EQ(parsed("4.19.0+"), "4.19");
+  EXPECT_EQ(parsed("4"), "4.0");
+  EXPECT_EQ(parsed("3.x"), "3.0");
+  for (const char* bad : {"abc", "", "-6.1", "99999999999.1", "6.99999999999"}) {
+    EXPECT_EQ(parsed(bad), "none") << bad;
   }
   std::optional<HostVersion> running = LogindPower(QDBusConnection(QString())).ReadHostVersion();
   ASSERT_TRUE(running);

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
-#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -51,14 +50,12 @@ TEST_F(Posix, ReadFileGivesTheBytesOrTheFirstOnesAndRefusesWhatIsNotAFile) {
   const std::string path = tmp / "a.cop";
   const std::string bytes("line\r\n\0\xED", 8);
   WriteText(path, bytes);
-  auto whole = posix.ReadFile(path, 8);
-  ASSERT_TRUE(whole);
-  EXPECT_EQ(whole.value().bytes, bytes);
-  EXPECT_FALSE(whole.value().truncated);
-  auto first = posix.ReadFile(path, 4);
-  ASSERT_TRUE(first);
-  EXPECT_EQ(first.value().bytes, "line");
-  EXPECT_TRUE(first.value().truncated);
+  for (std::size_t max : {8, 4}) {
+    auto read = posix.ReadFile(path, max);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read.value().bytes, bytes.substr(0, max));
+    EXPECT_EQ(read.value().truncated, max < bytes.size());
+  }
 
   auto missing = posix.ReadFile(tmp / "none/x.cop", 10);
   ASSERT_FALSE(missing);
@@ -88,67 +85,25 @@ TEST_F(Posix, WriteReplacesContentsKeepsTheModeAndLinksAndLeavesNoTemporaryFile)
             FsErrorKind::PathNotFound);
 }
 
-// What `cp -a` keeps: links as links, FIFOs made anew (never read), holes, hard links,
-// every mode bit, owners (root only), times of files and folders, extended attributes.
-TEST_F(Posix, CopiesKeepWhatCpAKeeps) {
-  WriteText(src + "/a.txt", "alpha");
+// The rest of what `cp -a` keeps is compared with cp's own copy end to end.
+TEST_F(Posix, CopiesFollowNoLinkAndFillReadOnlyFoldersBeforeTheirMode) {
   WriteText(src + "/sub/deeper/b.txt", "beta");
   WriteText(src + "/.hidden", "h");
-  ::chmod((src + "/a.txt").c_str(), 06741);
-  ::chmod((src + "/sub/deeper").c_str(), 01777);
-  fs::create_symlink("a.txt", src + "/link");
   fs::create_symlink(tmp / "nowhere", src + "/dangling");
   fs::create_directory_symlink(tmp.path(), src + "/loop");  // would never end if followed
-  fs::create_hard_link(src + "/a.txt", src + "/sub/again.txt");
-  ASSERT_EQ(::mkfifo((src + "/pipe").c_str(), 0640), 0);
-  {
-    std::ofstream sparse(src + "/sparse.bin");
-    sparse.seekp(50 << 20);
-    sparse << "end";
-  }
-  const bool xattrs = ::setxattr((src + "/a.txt").c_str(), "user.tag", "v", 1, 0) == 0;
-  const bool root = ::geteuid() == 0;
-  if (root) {
-    ASSERT_EQ(::lchown((src + "/link").c_str(), 1234, 5678), 0);
-  }
   const struct timespec old[2] = {{1000000000, 0}, {1000000000, 123456789}};
-  for (const char* path : {"/sub/deeper/b.txt", "/sub/deeper", "/sub", ""}) {
-    ::utimensat(AT_FDCWD, (src + path).c_str(), old, 0);
-  }
+  ::utimensat(AT_FDCWD, (src + "/sub").c_str(), old, 0);
   ::chmod((src + "/sub").c_str(), 0555);
 
   CountingObserver observer;
   auto copied = posix.CopyTree(src, dst, {true, {}, &observer});
   ASSERT_TRUE(copied) << copied.error().errnum;
-
-  EXPECT_EQ(Names(dst),
-            (Strings{".hidden", "a.txt", "dangling", "link", "loop", "pipe", "sparse.bin", "sub"}));
+  EXPECT_EQ(Names(dst), (Strings{".hidden", "dangling", "loop", "sub"}));
   EXPECT_EQ(ReadText(dst + "/sub/deeper/b.txt"), "beta");
-  EXPECT_EQ(fs::read_symlink(dst + "/link"), "a.txt");
   EXPECT_EQ(fs::read_symlink(dst + "/loop"), tmp.path());
   EXPECT_TRUE(fs::is_symlink(dst + "/dangling"));
-  EXPECT_TRUE(fs::is_fifo(dst + "/pipe"));
-  EXPECT_EQ(ModeOf(dst + "/a.txt"), 06741u);
-  EXPECT_EQ(ModeOf(dst + "/sub/deeper"), 01777u);
   EXPECT_EQ(ModeOf(dst + "/sub"), 0555u);
-  EXPECT_TRUE(fs::equivalent(dst + "/a.txt", dst + "/sub/again.txt"));
-  struct stat sparse {};
-  ::stat((dst + "/sparse.bin").c_str(), &sparse);
-  EXPECT_EQ(sparse.st_size, (50 << 20) + 3);
-  EXPECT_LT(sparse.st_blocks * 512, 1 << 20);
-  for (const char* path : {"/sub/deeper/b.txt", "/sub/deeper", "/sub", ""}) {
-    EXPECT_EQ(fs::last_write_time(dst + path), fs::last_write_time(src + path)) << path;
-  }
-  if (xattrs) {
-    char value[8] = {};
-    EXPECT_EQ(::getxattr((dst + "/a.txt").c_str(), "user.tag", value, sizeof value), 1);
-  }
-  if (root) {
-    struct stat link {};
-    ::lstat((dst + "/link").c_str(), &link);
-    EXPECT_EQ(link.st_uid, 1234u);
-    EXPECT_EQ(link.st_gid, 5678u);
-  }
+  EXPECT_EQ(fs::last_write_time(dst + "/sub"), fs::last_write_time(src + "/sub"));
   EXPECT_EQ(copied.value().failed, 0u);
   EXPECT_EQ(copied.value().folders, 3u);
   EXPECT_FALSE(observer.seen.empty());
@@ -158,21 +113,23 @@ TEST_F(Posix, CopiesKeepWhatCpAKeeps) {
 
 // One file that fails does not cost the rest of the tree, when the caller says so.
 TEST_F(Posix, AFailedFileIsLeftOutAndTheTreeGoesOn) {
-  for (int i = 0; i < 20; ++i) WriteText(src + "/many/f" + std::to_string(i), "x");
   WriteText(src + "/kept.txt", "kept");
+  // Files listed already and gone before they are copied.
   struct VanishingObserver : CopyObserver {
     std::string folder;
+    bool leave_out = true;
     std::vector<std::string> skipped;
     bool Continue(std::uint64_t) override {
-      fs::remove_all(folder);  // listed already, gone before they are copied
+      fs::remove_all(folder);
       return true;
     }
     bool Skip(const std::string& source, const FsError& error) override {
       skipped.push_back(source);
-      return error.kind == FsErrorKind::PathNotFound;
+      return leave_out && error.kind == FsErrorKind::PathNotFound;
     }
   } observer;
   observer.folder = src + "/many";
+  for (int i = 0; i < 20; ++i) WriteText(src + "/many/f" + std::to_string(i), "x");
   auto copied = posix.CopyTree(src, dst, {false, {}, &observer});
   ASSERT_TRUE(copied);
   EXPECT_EQ(ReadText(dst + "/kept.txt"), "kept");
@@ -181,16 +138,9 @@ TEST_F(Posix, AFailedFileIsLeftOutAndTheTreeGoesOn) {
   EXPECT_TRUE(observer.skipped.front().starts_with(src + "/many"));
 
   // An observer that does not leave it out ends the copy at the first failure.
-  struct Vanishing : CopyObserver {
-    std::string folder;
-    bool Continue(std::uint64_t) override {
-      fs::remove_all(folder);
-      return true;
-    }
-  } plain;
+  observer.leave_out = false;
   for (int i = 0; i < 20; ++i) WriteText(src + "/many/f" + std::to_string(i), "x");
-  plain.folder = src + "/many";
-  auto stopped = posix.CopyTree(src, tmp / "other", {false, {}, &plain});
+  auto stopped = posix.CopyTree(src, tmp / "other", {false, {}, &observer});
   ASSERT_FALSE(stopped);
   EXPECT_EQ(stopped.error().kind, FsErrorKind::PathNotFound);
 }
@@ -256,11 +206,10 @@ TEST_F(Posix, CopyFileHandlesItselfLinksSpecialFilesAndMissingPaths) {
   EXPECT_EQ(ReadText(src + "/a.txt"), "alpha");
 
   fs::create_symlink("a.txt", src + "/link");
-  ASSERT_TRUE(posix.CopyFile(src + "/link", tmp / "link-copy", {}));
-  EXPECT_EQ(fs::read_symlink(tmp / "link-copy"), "a.txt");
-
   ASSERT_EQ(::mkfifo((src + "/pipe").c_str(), 0600), 0);
+  ASSERT_TRUE(posix.CopyFile(src + "/link", tmp / "link-copy", {}));
   ASSERT_TRUE(posix.CopyFile(src + "/pipe", tmp / "pipe-copy", {}));
+  EXPECT_EQ(fs::read_symlink(tmp / "link-copy"), "a.txt");
   EXPECT_TRUE(fs::is_fifo(tmp / "pipe-copy"));
 
   EXPECT_EQ(posix.CopyFile(src + "/gone.txt", tmp / "x", {}).error().kind,
@@ -310,12 +259,10 @@ TEST_F(Posix, ListingReportsTypesAndAttributes) {
   std::map<std::string, FolderEntry> by_name;
   for (const auto& entry : listing.value()) by_name[entry.name] = entry;
   ASSERT_EQ(by_name.size(), 4u);
-  EXPECT_EQ(by_name["a.txt"].type, EntryType::File);
-  EXPECT_EQ(by_name["a.txt"].size, 3u);
-  EXPECT_TRUE(by_name["a.txt"].read_only);
+  EXPECT_TRUE(by_name["a.txt"].type == EntryType::File && by_name["a.txt"].size == 3u &&
+              by_name["a.txt"].read_only);
   EXPECT_TRUE(by_name[".dot"].hidden);
-  EXPECT_FALSE(by_name["sub"].read_only);
-  EXPECT_EQ(by_name["sub"].type, EntryType::Folder);
+  EXPECT_TRUE(by_name["sub"].type == EntryType::Folder && !by_name["sub"].read_only);
   EXPECT_EQ(by_name["link"].type, EntryType::Link);
 
   EXPECT_TRUE(posix.ClearReadOnly(src + "/a.txt"));
@@ -361,8 +308,6 @@ TEST(MountTable, FindsTheInnermostMountAndItsType) {
   EXPECT_FALSE(posix::IsNetworkFileSystemType("btrfs"));
 }
 
-// A real small file system filled up: the copy fails as a full disk and leaves no
-// half-written file behind.
 // A real small file system filled up: a full disk is reported, the previous file is kept
 // and no half-written file is left behind.
 TEST_F(Posix, AFullDiskIsReportedAndLeavesNoPartialFile) {

@@ -45,19 +45,17 @@ class QtEventPumpWithApplication : public ::testing::Test {
   QtEventPump pump_;
 };
 
-TEST_F(QtEventPumpWithApplication, IdleWaitLastsMaxWaitWithoutSpinning) {
-  const Clock::time_point start = Clock::now();
+TEST_F(QtEventPumpWithApplication, IdleWaitLastsMaxWaitWithoutSpinningAPendingEventNone) {
+  Clock::time_point start = Clock::now();
   const std::clock_t cpu_start = std::clock();
   pump_.ProcessEvents(200ms);
   EXPECT_GE(Since(start), 190ms);
   EXPECT_LT(Since(start), 2s);
   EXPECT_LT(CpuSince(cpu_start), 50ms);
-}
 
-TEST_F(QtEventPumpWithApplication, DeliversPendingEventsWithoutWaiting) {
   bool delivered = false;
   QTimer::singleShot(0, app_.get(), [&] { delivered = true; });
-  const Clock::time_point start = Clock::now();
+  start = Clock::now();
   pump_.ProcessEvents(5s);
   EXPECT_TRUE(delivered);
   EXPECT_LT(Since(start), 1s);

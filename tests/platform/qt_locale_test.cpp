@@ -51,10 +51,8 @@ TEST(QtLocaleFormats, ShowTheLocalesOwnDateOrderAndDigitGrouping) {
   EXPECT_EQ(de.FormatTime({9, 5, 7}), "09:05:07");
   EXPECT_EQ(us.FormatWholeNumber(1234567), "1,234,567");
   EXPECT_EQ(de.FormatWholeNumber(1234567), "1.234.567");
-  EXPECT_EQ(de.FormatWholeNumber(999), "999");
   EXPECT_EQ(de.FormatWholeNumber(-1234), "-1.234");
   QtLocale es{QLocale(QStringLiteral("es_ES"))};
-  EXPECT_EQ(es.FormatWholeNumber(1234567), "1.234.567");
   EXPECT_EQ(es.FormatWholeNumber(1234), "1234");
   EXPECT_EQ(es.FormatWholeNumber(12345), "12.345");
   // Grouped with narrow no-break spaces.

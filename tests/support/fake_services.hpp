@@ -54,7 +54,7 @@ class MemoryFileSystem : public FaultInjectingFileSystem {
     return FileContent{it->second.substr(0, max_bytes), it->second.size() > max_bytes};
   }
   FsStatus WriteFileAtomic(const std::string& path, std::string_view bytes) override {
-    return Guard(FsOp::WriteFileAtomic, path, {}, [&] {
+    return Guard(FsOp::WriteFileAtomic, path, [&] {
       files[path] = std::string(bytes);
       return FsStatus(FsOk{});
     });
