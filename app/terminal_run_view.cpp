@@ -10,13 +10,7 @@ TerminalRunView::TerminalRunView(std::FILE* out, std::FILE* err, bool progress_b
 
 TerminalRunView::~TerminalRunView() { ClearBar(); }
 
-std::string TerminalRunView::LabelText(Control label) const {
-  auto it = labels_.find(label);
-  return it == labels_.end() ? std::string() : it->second;
-}
-
 void TerminalRunView::SetLabelText(Control label, const std::string& text) {
-  labels_[label] = text;
   if (label != Control::Label8) return;
   ClearBar();
   std::fprintf(out_, "%s\n", text.c_str());
@@ -35,12 +29,7 @@ bool TerminalRunView::ShowTab(int index) {
   return changed;
 }
 
-std::string TerminalRunView::StatusPanel(int panel) const {
-  auto it = panels_.find(panel);
-  return it == panels_.end() ? std::string() : it->second;
-}
-
-void TerminalRunView::SetStatusPanel(int panel, const std::string& text) { panels_[panel] = text; }
+void TerminalRunView::SetStatusPanel(int, const std::string&) {}
 
 void TerminalRunView::ShowBytesCopied(std::uint64_t bytes, double selected_bytes) {
   if (!progress_bar_) return;

@@ -2,7 +2,6 @@
 
 #include <cstdio>
 #include <functional>
-#include <map>
 #include <string>
 
 #include "core/run_view.hpp"
@@ -20,14 +19,12 @@ class TerminalRunView : public RunView {
   std::function<void()> on_unload;
   bool unloaded = false;
 
-  std::string LabelText(Control label) const override;
   void SetLabelText(Control label, const std::string& text) override;
   void SetLabelColour(Control, int) override {}
   void SetCopyCursor(bool) override {}
   void ShowMessage(const std::string& text, MessageIcon icon) override;
 
   bool ShowTab(int index) override;
-  std::string StatusPanel(int panel) const override;
   void SetStatusPanel(int panel, const std::string& text) override;
   void SetLabel6Visible(bool) override {}
   void SetTimer2Enabled(bool) override {}
@@ -51,8 +48,6 @@ class TerminalRunView : public RunView {
   int tab_ = -1;
   int entries_ = 0;
   double progress_ = 0;
-  std::map<Control, std::string> labels_;
-  std::map<int, std::string> panels_;
 };
 
 // One line of the progress bar, without the carriage return: the bar, the share of

@@ -118,11 +118,11 @@ void BackupRun::Run() {
   Report = {};
   building_.clear();
   links_ = {};
-  const bool destination_chosen = !view_.LabelText(Control::Label5).empty();
+  const bool destination_chosen = !job_.Destination.empty();
   if (view_.ShowTab(kCopyTab)) space_.ShowCopyTabSpace(kCopyTab);
   pump_.ProcessEvents(std::chrono::milliseconds(0));
 
-  if (view_.StatusPanel(2).empty()) view_.SetStatusPanel(2, identity_.JobFileName);
+  view_.SetStatusPanel(2, identity_.JobFileName);
   view_.SetStatusPanel(3, job_.Destination);
   view_.SetStatusPanel(4, LastRunPanel());
 
@@ -212,7 +212,7 @@ void BackupRun::Run() {
   job_.LastRunDate = locale_.FormatShortDate(now.date);
   job_.LastRunTime = locale_.FormatTime(now.time);
   SaveJobAfterRun();
-  (void)WriteLastCopyRecord(fs_, settings_.program_folder, view_.StatusPanel(2));
+  (void)WriteLastCopyRecord(fs_, settings_.program_folder, identity_.JobFileName);
 
   view_.SetProgressValue(count);
   view_.SetLabelText(Control::Label8, settings_.text(text_id::kFinishedBackup) + " " + NowText());

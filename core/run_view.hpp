@@ -18,7 +18,6 @@ inline constexpr int kColourShortOfSpace = 255;
 class SpaceView {
  public:
   virtual ~SpaceView() = default;
-  virtual std::string LabelText(Control label) const = 0;
   // Shown at once, also in the middle of a long operation.
   virtual void SetLabelText(Control label, const std::string& text) = 0;
   virtual void SetLabelColour(Control label, int colour) = 0;
@@ -33,7 +32,6 @@ class RunView : public SpaceView {
   // Shows the tab; true when another tab was shown before. The caller runs the
   // tab-change reaction.
   virtual bool ShowTab(int index) = 0;
-  virtual std::string StatusPanel(int panel) const = 0;  // panels 1 to 5
   virtual void SetStatusPanel(int panel, const std::string& text) = 0;
   virtual void SetLabel6Visible(bool visible) = 0;
   virtual void SetTimer2Enabled(bool enabled) = 0;

@@ -255,8 +255,6 @@ QLabel* Form2::LabelOf(Control label) const {
   return Label21;
 }
 
-std::string Form2::LabelText(Control label) const { return S(LabelOf(label)->text()); }
-
 void Form2::SetLabelText(Control label, const std::string& text) {
   QLabel* shown = LabelOf(label);
   shown->setText(Q(text));
@@ -302,11 +300,6 @@ bool Form2::ShowTab(int index) {
   // The page shown last takes the focus; during a run it belongs to Stop, for Space.
   if (cmdDetener->isEnabled()) cmdDetener->setFocus();
   return true;
-}
-
-std::string Form2::StatusPanel(int panel) const {
-  if (panel < 1 || panel > 5) return {};
-  return S(Panel[static_cast<std::size_t>(panel - 1)]->text());
 }
 
 void Form2::SetStatusPanel(int panel, const std::string& text) {

@@ -152,13 +152,11 @@ class Form2 : public QMainWindow, public RunView {
   void ShowRunOutcome();
 
   // SpaceView and RunView.
-  std::string LabelText(Control label) const override;
   void SetLabelText(Control label, const std::string& text) override;
   void SetLabelColour(Control label, int colour) override;
   void SetCopyCursor(bool on) override;
   void ShowMessage(const std::string& text, MessageIcon icon) override;
   bool ShowTab(int index) override;
-  std::string StatusPanel(int panel) const override;
   void SetStatusPanel(int panel, const std::string& text) override;
   void SetLabel6Visible(bool visible) override;
   void SetTimer2Enabled(bool enabled) override;

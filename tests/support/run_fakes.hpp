@@ -47,7 +47,7 @@ class RecordingRunView : public RunView {
  public:
   explicit RecordingRunView(std::vector<std::string>* events = nullptr) : events_(events) {}
 
-  std::string LabelText(Control label) const override {
+  std::string LabelText(Control label) const {
     auto it = labels.find(label);
     return it == labels.end() ? std::string() : it->second;
   }
@@ -67,7 +67,7 @@ class RecordingRunView : public RunView {
     tab = index;
     return changed;
   }
-  std::string StatusPanel(int panel) const override {
+  std::string StatusPanel(int panel) const {
     auto it = panels.find(panel);
     return it == panels.end() ? std::string() : it->second;
   }
