@@ -202,9 +202,13 @@ void Form2::ShowRunOutcome() {
   Timer2->stop();
   unsetCursor();
   const LocalDateTime now = clock_.Now();
-  const std::string when =
-      " " + locale_.FormatShortDate(now.date) + " " + locale_.FormatTime(now.time);
-  const std::string why = run_message_.empty() ? std::string() : "\n" + run_message_;
+  // Appended piece by piece: GCC 12 at -O3 warns falsely (-Wrestrict) on `"literal" + string`.
+  std::string when(1, ' ');
+  when += locale_.FormatShortDate(now.date);
+  when += ' ';
+  when += locale_.FormatTime(now.time);
+  std::string why;
+  if (!run_message_.empty()) (why += '\n') += run_message_;
   switch (run_->LastEnd) {
     case RunEnd::NotRun:
       return;
