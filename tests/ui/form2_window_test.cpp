@@ -16,8 +16,6 @@ using namespace orvessa::text_id;
 
 namespace {
 
-const PrivateHome private_home;
-
 constexpr std::pair<const char*, int> kCaptions[] = {{"Frame5", kSourceDrive},
                                                      {"Label17", kFilterByExtension},
                                                      {"Frame1", kSeeFiles},
@@ -238,8 +236,7 @@ class Form2WindowTest : public QObject {
     {
       Harness h({{"a.txt", std::string(5000, 'a')}, {"big/", ""}});
       const TempFolder dest;
-      Dialogs::setNextFileName(Q(dest.path().string()));
-      Click(h.Find<QPushButton>("cmdDestino"));
+      h.Pick(dest.path().string(), "cmdDestino");
       auto* tabs = h.Find<QTabWidget>("SSTab1");
       for (bool short_of_space : {false, true}) {
         if (short_of_space) {
