@@ -149,21 +149,15 @@ class Form2WindowTest : public QObject {
   void theWindowStartsEmptyWithOnlyWhatCanBeUsedEnabled() {
     Harness h;
     QVERIFY(h.Find<QRadioButton>("optManual")->isChecked());
-    for (const char* off : {"OptCada", "optTodo", "optIncremental"}) {
-      QVERIFY2(!h.Find<QRadioButton>(off)->isChecked(), off);
-    }
-    for (const char* off :
-         {"chkHoraGraba", "chkApaga", "chkShutDown", "Ocultos", "Sistema", "Modificados"}) {
-      QVERIFY2(!h.Find<QCheckBox>(off)->isChecked(), off);
-    }
+    for (const char* off : {"OptCada", "optTodo", "optIncremental", "chkHoraGraba", "chkApaga",
+                            "chkShutDown", "Ocultos", "Sistema", "Modificados"})
+      QVERIFY2(!h.Find<QAbstractButton>(off)->isChecked(), off);
     for (const char* disabled : {"txtNumDSM", "cboDSM", "chkHoraGraba", "txtHora", "txtMinutos",
-                                 "chkApaga", "cmdCreaDirectorio", "cmdBorraDir", "cmdDetener"}) {
+                                 "chkApaga", "cmdCreaDirectorio", "cmdBorraDir", "cmdDetener"})
       QVERIFY2(!h.Find(disabled)->isEnabled(), disabled);
-    }
     for (const char* enabled :
-         {"txtNcopias", "chkShutDown", "cmdCopiar", "cmdDestino", "cmdGuardar"}) {
+         {"txtNcopias", "chkShutDown", "cmdCopiar", "cmdDestino", "cmdGuardar"})
       QVERIFY2(h.Find(enabled)->isEnabled(), enabled);
-    }
     const std::pair<const char*, const char*> texts[] = {
         {"txtNcopias", "2"}, {"txtNumDSM", "1"}, {"txtHora", "00"}, {"txtMinutos", "00"}};
     for (const auto& [name, text] : texts)
