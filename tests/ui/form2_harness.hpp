@@ -46,6 +46,8 @@ struct PrivateHome {
   }
 };
 
+inline const PrivateHome private_home;
+
 class MemorySettings : public SettingsStore {
  public:
   std::string Get(const std::string& section, const std::string& key,
@@ -92,6 +94,17 @@ struct Harness {
   QString Panel(int panel) const {
     return Find<QLabel>(QStringLiteral("Panel%1").arg(panel).toUtf8().constData())->text();
   }
+  QString Label(const char* name) const { return Find<QLabel>(name)->text(); }
+  // Answers the file or folder dialog that the control opens with path.
+  void Pick(const std::string& path, const char* control) const {
+    Dialogs::setNextFileName(QString::fromStdString(path));
+    if (QString::fromUtf8(control).startsWith(QStringLiteral("mnu"))) {
+      Action(control)->trigger();
+    } else {
+      QTest::mouseClick(Find<QAbstractButton>(control), Qt::LeftButton);
+    }
+  }
+  void AddFile(const QString& name) const;
   // One of the arrow buttons beside a number box: "up" or "down".
   QToolButton* Arrow(const char* updown, const char* which) const {
     return Find<QWidget>(updown)->findChild<QToolButton*>(QString::fromLatin1(which));
@@ -131,6 +144,12 @@ inline void ClickRow(QListWidget* list, const QString& name, Qt::KeyboardModifie
   QVERIFY2(item != nullptr, qPrintable(name));
   list->scrollToItem(item);
   QTest::mouseClick(list->viewport(), Qt::LeftButton, keys, list->visualItemRect(item).center());
+}
+
+// Highlights one file of the source tab and adds it to the job.
+inline void Harness::AddFile(const QString& name) const {
+  ClickRow(Find<QListWidget>("File1"), name);
+  Click(Find<QPushButton>("cmdA\u00f1adirFich"));
 }
 
 // Replaces the box's text as a user does: select it all, then type over it.

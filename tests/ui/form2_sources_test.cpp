@@ -4,10 +4,6 @@
 using namespace orvessa;
 using namespace orvessa::testing;
 
-namespace {
-const PrivateHome private_home;
-}
-
 class Form2SourcesTest : public QObject {
   Q_OBJECT
  private slots:
@@ -86,7 +82,7 @@ class Form2SourcesTest : public QObject {
     QCOMPARE(Lines(list),
              QStringList({start + QStringLiteral("/sub/*"), start + QStringLiteral("/a.txt"),
                           start + QStringLiteral("/b.txt")}));
-    QCOMPARE(h.Find<QLabel>("Label9")->text(), QStringLiteral("6 KB"));
+    QCOMPARE(h.Label("Label9"), QStringLiteral("6 KB"));
 
     // A highlight the user takes away leaves the open folder.
     folders->clearSelection();
@@ -154,24 +150,23 @@ class Form2SourcesTest : public QObject {
     Click(add);
     Click(add);
     QCOMPARE(Lines(list), QStringList{start + QStringLiteral("/*")});
-    QCOMPARE(h.Find<QLabel>("Label9")->text(), QStringLiteral("3 KB"));
+    QCOMPARE(h.Label("Label9"), QStringLiteral("3 KB"));
 
     ClickRow(folders, QStringLiteral("sub"));
     Click(add);
     QCOMPARE(folders->currentItem()->toolTip(), Q(h.start + "/sub"));  // highlighted, not opened
     QCOMPARE(h.Find<QListWidget>("File1")->count(), 1);
     // A file of a listed folder is an entry of its own.
-    ClickRow(h.Find<QListWidget>("File1"), QStringLiteral("x"));
-    Click(h.Find<QPushButton>("cmdA\u00f1adirFich"));
+    h.AddFile(QStringLiteral("x"));
     QCOMPARE(Lines(list),
              QStringList({start + QStringLiteral("/*"), start + QStringLiteral("/sub/*"),
                           start + QStringLiteral("/x")}));
-    QCOMPARE(h.Find<QLabel>("Label9")->text(), QStringLiteral("6 KB"));
+    QCOMPARE(h.Label("Label9"), QStringLiteral("6 KB"));
 
     ClickRow(list, start + QStringLiteral("/sub/*"));
     Click(h.Find<QPushButton>("cmdQuitarElem"));
     QCOMPARE(list->count(), 2);
-    QCOMPARE(h.Find<QLabel>("Label9")->text(), QStringLiteral("4 KB"));
+    QCOMPARE(h.Label("Label9"), QStringLiteral("4 KB"));
   }
 
   void destinationFolderCommands() {
@@ -181,13 +176,11 @@ class Form2SourcesTest : public QObject {
     const QString parent = Q(dest.path().string() + "/");
     auto* label = h.Find<QLabel>("Label5");
     auto* free = h.Find<QLabel>("Label7");
-    auto* pick = h.Find<QPushButton>("cmdDestino");
     auto* create = h.Find<QPushButton>("cmdCreaDirectorio");
     auto* erase = h.Find<QPushButton>("cmdBorraDir");
     auto* name = h.Find<QLineEdit>("txtDir");
     QVERIFY(!create->isEnabled() && !erase->isEnabled());
-    Dialogs::setNextFileName(Q(dest.path().string()));
-    Click(pick);
+    h.Pick(dest.path().string(), "cmdDestino");
     QCOMPARE(label->text(), Q(dest.path().string()));
     QCOMPARE(w.Job().Destination, dest.path().string());
     QVERIFY(create->isEnabled() && erase->isEnabled());
@@ -200,7 +193,7 @@ class Form2SourcesTest : public QObject {
     // Without a destination the folder commands say so and make nothing.
     const std::string stray = "orvessa-stray-" + std::to_string(::getpid());
     Dialogs::ClearShown();
-    Click(pick);  // cancelled: nothing to measure, nothing to report
+    Click(h.Find<QPushButton>("cmdDestino"));  // cancelled: nothing to measure, nothing to report
     QVERIFY(label->text().isEmpty() && free->text().isEmpty() && w.Job().Destination.empty());
     QVERIFY(Dialogs::ShownMessages().empty());
     QVERIFY(create->isEnabled());
@@ -213,8 +206,7 @@ class Form2SourcesTest : public QObject {
     }
     QVERIFY(!Exists("/" + stray));
 
-    Dialogs::setNextFileName(Q(dest.path().string()));
-    Click(pick);
+    h.Pick(dest.path().string(), "cmdDestino");
     // Only a bare name makes a folder.
     for (const QString& bad : {QString(), QStringLiteral("a/b"), QStringLiteral("..")}) {
       Type(name, bad);
@@ -254,8 +246,7 @@ class Form2SourcesTest : public QObject {
     QCOMPARE(label->text(), parent);
 
     WriteText(dest / "kept/file", "data");
-    Dialogs::setNextFileName(Q(dest.path().string()));
-    Click(pick);
+    h.Pick(dest.path().string(), "cmdDestino");
     Type(name, QStringLiteral("kept"));
     Click(create);
     QVERIFY(LastMessageIs(Text(85), MessageIcon::Exclamation));
@@ -267,8 +258,7 @@ class Form2SourcesTest : public QObject {
     QCOMPARE(label->text(), parent);
 
     // A destination that is not there is reported at once.
-    Dialogs::setNextFileName(Q(dest / "gone"));
-    Click(pick);
+    h.Pick(dest / "gone", "cmdDestino");
     QVERIFY(LastMessageIs(Text(86), MessageIcon::Critical));
     QVERIFY(free->text().isEmpty());
   }

@@ -16,8 +16,6 @@ using namespace orvessa::text_id;
 
 namespace {
 
-const PrivateHome private_home;
-
 constexpr std::pair<const char*, int> kCaptions[] = {{"Frame5", kSourceDrive},
                                                      {"Label17", kFilterByExtension},
                                                      {"Frame1", kSeeFiles},
@@ -151,21 +149,15 @@ class Form2WindowTest : public QObject {
   void theWindowStartsEmptyWithOnlyWhatCanBeUsedEnabled() {
     Harness h;
     QVERIFY(h.Find<QRadioButton>("optManual")->isChecked());
-    for (const char* off : {"OptCada", "optTodo", "optIncremental"}) {
-      QVERIFY2(!h.Find<QRadioButton>(off)->isChecked(), off);
-    }
-    for (const char* off :
-         {"chkHoraGraba", "chkApaga", "chkShutDown", "Ocultos", "Sistema", "Modificados"}) {
-      QVERIFY2(!h.Find<QCheckBox>(off)->isChecked(), off);
-    }
+    for (const char* off : {"OptCada", "optTodo", "optIncremental", "chkHoraGraba", "chkApaga",
+                            "chkShutDown", "Ocultos", "Sistema", "Modificados"})
+      QVERIFY2(!h.Find<QAbstractButton>(off)->isChecked(), off);
     for (const char* disabled : {"txtNumDSM", "cboDSM", "chkHoraGraba", "txtHora", "txtMinutos",
-                                 "chkApaga", "cmdCreaDirectorio", "cmdBorraDir", "cmdDetener"}) {
+                                 "chkApaga", "cmdCreaDirectorio", "cmdBorraDir", "cmdDetener"})
       QVERIFY2(!h.Find(disabled)->isEnabled(), disabled);
-    }
     for (const char* enabled :
-         {"txtNcopias", "chkShutDown", "cmdCopiar", "cmdDestino", "cmdGuardar"}) {
+         {"txtNcopias", "chkShutDown", "cmdCopiar", "cmdDestino", "cmdGuardar"})
       QVERIFY2(h.Find(enabled)->isEnabled(), enabled);
-    }
     const std::pair<const char*, const char*> texts[] = {
         {"txtNcopias", "2"}, {"txtNumDSM", "1"}, {"txtHora", "00"}, {"txtMinutos", "00"}};
     for (const auto& [name, text] : texts)
@@ -238,8 +230,7 @@ class Form2WindowTest : public QObject {
     {
       Harness h({{"a.txt", std::string(5000, 'a')}, {"big/", ""}});
       const TempFolder dest;
-      Dialogs::setNextFileName(Q(dest.path().string()));
-      Click(h.Find<QPushButton>("cmdDestino"));
+      h.Pick(dest.path().string(), "cmdDestino");
       auto* tabs = h.Find<QTabWidget>("SSTab1");
       for (bool short_of_space : {false, true}) {
         if (short_of_space) {
