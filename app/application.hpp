@@ -1,15 +1,23 @@
 #pragma once
 
+#include <QByteArray>
+#include <QString>
+#include <QTimer>
 #include <memory>
+#include <optional>
 #include <string>
 
 class QApplication;
 
 namespace orvessa {
 
+class Form1;
 class Form2;
+class SignalWatcher;
+class TrayIcon;
+class TrayWait;
 
-// The one place that builds the program's host services and its window, once, and
+// The one place that builds the program's host services and its windows, once, and
 // connects them; the programs' main functions only create it and run it.
 class Application {
  public:
@@ -19,14 +27,34 @@ class Application {
   Application(const Application&) = delete;
   Application& operator=(const Application&) = delete;
 
+  // The main window, loaded.
   Form2& Window();
-  // Shows the window and runs until it closes; the exit status.
+  // Shows the splash, then leaves the window in the tray (or, with no tray, minimised in
+  // the task bar), and runs until the program ends; the exit status.
   int Run();
+  // Brings the window up as the tray's Restore does; a second start's activation token,
+  // when given, lets the desktop raise it.
+  void ShowWindow(const QString& activation_token);
 
  private:
+  void Load();
+  // Once the splash has been up long enough and the tray had its chance to appear.
+  void MaybeGoResident();
+  void CheckTray();
+
   struct Services;
   std::unique_ptr<Services> services_;
+  std::unique_ptr<SignalWatcher> signals_;
   std::unique_ptr<Form2> window_;
+  std::unique_ptr<Form1> splash_;
+  std::unique_ptr<TrayWait> tray_wait_;
+  std::unique_ptr<TrayIcon> tray_;  // before the window goes, as it shows the window's menu
+  QTimer tray_check_;
+  bool loaded_ = false;
+  bool splash_done_ = false;
+  bool resident_ = false;
+  bool tray_seen_ = false;
+  std::optional<QByteArray> show_when_resident_;
 };
 
 }  // namespace orvessa

@@ -31,6 +31,19 @@ FsStatus WriteLastCopyRecord(FileSystem& fs, const std::string& program_folder,
   return fs.WriteFileAtomic(LastCopyRecordPath(program_folder), bytes);
 }
 
+std::string ReadLastCopyRecord(const FileSystem& fs, const std::string& program_folder) {
+  // One path line; more than a few kilobytes is not a record this program wrote.
+  constexpr std::size_t kMaxRecordBytes = 64 * 1024;
+  auto content = fs.ReadFile(LastCopyRecordPath(program_folder), kMaxRecordBytes);
+  if (!content) return {};
+  std::string_view bytes = content.value().bytes;
+  const bool utf8 = bytes.substr(0, job_file::kUtf8Bom.size()) == job_file::kUtf8Bom;
+  if (utf8) bytes.remove_prefix(job_file::kUtf8Bom.size());
+  bytes = bytes.substr(0, bytes.find_first_of("\r\n"));
+  if (utf8) return IsValidUtf8(bytes) ? std::string(bytes) : std::string();
+  return Windows1252ToUtf8(bytes);
+}
+
 void ClearReadOnlyInDestination(FileSystem& fs, const std::string& destination) {
   auto listing = fs.ListFolder(destination);
   if (!listing) return;

@@ -16,6 +16,9 @@ std::string LastCopyRecordPath(const std::string& program_folder);
 FsStatus WriteLastCopyRecord(FileSystem& fs, const std::string& program_folder,
                              const std::string& job_file_name);
 
+// The record's first line as UTF-8, without its line end; empty when there is no record.
+std::string ReadLastCopyRecord(const FileSystem& fs, const std::string& program_folder);
+
 // Gives write permission back to every read-only file lying directly in destination;
 // failures are skipped.
 void ClearReadOnlyInDestination(FileSystem& fs, const std::string& destination);

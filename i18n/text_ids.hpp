@@ -4,12 +4,16 @@
 // A text is asked for as LoadText(language base, number).
 namespace orvessa::text_id {
 
+inline constexpr int kSplashHint = 1;
+inline constexpr int kSplashTitle = 2;
 inline constexpr int kMainTitle = 3;
 inline constexpr int kFileMenu = 4;
 inline constexpr int kLoadJob = 5;
 inline constexpr int kSaveJob = 6;
 inline constexpr int kExit = 7;
 inline constexpr int kLanguageMenu = 19;
+inline constexpr int kTrayRestore = 20;
+inline constexpr int kTrayExit = 21;
 
 inline constexpr int kSourceTab = 22;
 inline constexpr int kSourceDrive = 23;
@@ -76,6 +80,8 @@ inline constexpr int kFilterText = 96;
 inline constexpr int kDays = 106;
 inline constexpr int kWeeks = 107;
 inline constexpr int kMonths = 108;
+inline constexpr int kTrayTip = 112;
+inline constexpr int kWelcome = 114;
 
 // Texts of the window beyond the first table's 114.
 inline constexpr int kStop = 115;

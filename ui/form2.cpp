@@ -93,6 +93,8 @@ void Form2::Form_Load() {
   } else {
     Timer1->stop();
   }
+  // The autostart entry's folder is read and the start-with-the-session marks are set here.
+  RestoreLastJob();
   ApplyLanguage();
   FitListWidth(List1);
 }
@@ -108,8 +110,10 @@ void Form2::Form_QueryUnload(bool by_user) {
 void Form2::Form_Unload() {
   if (unloaded_) return;
   unloaded_ = true;
+  emit Unloading();
   settings_.Save("Language", "Language", std::to_string(LanguageBase_));
-  SaveGeometry();
+  // A window that never came up has no place of its own to keep.
+  if (fitted_) SaveGeometry();
   if (run_->PowerOffAfterCopy) {
     PowerOffSystem(power_, WindowsVersion_);
     power_off_sent_ = true;
@@ -132,8 +136,10 @@ void Form2::closeEvent(QCloseEvent* event) {
   QCoreApplication::quit();
 }
 
-void Form2::mnuArchivo_Salir_Click() {
-  Form_QueryUnload(false);
+void Form2::mnuArchivo_Salir_Click() { EndProgram(false); }
+
+void Form2::EndProgram(bool by_user) {
+  Form_QueryUnload(by_user);
   if (run_->Running()) {
     run_->RequestStop();
     end_after_run_ = true;

@@ -18,6 +18,7 @@
 #include <QTimer>
 #include <QTranslator>
 #include <array>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -75,6 +76,30 @@ class Form2 : public QMainWindow, public RunView {
   bool PowerOffRequested() const { return power_off_sent_; }
   // Start-up restore of the last job, or a job file opened by the user.
   void LoadJob(const std::string& path, bool restore);
+  // Brings back the job of the last successful run, when its file is still there.
+  void RestoreLastJob();
+
+  // The window becomes the program's active window: the tray icon is added and, unless it
+  // is to stay visible, the window goes back to the tray (or, with no tray, to the task bar).
+  void Form_Activate();
+  // Another window of the program became active; coming back leaves this one visible.
+  void OtherFormActivated() { StayVisibleWhenActive_ = true; }
+  bool StayVisibleWhenActive() const { return StayVisibleWhenActive_; }
+  // Whether a tray shows the icon now; asked before the window is hidden.
+  void SetTrayQuery(std::function<bool()> tray_available) {
+    tray_available_ = std::move(tray_available);
+  }
+  // A tray appeared or went away: the hidden window comes back to the task bar when it
+  // would otherwise be out of reach, and a minimised one goes to the new tray.
+  void TrayChanged(bool available);
+  bool InTray() const { return in_tray_; }
+  QMenu* TrayMenu() const { return mnuSystray; }
+  // The tray menu's commands; Restore also answers a click on the icon.
+  void mnupopRestaurar_Click();
+  void mnupopSalir_Click();
+  // The session or a user's kill asked the program to end: as the close box, after any
+  // run has stopped; never powers the computer off.
+  void EndBySignal();
 
   std::int16_t LanguageBase() const { return LanguageBase_; }
   const std::string& HelpFile() const { return HelpFile_; }
@@ -87,16 +112,27 @@ class Form2 : public QMainWindow, public RunView {
  signals:
   // The user chose another language (its base); Qt's own texts follow it.
   void LanguageChanged(std::int16_t language_base);
+  // The tray icon is to be shown, with this tip; an icon already shown keeps its own.
+  void TrayIconWanted(const QString& tip);
+  // First step of the unload: the tray icon goes.
+  void Unloading();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
   // File menu.
   void mnuAbreTrab_Click();
   void cmdGuardar_Click();  // also the menu's Save
   void mnuArchivo_Salir_Click();
+  // Unloads the window and ends the program; a run in progress stops first.
+  void EndProgram(bool by_user);
+  // Out of the way: into the tray, or minimised in the task bar when there is none.
+  void GoResident();
+  void HideToTray();
+  bool TrayReady() const { return tray_available_ && tray_available_(); }
 
   // Language menu.
   void SelectLanguage(int entry);  // 0..6 in menu order
@@ -206,6 +242,9 @@ class Form2 : public QMainWindow, public RunView {
   QAction* mnuArchivo_Salir;
   QMenu* mnuLanguage;
   std::array<QAction*, 7> mnuLang;  // English, Español, Deutsch, Français, then three greyed
+  QMenu* mnuSystray;
+  QAction* mnupopRestaurar;
+  QAction* mnupopSalir;
   QTabWidget* SSTab1;
   QStatusBar* StatusBar1;
   std::array<QLabel*, 5> Panel;
@@ -304,6 +343,8 @@ class Form2 : public QMainWindow, public RunView {
   std::string HelpFile_;
   std::unique_ptr<QTranslator> qt_texts_;
   bool StayVisibleWhenActive_ = false;
+  std::function<bool()> tray_available_;
+  bool in_tray_ = false;  // hidden, reachable through the tray icon
   bool tab_reaction_quiet_ = false;
   bool unloaded_ = false;
   bool power_off_sent_ = false;

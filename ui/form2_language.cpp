@@ -64,6 +64,8 @@ void Form2::ApplyLanguage() {
   mnuAbreTrab->setText(Text(kLoadJob));
   mnuGuardaTrab->setText(Text(kSaveJob));
   mnuArchivo_Salir->setText(Text(kExit));
+  mnupopRestaurar->setText(Text(kTrayRestore));
+  mnupopSalir->setText(Text(kTrayExit));
 
   const std::pair<QWidget*, int> captions[] = {{Frame5, kSourceDrive},
                                                {Label17, kFilterByExtension},

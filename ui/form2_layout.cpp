@@ -76,6 +76,15 @@ void Form2::BuildMenus() {
     mnuLang[static_cast<std::size_t>(i)] = action;
   }
   mnuLang[1]->setChecked(true);
+
+  // The tray icon's menu, never on the menu bar.
+  mnuSystray = new QMenu(this);
+  mnuSystray->setObjectName(QStringLiteral("mnuSystray"));
+  mnupopRestaurar = mnuSystray->addAction(QString());
+  mnupopRestaurar->setObjectName(QStringLiteral("mnupopRestaurar"));
+  mnuSystray->addSeparator();
+  mnupopSalir = mnuSystray->addAction(QString());
+  mnupopSalir->setObjectName(QStringLiteral("mnupopSalir"));
 }
 
 QWidget* Form2::BuildSourceTab() {
@@ -363,6 +372,8 @@ void Form2::Connect() {
   connect(mnuAbreTrab, &QAction::triggered, this, [this] { mnuAbreTrab_Click(); });
   connect(mnuGuardaTrab, &QAction::triggered, this, [this] { cmdGuardar_Click(); });
   connect(mnuArchivo_Salir, &QAction::triggered, this, [this] { mnuArchivo_Salir_Click(); });
+  connect(mnupopRestaurar, &QAction::triggered, this, [this] { mnupopRestaurar_Click(); });
+  connect(mnupopSalir, &QAction::triggered, this, [this] { mnupopSalir_Click(); });
   for (int i = 0; i < 7; ++i) {
     connect(mnuLang[static_cast<std::size_t>(i)], &QAction::triggered, this,
             [this, i] { SelectLanguage(i); });
