@@ -39,6 +39,8 @@ Form1::Form1(const QString& picture_path, std::int16_t language_base)
   shown_for_ = new QTimer(this);
   shown_for_->setObjectName(QStringLiteral("Timer1"));
   shown_for_->setSingleShot(true);
+  // A coarse timer may fire up to 5% early; the splash stays up at least its time.
+  shown_for_->setTimerType(Qt::PreciseTimer);
   connect(shown_for_, &QTimer::timeout, this, &Form1::MinimumShown);
 }
 

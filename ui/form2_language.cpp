@@ -183,6 +183,7 @@ void Form2::ApplyAccessibleNames() {
   menuBar()->setAccessibleName(NameOf(Text(kMainTitle)));
   MenuArchivo->setAccessibleName(NameOf(Text(kFileMenu)));
   mnuLanguage->setAccessibleName(NameOf(Text(kLanguageMenu)));
+  mnuSystray->setAccessibleName(QStringLiteral("Orvessa"));
   StatusBar1->setAccessibleName(NameOf(Text(kLastCopy)));
 }
 

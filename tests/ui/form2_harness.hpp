@@ -67,7 +67,8 @@ inline QString Text(int number, int base = kEnglishBase) { return Q(LoadText(bas
 // A shown window on its own temporary folders, loaded as the program loads it. The
 // start folder holds the given files; a name ending in "/" is a folder.
 struct Harness {
-  explicit Harness(std::initializer_list<std::pair<std::string, std::string>> start_files = {}) {
+  explicit Harness(std::initializer_list<std::pair<std::string, std::string>> start_files = {},
+                   const std::function<void(Harness&)>& before_load = {}) {
     std::filesystem::create_directories(start);
     for (const auto& [name, bytes] : start_files) {
       if (name.back() == '/') {
@@ -78,6 +79,7 @@ struct Harness {
     }
     window = std::make_unique<Form2>(Form2Services{fs, clock, locale, pump, power, settings},
                                      Form2Folders{program, data, start}, kEnglishBase, 6.01f);
+    if (before_load) before_load(*this);
     window->Form_Load();
     window->show();
     (void)QTest::qWaitForWindowExposed(window.get());

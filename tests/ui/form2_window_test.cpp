@@ -162,8 +162,10 @@ class Form2WindowTest : public QObject {
         {"txtNcopias", "2"}, {"txtNumDSM", "1"}, {"txtHora", "00"}, {"txtMinutos", "00"}};
     for (const auto& [name, text] : texts)
       QCOMPARE(h.Find<QLineEdit>(name)->text(), QString::fromLatin1(text));
-    for (const char* empty : {"Label5", "Label7", "Label9"})
+    for (const char* empty : {"Label5", "Label7"})
       QVERIFY2(h.Find<QLabel>(empty)->text().isEmpty(), empty);
+    // No job to restore: nothing is needed.
+    QCOMPARE(h.Find<QLabel>("Label9")->text(), QStringLiteral("0 KB"));
     QVERIFY(h.Find("Label6")->isHidden() && h.Find("Animation1")->isHidden());
     QCOMPARE(h.Find<QComboBox>("Filtro")->currentIndex(), 0);
     QCOMPARE(h.Find<QComboBox>("cboDSM")->currentIndex(), -1);
