@@ -132,6 +132,7 @@ class Form2 : public QMainWindow, public RunView {
   // Out of the way: into the tray, or minimised in the task bar when there is none.
   void GoResident();
   void HideToTray();
+  void ShowMinimizedInTaskBar();
   bool TrayReady() const { return tray_available_ && tray_available_(); }
 
   // Language menu.
@@ -220,6 +221,8 @@ class Form2 : public QMainWindow, public RunView {
   void RestoreGeometry();
   void SaveGeometry();
   void FitToScreen();
+  // Once the window manager has put its frame around the shown window.
+  void FitWhenFramed();
 
   // Schedule states that the paired boxes lead to.
   void EnterTimedMode();

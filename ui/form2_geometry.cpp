@@ -79,7 +79,13 @@ void Form2::showEvent(QShowEvent* event) {
   if (fitted_) return;
   fitted_ = true;
   // The frame is known only once the window manager has put it around the window.
+  FitWhenFramed();
+}
+
+void Form2::FitWhenFramed() {
   QTimer::singleShot(200, this, [this] {
+    // A minimised window is fitted when it is restored: moving it now would bring it up.
+    if (!isVisible() || isMinimized()) return;
     FitToScreen();
     wanted_size_ = QSize();  // from now on the user decides the size
   });

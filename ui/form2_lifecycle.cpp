@@ -40,6 +40,12 @@ void Form2::GoResident() {
   }
   // No tray to come back from: the window stays in the task bar.
   in_tray_ = false;
+  ShowMinimizedInTaskBar();
+}
+
+void Form2::ShowMinimizedInTaskBar() {
+  // The native window first: Qt passes the minimised state on only to a window that exists.
+  (void)winId();
   showMinimized();
 }
 
@@ -68,7 +74,7 @@ void Form2::TrayChanged(bool available) {
     HideToTray();
   } else if (!available && in_tray_) {
     in_tray_ = false;
-    showMinimized();
+    ShowMinimizedInTaskBar();
   }
 }
 
@@ -79,7 +85,7 @@ void Form2::mnupopRestaurar_Click() {
   show();
   raise();
   activateWindow();
-  if (fitted_) FitToScreen();
+  FitWhenFramed();
 }
 
 void Form2::mnupopSalir_Click() { EndProgram(false); }

@@ -1,0 +1,71 @@
+# Sourced after desktop.sh by the scripts that check the program living in the tray.
+#   start_orvessa PROGRAM           starts it in the background as $app, output in $scratch/out
+#   store_settings TEXT             the settings file's whole text
+#   setting KEY                     a stored value of the Language section
+#   tray_icon_xembed                waits for the icon docked in trayer; prints its centre "x y"
+#   window_id TITLE                 the window so titled, shown or not (empty if none)
+#   window_state ID                 Normal, Iconic or Withdrawn, as the window manager sees it
+#   wait_until SECONDS COMMAND..    runs COMMAND every 0.2 s until it succeeds; fails at the end
+#   wait_exit PID SECONDS           waits for the process to end; its exit status in $status
+
+conf() { echo "$XDG_CONFIG_HOME/Orvessa/Orvessa.conf"; }
+
+store_settings() { printf '%b' "$1" >"$(conf)"; }
+
+setting() { sed -n "s/^$1=//p" "$(conf)" | head -1; }
+
+start_orvessa() {
+  "$1" >"$scratch/out" 2>&1 &
+  app=$!
+}
+
+wait_until() {
+  local seconds=$1 _
+  shift
+  for _ in $(seq $((seconds * 5))); do
+    "$@" && return 0
+    sleep 0.2
+  done
+  return 1
+}
+
+icon_line() {
+  local tree
+  tree=$(xwininfo -root -tree)
+  grep -m1 '"Orvessa": ("orvessa"' <<<"$tree"
+}
+
+tray_icon_xembed() {
+  local line size at width height x y
+  wait_until 15 icon_line >/dev/null || return 1
+  line=$(icon_line)
+  size=$(grep -o ' [0-9]*x[0-9]*+' <<<"$line" | head -1 | tr -d ' +')
+  at=$(grep -o ' +-\?[0-9]*+-\?[0-9]*$' <<<"$line")
+  width=${size%x*} height=${size#*x}
+  IFS=+ read -r _ x y <<<"$at"
+  echo "$((x + width / 2)) $((y + height / 2))"
+}
+
+window_id() {
+  local found
+  found=$(xdotool search --name "^${1//./\\.}\$" 2>/dev/null) || true
+  head -1 <<<"$found"
+}
+
+window_state() {
+  local state
+  state=$(xprop -id "$1" WM_STATE 2>/dev/null | sed -n 's/.*window state: //p')
+  echo "${state:-Withdrawn}"
+}
+
+shown() { [ "$(window_state "$1")" = Normal ] && xwininfo -id "$1" | grep -q IsViewable; }
+
+wait_exit() {
+  local pid=$1 seconds=$2
+  status=0
+  if ! wait_until "$seconds" eval "! kill -0 $pid 2>/dev/null"; then
+    echo "FAIL: the program did not end within $seconds s" >&2
+    return 1
+  fi
+  wait "$pid" || status=$?
+}

@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# With an XEmbed tray (trayer): after the splash the program leaves only its icon in the
+# tray; a click on the icon shows the window, and Exit in the icon's menu ends the program
+# with its language kept.
+#   tray_xembed_test.sh PATH_TO_ORVESSA
+set -euo pipefail
+program=$1
+. "$(dirname "$0")/desktop.sh"
+. "$(dirname "$0")/resident.sh"
+desktop_require Xvfb xdotool openbox dbus-daemon xwininfo xprop trayer
+desktop_home
+title="Orvessa. Automatische Sicherung."
+store_settings '[Language]\nLanguage=328\nShutDown=none\n'
+desktop_start 1024x700 xembed
+start_orvessa "$program"
+
+read -r x y < <(tray_icon_xembed) || { echo "FAIL: no icon in the tray"; exit 1; }
+echo "icon at $x,$y"
+window=$(window_id "$title")
+if [ -n "$window" ] && shown "$window"; then
+  echo "FAIL: the window is shown at start-up; only the icon should be"
+  exit 1
+fi
+
+xdotool mousemove --sync "$x" "$y" click 1
+read -r window wx wy width height < <(find_window "$title" "$app")
+echo "a click shows the window at $wx,$wy size ${width}x${height}"
+if ((wx < 0 || wy < 0 || wx + width > 1024 || wy + height > 700)); then
+  echo "FAIL: the restored window is not wholly on the screen"
+  exit 1
+fi
+
+# The icon's menu: Restore, a separator, Exit.
+xdotool mousemove --sync "$x" "$y" click 3
+sleep 0.5
+xdotool key Down Down Return
+wait_exit "$app" 10
+echo "exit status $status, language $(setting Language)"
+[ "$status" = 0 ] || { echo "FAIL: exit status $status"; exit 1; }
+[ "$(setting Language)" = 328 ] || { echo "FAIL: the language was not kept"; exit 1; }
+echo "PASS"
