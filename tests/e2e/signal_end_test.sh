@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# SIGTERM, SIGINT and SIGHUP (a log-out that kills the program) end it in order: the
+# language is saved and the exit status is 0. A run in progress is stopped first, leaving
+# nothing in the destination.
+#   signal_end_test.sh PATH_TO_ORVESSA PATH_TO_ORVESSA_RUN
+set -euo pipefail
+program=$1
+. "$(dirname "$0")/desktop.sh"
+. "$(dirname "$0")/resident.sh"
+desktop_require Xvfb xdotool openbox dbus-daemon xwininfo xprop trayer
+desktop_home
+title="Orvessa. Automatische Sicherung."
+desktop_start 1024x700 xembed
+
+for signal in TERM INT HUP; do
+  store_settings '[Language]\nLanguage=328\nShutDown=none\n'
+  start_orvessa "$program"
+  tray_icon_xembed >/dev/null || { echo "FAIL: no icon in the tray"; exit 1; }
+  # Changed behind the program's back: only a save at the end writes 328 again.
+  sed -i 's/^Language=328/Language=100/' "$(conf)"
+  kill -"$signal" "$app"
+  wait_exit "$app" 10
+  echo "SIG$signal: exit status $status, language $(setting Language)"
+  [ "$status" = 0 ] || { echo "FAIL: exit status $status"; exit 1; }
+  [ "$(setting Language)" = 328 ] || { echo "FAIL: the language was not saved"; exit 1; }
+done
+
+# A run in progress: it waits for its destination first, and is stopped there.
+src=$scratch/src dest=$scratch/dest
+mkdir -p "$src" "$dest"
+echo data >"$src/a.txt"
+mkdir -p "$XDG_DATA_HOME/Orvessa"
+printf '10:20:30\r\n01/02/2025\r\n%s\r\nFalso\r\nFalso\r\n 3 \r\nVerdadero\r\nFalso\r\nFalso\r\n 4 \r\nMeses\r\n 7 \r\n 45 \r\n 0 \r\n 0 \r\n 1 \r\n%s/*\r\n\r\n' \
+  "$dest" "$src" >"$XDG_DATA_HOME/Orvessa/job.cop"
+printf '%s/Orvessa/job.cop\r\n' "$XDG_DATA_HOME" >"$XDG_DATA_HOME/Orvessa/ultima.ovs"
+store_settings '[Language]\nLanguage=328\nShutDown=none\n'
+start_orvessa "$program"
+read -r x y < <(tray_icon_xembed) || { echo "FAIL: no icon in the tray"; exit 1; }
+xdotool mousemove --sync "$x" "$y" click 1
+read -r window _ < <(find_window "$title" "$app")
+xdotool windowactivate --sync "$window" key ctrl+Tab ctrl+Tab
+sleep 0.5
+xdotool key alt+s
+sleep 0.5
+kill -TERM "$app"
+wait_exit "$app" 10
+echo "SIGTERM during a run: exit status $status, destination holds: $(ls -A "$dest" | tr '\n' ' ')"
+[ "$status" = 0 ] || { echo "FAIL: exit status $status"; exit 1; }
+[ ! -e "$dest/src" ] || { echo "FAIL: the stopped run copied"; exit 1; }
+[ "$(setting Language)" = 328 ] || { echo "FAIL: the language was not saved"; exit 1; }
+echo "PASS"
