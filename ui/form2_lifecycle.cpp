@@ -1,6 +1,7 @@
 // The window's life in the background: the tray, minimising, restoring, the last job.
 #include <QEvent>
 #include <QTimer>
+#include <QWindowStateChangeEvent>
 
 #include "core/run_records.hpp"
 #include "core/space_accounting.hpp"
@@ -57,9 +58,14 @@ void Form2::HideToTray() {
 
 void Form2::changeEvent(QEvent* event) {
   QMainWindow::changeEvent(event);
-  if (event->type() != QEvent::WindowStateChange || !isMinimized() || in_tray_ || unloaded_) {
+  if (event->type() != QEvent::WindowStateChange || unloaded_) return;
+  const auto* change = static_cast<QWindowStateChangeEvent*>(event);
+  if (!isMinimized()) {
+    // Brought back from the task bar: kept on the screen as when restored from the tray.
+    if (change->oldState() & Qt::WindowMinimized) FitWhenFramed();
     return;
   }
+  if (in_tray_) return;
   StayVisibleWhenActive_ = false;
   // Hidden once the state change is over; a window minimised with no tray stays in the
   // task bar, the only place it can be restored from.

@@ -1,23 +1,33 @@
 #!/usr/bin/env bash
 # Starts the window program on a virtual X display with a window manager, as a user
-# would, with the language stored as German: its main window comes up titled in German
-# and lies wholly on the screen, on a roomy screen, on a 1024x700 one and at scale 2.
-# Closing it stores its place, and the next start brings it back there.
+# would, with the language stored as German. With no tray the main window waits minimised
+# in the task bar; brought up from there it is titled in German and lies wholly on the
+# screen, on a roomy screen, on a 1024x700 one and at scale 2. Closing it stores its place,
+# and the next start brings it back there.
 #   window_start_test.sh PATH_TO_ORVESSA
 set -euo pipefail
 program=$1
 . "$(dirname "$0")/desktop.sh"
-desktop_require Xvfb xdotool openbox dbus-daemon
+. "$(dirname "$0")/resident.sh"
+desktop_require Xvfb xdotool openbox dbus-daemon xprop
 desktop_home
 title="Orvessa. Automatische Sicherung."
+
+iconic() { [ "$(window_state "$(window_id "$title")")" = Iconic ]; }
+# As a click on its task bar entry: the minimised window comes up.
+bring_up() {
+  wait_until 15 iconic || { echo "FAIL: the window is not waiting minimised in the task bar"; exit 1; }
+  xdotool windowactivate --sync "$(window_id "$title")"
+}
 
 for screen in 1280x800:1 1024x700:1 1024x700:2; do
   size=${screen%%:*} scale=${screen##*:}
   screen_width=${size%x*} screen_height=${size#*x}
-  printf '[Language]\nLanguage=328\n' >"$XDG_CONFIG_HOME/Orvessa/Orvessa.conf"
+  printf '[Language]\nLanguage=328\nShutDown=none\n' >"$XDG_CONFIG_HOME/Orvessa/Orvessa.conf"
   desktop_start "$size"
   QT_SCALE_FACTOR=$scale "$program" >"$scratch/out" 2>&1 &
   app=$!
+  bring_up
   read -r window x y width height < <(find_window "$title" "$app")
   echo "screen $size scale $scale: window $window at $x,$y size ${width}x${height}"
   if ((x < 0 || y < 0 || x + width > screen_width || y + height > screen_height)); then
@@ -42,6 +52,7 @@ for screen in 1280x800:1 1024x700:1 1024x700:2; do
     fi
     "$program" >"$scratch/out" 2>&1 &
     app=$!
+    bring_up
     read -r window x y width height < <(find_window "$title" "$app")
     echo "started again at $x,$y (left at $moved_x,$moved_y)"
     if ((x != moved_x || y != moved_y)); then
