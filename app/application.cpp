@@ -65,7 +65,7 @@ Application::Application(QApplication& qt, const std::string& start_folder) {
       Form2Folders{ProgramFolder(), data_folder,
                    start_folder.empty() ? QDir::homePath().toStdString() : start_folder},
       language, ReadWindowsVersion(s.power));
-  splash_ = std::make_unique<Form1>(icon_path, language);
+  splash_ = std::make_unique<Form1>(QString::fromStdString(data_folder + "/splash.png"), language);
   splash_->Form_Load();
   tray_wait_ = std::make_unique<TrayWait>(&TrayHostPresent);
 

@@ -119,6 +119,9 @@ line 31,39.5 42,39.5
 line 31,44.5 38,44.5
 EOF
 convert -size 64x64 xc:none -draw "$(<"$work/icon.mvg")" "${png_out[@]}" PNG32:orvessa.png
+# The same picture drawn at the splash window's 300x300, not scaled up from the icon.
+convert -size 300x300 xc:none -draw "scale 4.6875,4.6875 $(<"$work/icon.mvg")" "${png_out[@]}" \
+    PNG32:splash.png
 
 # --- orvessa.desktop -------------------------------------------------------
 cat >orvessa.desktop <<'EOF'
@@ -132,4 +135,4 @@ Terminal=false
 Categories=Utility;Archiving;
 EOF
 
-echo "made filecopy.gif copy_cursor.png orvessa.png orvessa.desktop in $here"
+echo "made filecopy.gif copy_cursor.png orvessa.png splash.png orvessa.desktop in $here"

@@ -19,10 +19,10 @@ Form1::Form1(const QString& picture_path, std::int16_t language_base)
   Picture1 = new QLabel(this);
   Picture1->setObjectName(QStringLiteral("Picture1"));
   Picture1->setAlignment(Qt::AlignCenter);
-  // 300 pixels square, less where a small or scaled screen has no room for it.
+  // 300 pixels square, less where a small or scaled screen would leave no room for the text.
   int side = 300;
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-    side = std::min(side, screen->availableGeometry().height() * 3 / 5);
+    side = std::min(side, screen->availableGeometry().height() / 2);
   }
   const QPixmap picture(picture_path);
   if (!picture.isNull()) {
@@ -50,6 +50,9 @@ void Form1::Form_Load() {
 }
 
 void Form1::ShowFor(std::chrono::milliseconds minimum) {
+  // Wrapped text as wide as the picture, with the height its lines need.
+  Label1->setFixedWidth(Picture1->width() + 40);
+  Label1->setMinimumHeight(Label1->heightForWidth(Label1->width()));
   adjustSize();
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     QRect placed = frameGeometry();
