@@ -11,9 +11,7 @@ program=$1 owner=$3
 desktop_require Xvfb xdotool openbox dbus-daemon xwininfo xprop
 desktop_home
 desktop_start 1024x700
-DBUS_SYSTEM_BUS_ADDRESS=$(dbus-daemon --session --fork --print-address=1 --print-pid=3 \
-  3>"$scratch/system.pid")
-export DBUS_SYSTEM_BUS_ADDRESS
+system_bus=$(dbus-daemon --session --fork --print-address=1 --print-pid=3 3>"$scratch/system.pid")
 desktop_pids+=("$(cat "$scratch/system.pid")")
 title="Orvessa. Automatische Sicherung."
 
@@ -44,7 +42,7 @@ first_start() { # EXPECTED_CHANNEL
 }
 
 first_start none
-own "$DBUS_SYSTEM_BUS_ADDRESS" org.freedesktop.login1
+own "$system_bus" org.freedesktop.login1
 first_start logind
 own "$DBUS_SESSION_BUS_ADDRESS" org.gnome.SessionManager
 first_start gnome-session

@@ -1,5 +1,7 @@
 # Sourced after desktop.sh by the scripts that check the program living in the tray.
-#   start_orvessa PROGRAM           starts it in the background as $app, output in $scratch/out
+#   start_orvessa PROGRAM           starts it in the background as $app, output in $scratch/out;
+#                                   its system bus is $system_bus, else the private session bus
+#                                   (never the machine's)
 #   store_settings TEXT             the settings file's whole text
 #   setting KEY                     a stored value of the Language section
 #   tray_icon_xembed                waits for the icon docked in trayer; prints its centre "x y"
@@ -15,7 +17,7 @@ store_settings() { printf '%b' "$1" >"$(conf)"; }
 setting() { sed -n "s/^$1=//p" "$(conf)" | head -1; }
 
 start_orvessa() {
-  "$1" >"$scratch/out" 2>&1 &
+  DBUS_SYSTEM_BUS_ADDRESS=${system_bus:-$DBUS_SESSION_BUS_ADDRESS} "$1" >"$scratch/out" 2>&1 &
   app=$!
 }
 

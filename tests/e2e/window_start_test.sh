@@ -25,6 +25,7 @@ for screen in 1280x800:1 1024x700:1 1024x700:2; do
   screen_width=${size%x*} screen_height=${size#*x}
   printf '[Language]\nLanguage=328\nShutDown=none\n' >"$XDG_CONFIG_HOME/Orvessa/Orvessa.conf"
   desktop_start "$size"
+  export DBUS_SYSTEM_BUS_ADDRESS=$DBUS_SESSION_BUS_ADDRESS # never the machine's
   QT_SCALE_FACTOR=$scale "$program" >"$scratch/out" 2>&1 &
   app=$!
   bring_up
