@@ -8,12 +8,10 @@ set -euo pipefail
 program=$1 owner=$3
 . "$(dirname "$0")/desktop.sh"
 . "$(dirname "$0")/resident.sh"
-desktop_require Xvfb xdotool openbox dbus-daemon xwininfo xprop
-desktop_home
+resident_home
 desktop_start 1024x700
 system_bus=$(dbus-daemon --session --fork --print-address=1 --print-pid=3 3>"$scratch/system.pid")
 desktop_pids+=("$(cat "$scratch/system.pid")")
-title="Orvessa. Automatische Sicherung."
 
 own() { # BUS_ADDRESS NAME..: a fake owner of the names, until the test ends
   local address=$1

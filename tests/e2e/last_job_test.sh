@@ -7,16 +7,12 @@ set -euo pipefail
 program=$1 runner=$2
 . "$(dirname "$0")/desktop.sh"
 . "$(dirname "$0")/resident.sh"
-desktop_require Xvfb xdotool openbox dbus-daemon xwininfo xprop trayer
-desktop_home
-title="Orvessa. Automatische Sicherung."
+resident_home trayer
 store_settings '[Language]\nLanguage=328\nShutDown=none\n'
 src=$scratch/src dest=$scratch/dest
 mkdir -p "$src" "$dest"
 echo first >"$src/a.txt"
-# Overwrite mode, run by hand, one folder.
-printf '10:20:30\r\n01/02/2025\r\n%s\r\nFalso\r\nFalso\r\n 3 \r\nVerdadero\r\nFalso\r\nFalso\r\n 4 \r\nMeses\r\n 7 \r\n 45 \r\n 0 \r\n 0 \r\n 1 \r\n%s/*\r\n\r\n' \
-  "$dest" "$src" >"$scratch/weekly.cop"
+write_job "$scratch/weekly.cop" "$dest" "$src"
 "$runner" "$scratch/weekly.cop" >"$scratch/run.out" 2>&1 || { cat "$scratch/run.out"; echo "FAIL: orvessa-run"; exit 1; }
 [ "$(cat "$dest/src/a.txt")" = first ] || { echo "FAIL: the first run made no copy"; exit 1; }
 rm -r "$dest/src"
@@ -24,13 +20,7 @@ echo second >"$src/a.txt"
 
 desktop_start 1024x700 xembed
 start_orvessa "$program"
-read -r x y < <(tray_icon_xembed) || { echo "FAIL: no icon in the tray"; exit 1; }
-xdotool mousemove --sync "$x" "$y" click 1
-read -r window _ < <(find_window "$title" "$app")
-# To the copy page, then "Sicherung jetzt ausführen" by its Alt letter.
-xdotool windowactivate --sync "$window" key ctrl+Tab ctrl+Tab
-sleep 0.5
-xdotool key alt+s
+run_now_from_tray
 copied() { [ "$(cat "$dest/src/a.txt" 2>/dev/null)" = second ]; }
 wait_until 20 copied || { echo "FAIL: the restored job did not back up its source"; exit 1; }
 echo "the restored job copied $src into $dest"

@@ -7,9 +7,7 @@ set -euo pipefail
 program=$1
 . "$(dirname "$0")/desktop.sh"
 . "$(dirname "$0")/resident.sh"
-desktop_require Xvfb xdotool openbox dbus-daemon xwininfo xprop trayer
-desktop_home
-title="Orvessa. Automatische Sicherung."
+resident_home trayer
 store_settings '[Language]\nLanguage=328\nShutDown=none\n'
 desktop_start 1024x700
 start_orvessa "$program"

@@ -1,4 +1,8 @@
 # Sourced after desktop.sh by the scripts that check the program living in the tray.
+#   resident_home TOOL..            skips without the tools (the usual X ones and TOOL..),
+#                                   then a private home; $title is the German window title
+#   write_job PATH DEST SRC         a job file: overwrite mode, run by hand, the folder SRC
+#   run_now_from_tray               a click on the icon, then "run now" on the copy page
 #   start_orvessa PROGRAM           starts it in the background as $app, output in $scratch/out;
 #                                   its system bus is $system_bus, else the private session bus
 #                                   (never the machine's)
@@ -9,6 +13,28 @@
 #   window_state ID                 Normal, Iconic or Withdrawn, as the window manager sees it
 #   wait_until SECONDS COMMAND..    runs COMMAND every 0.2 s until it succeeds; fails at the end
 #   wait_exit PID SECONDS           waits for the process to end; its exit status in $status
+
+resident_home() {
+  desktop_require Xvfb xdotool openbox dbus-daemon xwininfo xprop "$@"
+  desktop_home
+  title="Orvessa. Automatische Sicherung."
+}
+
+write_job() {
+  printf '10:20:30\r\n01/02/2025\r\n%s\r\nFalso\r\nFalso\r\n 3 \r\nVerdadero\r\nFalso\r\nFalso\r\n 4 \r\nMeses\r\n 7 \r\n 45 \r\n 0 \r\n 0 \r\n 1 \r\n%s/*\r\n\r\n' \
+    "$2" "$3" >"$1"
+}
+
+run_now_from_tray() {
+  local x y window
+  read -r x y < <(tray_icon_xembed) || { echo "FAIL: no icon in the tray"; exit 1; }
+  xdotool mousemove --sync "$x" "$y" click 1
+  read -r window _ < <(find_window "$title" "$app")
+  # To the copy page, then "Sicherung jetzt ausführen" by its Alt letter.
+  xdotool windowactivate --sync "$window" key ctrl+Tab ctrl+Tab
+  sleep 0.5
+  xdotool key alt+s
+}
 
 conf() { echo "$XDG_CONFIG_HOME/Orvessa/Orvessa.conf"; }
 

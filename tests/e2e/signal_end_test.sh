@@ -7,9 +7,7 @@ set -euo pipefail
 program=$1
 . "$(dirname "$0")/desktop.sh"
 . "$(dirname "$0")/resident.sh"
-desktop_require Xvfb xdotool openbox dbus-daemon xwininfo xprop trayer
-desktop_home
-title="Orvessa. Automatische Sicherung."
+resident_home trayer
 desktop_start 1024x700 xembed
 
 for signal in TERM INT HUP; do
@@ -30,17 +28,11 @@ src=$scratch/src dest=$scratch/dest
 mkdir -p "$src" "$dest"
 echo data >"$src/a.txt"
 mkdir -p "$XDG_DATA_HOME/Orvessa"
-printf '10:20:30\r\n01/02/2025\r\n%s\r\nFalso\r\nFalso\r\n 3 \r\nVerdadero\r\nFalso\r\nFalso\r\n 4 \r\nMeses\r\n 7 \r\n 45 \r\n 0 \r\n 0 \r\n 1 \r\n%s/*\r\n\r\n' \
-  "$dest" "$src" >"$XDG_DATA_HOME/Orvessa/job.cop"
+write_job "$XDG_DATA_HOME/Orvessa/job.cop" "$dest" "$src"
 printf '%s/Orvessa/job.cop\r\n' "$XDG_DATA_HOME" >"$XDG_DATA_HOME/Orvessa/ultima.ovs"
 store_settings '[Language]\nLanguage=328\nShutDown=none\n'
 start_orvessa "$program"
-read -r x y < <(tray_icon_xembed) || { echo "FAIL: no icon in the tray"; exit 1; }
-xdotool mousemove --sync "$x" "$y" click 1
-read -r window _ < <(find_window "$title" "$app")
-xdotool windowactivate --sync "$window" key ctrl+Tab ctrl+Tab
-sleep 0.5
-xdotool key alt+s
+run_now_from_tray
 sleep 0.5
 kill -TERM "$app"
 wait_exit "$app" 10

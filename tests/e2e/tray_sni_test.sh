@@ -8,10 +8,7 @@ set -euo pipefail
 program=$1
 . "$(dirname "$0")/desktop.sh"
 . "$(dirname "$0")/resident.sh"
-desktop_require Xvfb xdotool openbox dbus-daemon dbus-send xprop status-notifier-watcher \
-  gtk-sni-tray-standalone
-desktop_home
-title="Orvessa. Automatische Sicherung."
+resident_home dbus-send status-notifier-watcher gtk-sni-tray-standalone
 store_settings '[Language]\nLanguage=328\nShutDown=none\n'
 desktop_start 1024x700
 start_orvessa "$program"

@@ -9,9 +9,7 @@ set -euo pipefail
 program=$1
 . "$(dirname "$0")/desktop.sh"
 . "$(dirname "$0")/resident.sh"
-desktop_require Xvfb xdotool openbox dbus-daemon xprop
-desktop_home
-title="Orvessa. Automatische Sicherung."
+resident_home
 
 iconic() { [ "$(window_state "$(window_id "$title")")" = Iconic ]; }
 # As a click on its task bar entry: the minimised window comes up.

@@ -14,6 +14,8 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/qt_core_environment.hpp"
+
 // Nothing here talks to the machine's logind or starts systemctl: every LogindPower gets a
 // private bus, or none, and a recorder in place of starting programs.
 
@@ -23,18 +25,8 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
-class QtApplication : public ::testing::Environment {
- public:
-  void SetUp() override { app_ = std::make_unique<QCoreApplication>(argc_, argv_); }
-  void TearDown() override { app_.reset(); }
-
- private:
-  int argc_ = 1;
-  char name_[18] = "logind_power_test";
-  char* argv_[2] = {name_, nullptr};
-  std::unique_ptr<QCoreApplication> app_;
-};
-const auto* const kApplication = ::testing::AddGlobalTestEnvironment(new QtApplication);
+const auto* const kApplication =
+    ::testing::AddGlobalTestEnvironment(new testing::QtCoreEnvironment);
 
 const QString kLogind = QStringLiteral("org.freedesktop.login1");
 const QStringList kSystemctlPowerOff = {QStringLiteral("systemctl"), QStringLiteral("poweroff")};

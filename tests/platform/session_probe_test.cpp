@@ -8,6 +8,7 @@
 
 #include "platform/linux/dbus_session_probe.hpp"
 #include "platform/linux/signal_watcher.hpp"
+#include "tests/support/qt_core_environment.hpp"
 
 // Two dbus-daemons of the test's own stand in for the session and the system bus; the
 // machine's buses are never asked.
@@ -15,18 +16,8 @@
 namespace orvessa {
 namespace {
 
-class QtApplication : public ::testing::Environment {
- public:
-  void SetUp() override { app_ = std::make_unique<QCoreApplication>(argc_, argv_); }
-  void TearDown() override { app_.reset(); }
-
- private:
-  int argc_ = 1;
-  char name_[19] = "session_probe_test";
-  char* argv_[2] = {name_, nullptr};
-  std::unique_ptr<QCoreApplication> app_;
-};
-const auto* const kApplication = ::testing::AddGlobalTestEnvironment(new QtApplication);
+const auto* const kApplication =
+    ::testing::AddGlobalTestEnvironment(new testing::QtCoreEnvironment);
 
 struct PrivateBus {
   QProcess daemon;
