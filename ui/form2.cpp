@@ -93,7 +93,7 @@ void Form2::Form_Load() {
   } else {
     Timer1->stop();
   }
-  // The autostart entry's folder is read and the start-with-the-session marks are set here.
+  // The autostart folder is read here (ReadSpecialFolders), before the last job comes back.
   RestoreLastJob();
   ApplyLanguage();
   FitListWidth(List1);
