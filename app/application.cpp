@@ -13,6 +13,7 @@
 #include "platform/linux/qt_locale.hpp"
 #include "platform/linux/qt_settings_store.hpp"
 #include "platform/linux/system_clock.hpp"
+#include "platform/linux/xdg_autostart.hpp"
 #include "ui/form2.hpp"
 
 namespace orvessa {
@@ -24,20 +25,25 @@ struct Application::Services {
   QtEventPump pump;
   LogindPower power;
   QtSettingsStore settings;
+  // The shipped entry from the read-only data folder; Exec starts this very program.
+  XdgAutostart autostart{
+      DataFolder(QCoreApplication::applicationFilePath().toStdString()) + "/autostart/" +
+          XdgAutostart::kEntryName,
+      QCoreApplication::applicationFilePath().toStdString()};
 };
 
 Application::Application(QApplication& qt, const std::string& start_folder) {
   (void)qt;  // must exist before the services and the window
   QCoreApplication::setOrganizationName(QStringLiteral("Orvessa"));
   QCoreApplication::setApplicationName(QStringLiteral("Orvessa"));
-  QGuiApplication::setDesktopFileName(QStringLiteral("orvessa"));
+  QGuiApplication::setDesktopFileName(QStringLiteral("org.orvessa.Orvessa"));
   services_ = std::make_unique<Services>();
   const std::string data_folder = DataFolder(QCoreApplication::applicationFilePath().toStdString());
   QApplication::setWindowIcon(QIcon(QString::fromStdString(data_folder + "/orvessa.png")));
 
   Services& s = *services_;
   window_ = std::make_unique<Form2>(
-      Form2Services{s.fs, s.clock, s.locale, s.pump, s.power, s.settings},
+      Form2Services{s.fs, s.clock, s.locale, s.pump, s.power, s.settings, s.autostart},
       Form2Folders{ProgramFolder(), data_folder,
                    start_folder.empty() ? QDir::homePath().toStdString() : start_folder},
       static_cast<std::int16_t>(StoredLanguageBase(s.settings)), ReadWindowsVersion(s.power));
@@ -47,6 +53,16 @@ Application::Application(QApplication& qt, const std::string& start_folder) {
 Application::~Application() = default;
 
 Form2& Application::Window() { return *window_; }
+
+void Application::ShowWindow(const QString& activation_token) {
+  // Wayland's compositor lets a window take the focus only with the launcher's token.
+  if (!activation_token.isEmpty() && QGuiApplication::platformName() == QStringLiteral("wayland")) {
+    qputenv("XDG_ACTIVATION_TOKEN", activation_token.toUtf8());
+  }
+  window_->showNormal();
+  window_->raise();
+  window_->activateWindow();
+}
 
 int Application::Run() {
   window_->show();

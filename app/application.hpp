@@ -4,6 +4,7 @@
 #include <string>
 
 class QApplication;
+class QString;
 
 namespace orvessa {
 
@@ -20,6 +21,8 @@ class Application {
   Application& operator=(const Application&) = delete;
 
   Form2& Window();
+  // Brings the window up for a later start of the program, with that start's token.
+  void ShowWindow(const QString& activation_token);
   // Shows the window and runs until it closes; the exit status.
   int Run();
 

@@ -120,16 +120,30 @@ line 31,44.5 38,44.5
 EOF
 convert -size 64x64 xc:none -draw "$(<"$work/icon.mvg")" "${png_out[@]}" PNG32:orvessa.png
 
-# --- orvessa.desktop -------------------------------------------------------
-cat >orvessa.desktop <<'EOF'
+# --- the desktop entry and the one copied to start with the session ------
+cat >org.orvessa.Orvessa.desktop <<'EOF'
+[Desktop Entry]
+Type=Application
+Name=Orvessa
+GenericName=Backup Tool
+Comment=Automatic backups
+Exec=orvessa
+Icon=org.orvessa.Orvessa
+Terminal=false
+Categories=Utility;Archiving;
+StartupNotify=true
+EOF
+mkdir -p autostart
+cat >autostart/org.orvessa.Orvessa.desktop <<'EOF'
 [Desktop Entry]
 Type=Application
 Name=Orvessa
 Comment=Automatic backups
 Exec=orvessa
-Icon=orvessa
+Icon=org.orvessa.Orvessa
 Terminal=false
-Categories=Utility;Archiving;
+NoDisplay=true
+X-GNOME-Autostart-enabled=true
 EOF
 
-echo "made filecopy.gif copy_cursor.png orvessa.png orvessa.desktop in $here"
+echo "made filecopy.gif copy_cursor.png orvessa.png and the desktop entries in $here"

@@ -23,6 +23,7 @@ Form2::Form2(const Form2Services& services, Form2Folders folders, std::int16_t l
       pump_(services.pump),
       power_(services.power),
       settings_(services.settings),
+      autostart_(services.autostart),
       folders_(std::move(folders)),
       WindowsVersion_(windows_version),
       space_(job_, services.fs, services.locale, *this,
@@ -93,6 +94,7 @@ void Form2::Form_Load() {
   } else {
     Timer1->stop();
   }
+  ReadSpecialFolders();
   ApplyLanguage();
   FitListWidth(List1);
 }

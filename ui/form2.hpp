@@ -27,6 +27,7 @@
 #include "core/job_file_reader.hpp"
 #include "core/run_view.hpp"
 #include "core/space_accounting.hpp"
+#include "platform/autostart.hpp"
 #include "platform/clock.hpp"
 #include "platform/event_pump.hpp"
 #include "platform/file_system.hpp"
@@ -47,6 +48,7 @@ struct Form2Services {
   EventPump& pump;
   PowerService& power;
   SettingsStore& settings;
+  Autostart& autostart;
 };
 
 struct Form2Folders {
@@ -97,6 +99,12 @@ class Form2 : public QMainWindow, public RunView {
   void mnuAbreTrab_Click();
   void cmdGuardar_Click();  // also the menu's Save
   void mnuArchivo_Salir_Click();
+
+  // Options menu: start with the session.
+  void ReadSpecialFolders();
+  void ShowStartupMarks();
+  void mnuOpInicioSi_Click();
+  void mnuOpInicioNo_Click();
 
   // Language menu.
   void SelectLanguage(int entry);  // 0..6 in menu order
@@ -204,6 +212,9 @@ class Form2 : public QMainWindow, public RunView {
   QAction* mnuAbreTrab;
   QAction* mnuGuardaTrab;
   QAction* mnuArchivo_Salir;
+  QMenu* mnuOpciones;
+  QAction* mnuOpInicioSi;
+  QAction* mnuOpInicioNo;
   QMenu* mnuLanguage;
   std::array<QAction*, 7> mnuLang;  // English, Español, Deutsch, Français, then three greyed
   QTabWidget* SSTab1;
@@ -284,6 +295,7 @@ class Form2 : public QMainWindow, public RunView {
   EventPump& pump_;
   PowerService& power_;
   SettingsStore& settings_;
+  Autostart& autostart_;
   Form2Folders folders_;
   float WindowsVersion_;
 

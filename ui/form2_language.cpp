@@ -64,6 +64,8 @@ void Form2::ApplyLanguage() {
   mnuAbreTrab->setText(Text(kLoadJob));
   mnuGuardaTrab->setText(Text(kSaveJob));
   mnuArchivo_Salir->setText(Text(kExit));
+  mnuOpInicioSi->setText(Text(kStartWithSession));
+  mnuOpInicioNo->setText(Text(kNoStartWithSession));
 
   const std::pair<QWidget*, int> captions[] = {{Frame5, kSourceDrive},
                                                {Label17, kFilterByExtension},
@@ -108,6 +110,7 @@ void Form2::ApplyLanguage() {
   Mnemonics letters;
   MenuArchivo->setTitle(letters.Mark(Text(kFileMenu)));
   mnuLanguage->setTitle(letters.Mark(Text(kLanguageMenu)));
+  mnuOpciones->setTitle(letters.Mark(Text(kOptionsMenu)));
   const std::pair<QAbstractButton*, int> buttons[] = {
       {cmdCopiar, kRunNow},         {cmdDetener, kStop},        {cmdGuardar, kSave},
       {cmdAnadirCarp, kAddFolders}, {cmdAnadirFich, kAddFiles}, {cmdQuitarElem, kRemoveItem},
@@ -181,6 +184,7 @@ void Form2::ApplyAccessibleNames() {
   menuBar()->setAccessibleName(NameOf(Text(kMainTitle)));
   MenuArchivo->setAccessibleName(NameOf(Text(kFileMenu)));
   mnuLanguage->setAccessibleName(NameOf(Text(kLanguageMenu)));
+  mnuOpciones->setAccessibleName(NameOf(Text(kOptionsMenu)));
   StatusBar1->setAccessibleName(NameOf(Text(kLastCopy)));
 }
 

@@ -61,6 +61,15 @@ void Form2::BuildMenus() {
   mnuArchivo_Salir = MenuArchivo->addAction(QString());
   mnuArchivo_Salir->setObjectName(QStringLiteral("mnuArchivo_Salir"));
 
+  mnuOpciones = menuBar()->addMenu(QString());
+  mnuOpciones->setObjectName(QStringLiteral("mnuOpciones"));
+  mnuOpInicioSi = mnuOpciones->addAction(QString());
+  mnuOpInicioSi->setObjectName(QStringLiteral("mnuOpInicioSi"));
+  mnuOpInicioSi->setCheckable(true);
+  mnuOpInicioNo = mnuOpciones->addAction(QString());
+  mnuOpInicioNo->setObjectName(QStringLiteral("mnuOpInicioNo"));
+  mnuOpInicioNo->setCheckable(true);
+
   mnuLanguage = menuBar()->addMenu(QString());
   mnuLanguage->setObjectName(QStringLiteral("mnuLanguage"));
   static const char* const kEntries[7][2] = {
@@ -363,6 +372,8 @@ void Form2::Connect() {
   connect(mnuAbreTrab, &QAction::triggered, this, [this] { mnuAbreTrab_Click(); });
   connect(mnuGuardaTrab, &QAction::triggered, this, [this] { cmdGuardar_Click(); });
   connect(mnuArchivo_Salir, &QAction::triggered, this, [this] { mnuArchivo_Salir_Click(); });
+  connect(mnuOpInicioSi, &QAction::triggered, this, [this] { mnuOpInicioSi_Click(); });
+  connect(mnuOpInicioNo, &QAction::triggered, this, [this] { mnuOpInicioNo_Click(); });
   for (int i = 0; i < 7; ++i) {
     connect(mnuLang[static_cast<std::size_t>(i)], &QAction::triggered, this,
             [this, i] { SelectLanguage(i); });
