@@ -26,10 +26,9 @@ struct Application::Services {
   LogindPower power;
   QtSettingsStore settings;
   // The shipped entry from the read-only data folder; Exec starts this very program.
-  XdgAutostart autostart{
-      DataFolder(QCoreApplication::applicationFilePath().toStdString()) + "/autostart/" +
-          XdgAutostart::kEntryName,
-      QCoreApplication::applicationFilePath().toStdString()};
+  XdgAutostart autostart{DataFolder(QCoreApplication::applicationFilePath().toStdString()) +
+                             "/autostart/" + XdgAutostart::kEntryName,
+                         QCoreApplication::applicationFilePath().toStdString()};
 };
 
 Application::Application(QApplication& qt, const std::string& start_folder) {

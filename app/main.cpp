@@ -12,9 +12,8 @@ int main(int argc, char** argv) {
   // A later start only asks the running one to show itself: no window, no splash.
   if (guard.Claim(token) == orvessa::InstanceGuard::Role::Second) return 0;
   orvessa::Application application(qt);
-  QObject::connect(&guard, &orvessa::InstanceGuard::showRequested,
-                   [&application](const QString& shown_token) {
-                     application.ShowWindow(shown_token);
-                   });
+  QObject::connect(
+      &guard, &orvessa::InstanceGuard::showRequested,
+      [&application](const QString& shown_token) { application.ShowWindow(shown_token); });
   return application.Run();
 }

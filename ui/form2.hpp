@@ -105,6 +105,7 @@ class Form2 : public QMainWindow, public RunView {
   void ShowStartupMarks();
   void mnuOpInicioSi_Click();
   void mnuOpInicioNo_Click();
+  void EndStartupChoice(const std::string& error, int caption);
 
   // Language menu.
   void SelectLanguage(int entry);  // 0..6 in menu order

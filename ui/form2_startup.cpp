@@ -17,18 +17,17 @@ void Form2::ShowStartupMarks() {
 }
 
 void Form2::mnuOpInicioSi_Click() {
-  const std::string error = autostart_.Enable();
-  if (!error.empty()) {
-    Dialogs::Message(this, Text(text_id::kStartWithSession) + QStringLiteral("\n\n") + Q(error),
-                     MessageIcon::Critical);
-  }
-  ShowStartupMarks();
+  EndStartupChoice(autostart_.Enable(), text_id::kStartWithSession);
 }
 
 void Form2::mnuOpInicioNo_Click() {
-  const std::string error = autostart_.Disable();
+  EndStartupChoice(autostart_.Disable(), text_id::kNoStartWithSession);
+}
+
+// A choice that failed is said, with the system's reason; the marks then show the truth.
+void Form2::EndStartupChoice(const std::string& error, int caption) {
   if (!error.empty()) {
-    Dialogs::Message(this, Text(text_id::kNoStartWithSession) + QStringLiteral("\n\n") + Q(error),
+    Dialogs::Message(this, Text(caption) + QStringLiteral("\n\n") + Q(error),
                      MessageIcon::Critical);
   }
   ShowStartupMarks();

@@ -170,7 +170,8 @@ void InstanceGuard::Accept() {
       const qsizetype end = request->bytes.indexOf('\n');
       if (end < 0 && request->bytes.size() <= kMaxRequest) return;  // more to come
       QString token;
-      const bool show = end >= 0 && end <= kMaxRequest && ParseShow(request->bytes.left(end), &token);
+      const bool show =
+          end >= 0 && end <= kMaxRequest && ParseShow(request->bytes.left(end), &token);
       request->done = true;
       request->bytes.clear();
       if (!show) {

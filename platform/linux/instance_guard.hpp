@@ -1,8 +1,8 @@
 #pragma once
 
 #include <QByteArray>
-#include <QLockFile>
 #include <QLocalServer>
+#include <QLockFile>
 #include <QObject>
 #include <QString>
 #include <memory>

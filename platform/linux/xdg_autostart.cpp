@@ -133,7 +133,8 @@ std::string XdgAutostart::Disable() {
   // Deleting ours would leave the system-wide entry starting us: mask it instead.
   if (!system.empty() && !IsHiddenEntry(system)) return Write("Hidden=true");
   std::error_code ec;
-  if (!std::filesystem::remove(user, ec) && ec) return ErrorOf(user, QString::fromStdString(ec.message()));
+  if (!std::filesystem::remove(user, ec) && ec)
+    return ErrorOf(user, QString::fromStdString(ec.message()));
   return {};
 }
 

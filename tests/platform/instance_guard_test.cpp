@@ -117,10 +117,9 @@ TEST_F(InstanceGuardTest, SecondStartsHandTheirTokenToTheFirstAndEndAtOnce) {
   EXPECT_TRUE(S_ISSOCK(info.st_mode));
   EXPECT_EQ(info.st_mode & 077, 0u);
 
-  const QStringList starts[] = {
-      {QStringLiteral("DESKTOP_STARTUP_ID=launcher-42-host_TIME1234")},
-      {QStringLiteral("XDG_ACTIVATION_TOKEN=wayland:token/7")},
-      {}};
+  const QStringList starts[] = {{QStringLiteral("DESKTOP_STARTUP_ID=launcher-42-host_TIME1234")},
+                                {QStringLiteral("XDG_ACTIVATION_TOKEN=wayland:token/7")},
+                                {}};
   for (const QStringList& environment : starts) {
     auto second = Start({}, environment);
     QElapsedTimer clock;

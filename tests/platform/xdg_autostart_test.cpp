@@ -69,7 +69,8 @@ TEST_F(XdgAutostartTest, ProgramPathsWithReservedCharactersAreEscaped) {
   XdgAutostart autostart(shipped_, odd);
   ASSERT_EQ(autostart.Enable(), "");
   const std::string written = ReadText(entry_);
-  EXPECT_NE(written.find("100%% \\\\\"odd\\\\\" \\\\$dir\\\\\\\\bin/orvessa\"\n"), std::string::npos)
+  EXPECT_NE(written.find("100%% \\\\\"odd\\\\\" \\\\$dir\\\\\\\\bin/orvessa\"\n"),
+            std::string::npos)
       << written;
   ExpectValid(entry_);
   EXPECT_EQ(ExecValue("/usr/bin/orvessa"), "/usr/bin/orvessa");
@@ -138,9 +139,9 @@ TEST_F(XdgAutostartTest, AFolderThatCannotBeWrittenIsReportedAndStateKept) {
   // The user nobody may read the folders but write none of them.
   for (const auto& path : {temp_.path().string(), config_, config_ + "/autostart", shipped_,
                            temp_ / "data", temp_ / "data/autostart"}) {
-    std::filesystem::permissions(path, std::filesystem::perms::others_read |
-                                           std::filesystem::perms::others_exec,
-                                 std::filesystem::perm_options::add);
+    std::filesystem::permissions(
+        path, std::filesystem::perms::others_read | std::filesystem::perms::others_exec,
+        std::filesystem::perm_options::add);
   }
   std::filesystem::permissions(entry_, std::filesystem::perms::others_read,
                                std::filesystem::perm_options::add);

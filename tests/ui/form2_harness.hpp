@@ -77,8 +77,9 @@ struct Harness {
         WriteText(start + "/" + name, bytes);
       }
     }
-    window = std::make_unique<Form2>(Form2Services{fs, clock, locale, pump, power, settings, autostart},
-                                     Form2Folders{program, data, start}, kEnglishBase, 6.01f);
+    window =
+        std::make_unique<Form2>(Form2Services{fs, clock, locale, pump, power, settings, autostart},
+                                Form2Folders{program, data, start}, kEnglishBase, 6.01f);
     window->Form_Load();
     window->show();
     (void)QTest::qWaitForWindowExposed(window.get());
