@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/time.h>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -150,21 +149,6 @@ TEST_F(InstanceGuardTest, AKilledFirstDoesNotStopTheNextStart) {
   EXPECT_EQ(QString::fromUtf8(later->readAllStandardOutput()), QStringLiteral("second\n"));
   QCoreApplication::processEvents();
   EXPECT_EQ(shown, 1);
-}
-
-TEST_F(InstanceGuardTest, ALiveFirstKeepsItsLockHoweverOld) {
-  auto first = Start();
-  ASSERT_EQ(Line(*first), QStringLiteral("first"));
-  const std::string lock = runtime_ + "/org.orvessa.Orvessa.lock";
-  const timeval hour_ago[2] = {{::time(nullptr) - 3600, 0}, {::time(nullptr) - 3600, 0}};
-  ASSERT_EQ(::utimes(lock.c_str(), hour_ago), 0);
-
-  auto second = Start({}, {QStringLiteral("DESKTOP_STARTUP_ID=late")});
-  Finish(*second);
-  EXPECT_EQ(QString::fromUtf8(second->readAllStandardOutput()), QStringLiteral("second\n"));
-  EXPECT_EQ(Line(*first), QStringLiteral("show:late"));
-  EXPECT_EQ(first->state(), QProcess::Running);
-  Kill(*first);
 }
 
 TEST_F(InstanceGuardTest, AFirstStillStartingNeverLetsASecondInstanceRun) {
