@@ -15,5 +15,6 @@ int main(int argc, char** argv) {
   QObject::connect(
       &guard, &orvessa::InstanceGuard::showRequested,
       [&application](const QString& shown_token) { application.ShowWindow(shown_token); });
+  guard.Serve();
   return application.Run();
 }

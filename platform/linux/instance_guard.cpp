@@ -88,9 +88,7 @@ QString PrivateRuntimeFolder() {
   return {};
 }
 
-InstanceGuard::InstanceGuard(QObject* parent) : QObject(parent) {
-  connect(&server_, &QLocalServer::newConnection, this, &InstanceGuard::Accept);
-}
+InstanceGuard::InstanceGuard(QObject* parent) : QObject(parent) {}
 
 InstanceGuard::~InstanceGuard() { server_.close(); }
 
@@ -126,6 +124,12 @@ InstanceGuard::Role InstanceGuard::Claim(const QString& activation_token) {
     Say("cannot listen for later starts; they will not bring this window up.");
   }
   return Role::First;
+}
+
+void InstanceGuard::Serve() {
+  connect(&server_, &QLocalServer::newConnection, this, &InstanceGuard::Accept,
+          Qt::UniqueConnection);
+  Accept();
 }
 
 bool InstanceGuard::AskFirstToShow(const QString& activation_token) const {
@@ -184,6 +188,8 @@ void InstanceGuard::Accept() {
     };
     connect(socket, &QLocalSocket::readyRead, this, read);
     if (socket->bytesAvailable() > 0) read();
+    // A start that gave up waiting has gone before we came to it.
+    if (socket->state() == QLocalSocket::UnconnectedState) socket->deleteLater();
   }
 }
 

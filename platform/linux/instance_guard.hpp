@@ -25,6 +25,9 @@ class InstanceGuard : public QObject {
   ~InstanceGuard() override;
 
   Role Claim(const QString& activation_token);
+  // As the first: starts answering later starts. Their requests wait until then, so that
+  // none is lost while the program is still being built.
+  void Serve();
   // Where the lock and the socket live; empty before Claim or when unguarded.
   const QString& Folder() const { return folder_; }
   QString SocketPath() const;

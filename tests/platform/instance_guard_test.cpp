@@ -108,6 +108,7 @@ TEST_F(InstanceGuardTest, SecondStartsHandTheirTokenToTheFirstAndEndAtOnce) {
   QObject::connect(&first, &InstanceGuard::showRequested,
                    [&shown](const QString& token) { shown << token; });
   ASSERT_EQ(first.Claim({}), InstanceGuard::Role::First);
+  first.Serve();
   EXPECT_EQ(first.Folder().toStdString(), runtime_);
 
   // The socket is a file in the runtime folder that only its owner may use.
@@ -144,6 +145,7 @@ TEST_F(InstanceGuardTest, AKilledFirstDoesNotStopTheNextStart) {
   int shown = 0;
   QObject::connect(&next, &InstanceGuard::showRequested, [&shown] { ++shown; });
   ASSERT_EQ(next.Claim({}), InstanceGuard::Role::First);
+  next.Serve();
   auto later = Start();
   Finish(*later);
   EXPECT_EQ(QString::fromUtf8(later->readAllStandardOutput()), QStringLiteral("second\n"));
@@ -162,15 +164,20 @@ TEST_F(InstanceGuardTest, AFirstStillStartingNeverLetsASecondInstanceRun) {
     EXPECT_EQ(QString::fromUtf8(second->readAllStandardOutput()), QStringLiteral("second\n"));
     EXPECT_TRUE(second->readAllStandardError().contains("not answering"));
   }
-  // Listening but deaf for a while: the request waits for it and is served late.
-  auto busy = Start({QStringLiteral("busy"), QStringLiteral("2500")});
-  ASSERT_EQ(Line(*busy), QStringLiteral("first"));
+  // Listening but not serving yet: the request waits and is served late.
+  InstanceGuard building;
+  QStringList shown;
+  QObject::connect(&building, &InstanceGuard::showRequested,
+                   [&shown](const QString& token) { shown << token; });
+  ASSERT_EQ(building.Claim({}), InstanceGuard::Role::First);
   auto second = Start({}, {QStringLiteral("DESKTOP_STARTUP_ID=patient")});
   EXPECT_LT(Finish(*second), 1000);
   EXPECT_EQ(second->exitCode(), 0);
   EXPECT_EQ(QString::fromUtf8(second->readAllStandardOutput()), QStringLiteral("second\n"));
-  EXPECT_EQ(Line(*busy, 5000), QStringLiteral("show:patient"));
-  Kill(*busy);
+  EXPECT_TRUE(shown.isEmpty());
+  building.Serve();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(shown, QStringList{QStringLiteral("patient")});
 }
 
 TEST_F(InstanceGuardTest, EachRuntimeFolderHasItsOwnInstance) {
@@ -205,6 +212,7 @@ TEST_F(InstanceGuardTest, GarbageOnTheSocketIsIgnored) {
   QObject::connect(&first, &InstanceGuard::showRequested,
                    [&shown](const QString& token) { shown << token; });
   ASSERT_EQ(first.Claim({}), InstanceGuard::Role::First);
+  first.Serve();
 
   const QByteArray garbage[] = {QByteArray("\x00\xff\x13garbage\n", 12),
                                 QByteArray(100000, 'x'),

@@ -1,12 +1,8 @@
 // A program start as the guard sees it, for the guard's tests: claims the instance,
 // prints its role ("first", "second", "unguarded"), and as the first prints "show:TOKEN"
-// for every request. `instance_peer busy MS` stays deaf for MS ms after claiming, as a
-// first instance still starting does.
+// for every request.
 #include <QCoreApplication>
-#include <QThread>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 
 #include "platform/linux/instance_guard.hpp"
 
@@ -24,6 +20,6 @@ int main(int argc, char** argv) {
     std::printf("show:%s\n", shown.toUtf8().constData());
     std::fflush(stdout);
   });
-  if (argc > 2 && std::strcmp(argv[1], "busy") == 0) QThread::msleep(std::atoi(argv[2]));
+  guard.Serve();
   return QCoreApplication::exec();
 }
