@@ -88,6 +88,14 @@ class InstanceGuardTest : public ::testing::Test {
     return clock.elapsed();
   }
 
+  // Claims the instance in this process, collecting the tokens of show requests.
+  static void BecomeFirst(InstanceGuard& guard, QStringList& shown, bool serve = true) {
+    QObject::connect(&guard, &InstanceGuard::showRequested,
+                     [&shown](const QString& token) { shown << token; });
+    ASSERT_EQ(guard.Claim({}), InstanceGuard::Role::First);
+    if (serve) guard.Serve();
+  }
+
   static void Kill(QProcess& process) {
     ::kill(static_cast<pid_t>(process.processId()), SIGKILL);
     process.waitForFinished(5000);  // reaped, so its process id is gone
@@ -105,10 +113,7 @@ class InstanceGuardTest : public ::testing::Test {
 TEST_F(InstanceGuardTest, SecondStartsHandTheirTokenToTheFirstAndEndAtOnce) {
   InstanceGuard first;
   QStringList shown;
-  QObject::connect(&first, &InstanceGuard::showRequested,
-                   [&shown](const QString& token) { shown << token; });
-  ASSERT_EQ(first.Claim({}), InstanceGuard::Role::First);
-  first.Serve();
+  ASSERT_NO_FATAL_FAILURE(BecomeFirst(first, shown));
   EXPECT_EQ(first.Folder().toStdString(), runtime_);
 
   // The socket is a file in the runtime folder that only its owner may use.
@@ -167,9 +172,7 @@ TEST_F(InstanceGuardTest, AFirstStillStartingNeverLetsASecondInstanceRun) {
   // Listening but not serving yet: the request waits and is served late.
   InstanceGuard building;
   QStringList shown;
-  QObject::connect(&building, &InstanceGuard::showRequested,
-                   [&shown](const QString& token) { shown << token; });
-  ASSERT_EQ(building.Claim({}), InstanceGuard::Role::First);
+  ASSERT_NO_FATAL_FAILURE(BecomeFirst(building, shown, false));
   auto second = Start({}, {QStringLiteral("DESKTOP_STARTUP_ID=patient")});
   EXPECT_LT(Finish(*second), 1000);
   EXPECT_EQ(second->exitCode(), 0);
@@ -209,10 +212,7 @@ TEST_F(InstanceGuardTest, EachRuntimeFolderHasItsOwnInstance) {
 TEST_F(InstanceGuardTest, GarbageOnTheSocketIsIgnored) {
   InstanceGuard first;
   QStringList shown;
-  QObject::connect(&first, &InstanceGuard::showRequested,
-                   [&shown](const QString& token) { shown << token; });
-  ASSERT_EQ(first.Claim({}), InstanceGuard::Role::First);
-  first.Serve();
+  ASSERT_NO_FATAL_FAILURE(BecomeFirst(first, shown));
 
   const QByteArray garbage[] = {QByteArray("\x00\xff\x13garbage\n", 12),
                                 QByteArray(100000, 'x'),
