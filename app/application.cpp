@@ -17,6 +17,7 @@
 #include "platform/linux/qt_settings_store.hpp"
 #include "platform/linux/signal_watcher.hpp"
 #include "platform/linux/system_clock.hpp"
+#include "platform/linux/xdg_autostart.hpp"
 #include "ui/first_run.hpp"
 #include "ui/form1.hpp"
 #include "ui/form2.hpp"
@@ -42,6 +43,10 @@ struct Application::Services {
   QtEventPump pump;
   LogindPower power;
   QtSettingsStore settings;
+  // The shipped entry from the read-only data folder; Exec starts this very program.
+  XdgAutostart autostart{DataFolder(QCoreApplication::applicationFilePath().toStdString()) +
+                             "/autostart/" + XdgAutostart::kEntryName,
+                         QCoreApplication::applicationFilePath().toStdString()};
 };
 
 Application::Application(QApplication& qt, const std::string& start_folder) {
@@ -50,7 +55,7 @@ Application::Application(QApplication& qt, const std::string& start_folder) {
   signals_ = std::make_unique<SignalWatcher>(std::initializer_list<int>{SIGTERM, SIGINT, SIGHUP});
   QCoreApplication::setOrganizationName(QStringLiteral("Orvessa"));
   QCoreApplication::setApplicationName(QStringLiteral("Orvessa"));
-  QGuiApplication::setDesktopFileName(QStringLiteral("orvessa"));
+  QGuiApplication::setDesktopFileName(QStringLiteral("org.orvessa.Orvessa"));
   // The program lives on in the tray with no window shown.
   QApplication::setQuitOnLastWindowClosed(false);
   services_ = std::make_unique<Services>();
@@ -61,7 +66,7 @@ Application::Application(QApplication& qt, const std::string& start_folder) {
   Services& s = *services_;
   const auto language = static_cast<std::int16_t>(StoredLanguageBase(s.settings));
   window_ = std::make_unique<Form2>(
-      Form2Services{s.fs, s.clock, s.locale, s.pump, s.power, s.settings},
+      Form2Services{s.fs, s.clock, s.locale, s.pump, s.power, s.settings, s.autostart},
       Form2Folders{ProgramFolder(), data_folder,
                    start_folder.empty() ? QDir::homePath().toStdString() : start_folder},
       language, ReadWindowsVersion(s.power));

@@ -8,6 +8,7 @@
 #include <string>
 
 class QApplication;
+class QString;
 
 namespace orvessa {
 

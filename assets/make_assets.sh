@@ -123,16 +123,30 @@ convert -size 64x64 xc:none -draw "$(<"$work/icon.mvg")" "${png_out[@]}" PNG32:o
 convert -size 300x300 xc:none -draw "scale 4.6875,4.6875 $(<"$work/icon.mvg")" "${png_out[@]}" \
     PNG32:splash.png
 
-# --- orvessa.desktop -------------------------------------------------------
-cat >orvessa.desktop <<'EOF'
+# --- the desktop entry and the one copied to start with the session ------
+cat >org.orvessa.Orvessa.desktop <<'EOF'
+[Desktop Entry]
+Type=Application
+Name=Orvessa
+GenericName=Backup Tool
+Comment=Automatic backups
+Exec=orvessa
+Icon=org.orvessa.Orvessa
+Terminal=false
+Categories=Utility;Archiving;
+StartupNotify=true
+EOF
+mkdir -p autostart
+cat >autostart/org.orvessa.Orvessa.desktop <<'EOF'
 [Desktop Entry]
 Type=Application
 Name=Orvessa
 Comment=Automatic backups
 Exec=orvessa
-Icon=orvessa
+Icon=org.orvessa.Orvessa
 Terminal=false
-Categories=Utility;Archiving;
+NoDisplay=true
+X-GNOME-Autostart-enabled=true
 EOF
 
-echo "made filecopy.gif copy_cursor.png orvessa.png splash.png orvessa.desktop in $here"
+echo "made filecopy.gif copy_cursor.png orvessa.png splash.png and the desktop entries in $here"

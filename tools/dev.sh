@@ -15,7 +15,8 @@ build_packages=(cmake ninja-build g++ libgtest-dev qt6-base-dev qt6-qpa-plugins 
 # the run's tests make stick images (vfat, or exFAT through FUSE where the kernel has no
 # vfat), read extended attributes and compare copies with cp -a.
 test_packages=(xvfb xdotool openbox x11-utils dosfstools exfat-fuse exfatprogs attr trayer
-  haskell-status-notifier-item-utils haskell-gtk-sni-tray-utils desktop-file-utils)
+  haskell-status-notifier-item-utils haskell-gtk-sni-tray-utils desktop-file-utils imagemagick
+  procps)
 
 install_missing() {
   local missing=() p

@@ -23,6 +23,7 @@ Form2::Form2(const Form2Services& services, Form2Folders folders, std::int16_t l
       pump_(services.pump),
       power_(services.power),
       settings_(services.settings),
+      autostart_(services.autostart),
       folders_(std::move(folders)),
       WindowsVersion_(windows_version),
       space_(job_, services.fs, services.locale, *this,
@@ -93,7 +94,8 @@ void Form2::Form_Load() {
   } else {
     Timer1->stop();
   }
-  // The autostart folder is read here (ReadSpecialFolders), before the last job comes back.
+  // The autostart folder first: its entry sets the marks before the last job comes back.
+  ReadSpecialFolders();
   RestoreLastJob();
   ApplyLanguage();
   FitListWidth(List1);

@@ -28,6 +28,7 @@
 #include "core/job_file_reader.hpp"
 #include "core/run_view.hpp"
 #include "core/space_accounting.hpp"
+#include "platform/autostart.hpp"
 #include "platform/clock.hpp"
 #include "platform/event_pump.hpp"
 #include "platform/file_system.hpp"
@@ -48,6 +49,7 @@ struct Form2Services {
   EventPump& pump;
   PowerService& power;
   SettingsStore& settings;
+  Autostart& autostart;
 };
 
 struct Form2Folders {
@@ -134,6 +136,13 @@ class Form2 : public QMainWindow, public RunView {
   void HideToTray();
   void ShowMinimizedInTaskBar();
   bool TrayReady() const { return tray_available_ && tray_available_(); }
+
+  // Options menu: start with the session.
+  void ReadSpecialFolders();
+  void ShowStartupMarks();
+  void mnuOpInicioSi_Click();
+  void mnuOpInicioNo_Click();
+  void EndStartupChoice(const std::string& error, int caption);
 
   // Language menu.
   void SelectLanguage(int entry);  // 0..6 in menu order
@@ -243,6 +252,9 @@ class Form2 : public QMainWindow, public RunView {
   QAction* mnuAbreTrab;
   QAction* mnuGuardaTrab;
   QAction* mnuArchivo_Salir;
+  QMenu* mnuOpciones;
+  QAction* mnuOpInicioSi;
+  QAction* mnuOpInicioNo;
   QMenu* mnuLanguage;
   std::array<QAction*, 7> mnuLang;  // English, Español, Deutsch, Français, then three greyed
   QMenu* mnuSystray;
@@ -326,6 +338,7 @@ class Form2 : public QMainWindow, public RunView {
   EventPump& pump_;
   PowerService& power_;
   SettingsStore& settings_;
+  Autostart& autostart_;
   Form2Folders folders_;
   float WindowsVersion_;
 

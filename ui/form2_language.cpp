@@ -66,6 +66,8 @@ void Form2::ApplyLanguage() {
   mnuArchivo_Salir->setText(Text(kExit));
   mnupopRestaurar->setText(Text(kTrayRestore));
   mnupopSalir->setText(Text(kTrayExit));
+  mnuOpInicioSi->setText(Text(kStartWithSession));
+  mnuOpInicioNo->setText(Text(kNoStartWithSession));
 
   const std::pair<QWidget*, int> captions[] = {{Frame5, kSourceDrive},
                                                {Label17, kFilterByExtension},
@@ -110,6 +112,7 @@ void Form2::ApplyLanguage() {
   Mnemonics letters;
   MenuArchivo->setTitle(letters.Mark(Text(kFileMenu)));
   mnuLanguage->setTitle(letters.Mark(Text(kLanguageMenu)));
+  mnuOpciones->setTitle(letters.Mark(Text(kOptionsMenu)));
   const std::pair<QAbstractButton*, int> buttons[] = {
       {cmdCopiar, kRunNow},         {cmdDetener, kStop},        {cmdGuardar, kSave},
       {cmdAnadirCarp, kAddFolders}, {cmdAnadirFich, kAddFiles}, {cmdQuitarElem, kRemoveItem},
@@ -184,6 +187,7 @@ void Form2::ApplyAccessibleNames() {
   MenuArchivo->setAccessibleName(NameOf(Text(kFileMenu)));
   mnuLanguage->setAccessibleName(NameOf(Text(kLanguageMenu)));
   mnuSystray->setAccessibleName(QStringLiteral("Orvessa"));
+  mnuOpciones->setAccessibleName(NameOf(Text(kOptionsMenu)));
   StatusBar1->setAccessibleName(NameOf(Text(kLastCopy)));
 }
 

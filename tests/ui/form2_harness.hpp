@@ -24,6 +24,7 @@
 #include "i18n/text_ids.hpp"
 #include "platform/linux/posix_file_system.hpp"
 #include "platform/linux/qt_event_pump.hpp"
+#include "platform/linux/xdg_autostart.hpp"
 #include "tests/support/fake_services.hpp"
 #include "tests/support/run_fakes.hpp"
 #include "ui/dialogs.hpp"
@@ -77,8 +78,9 @@ struct Harness {
         WriteText(start + "/" + name, bytes);
       }
     }
-    window = std::make_unique<Form2>(Form2Services{fs, clock, locale, pump, power, settings},
-                                     Form2Folders{program, data, start}, kEnglishBase, 6.01f);
+    window =
+        std::make_unique<Form2>(Form2Services{fs, clock, locale, pump, power, settings, autostart},
+                                Form2Folders{program, data, start}, kEnglishBase, 6.01f);
     if (before_load) before_load(*this);
     window->Form_Load();
     window->show();
@@ -120,6 +122,8 @@ struct Harness {
   QtEventPump pump;
   FakePower power;
   MemorySettings settings;
+  // The private XDG_CONFIG_HOME's autostart folder; the shipped entry is looked for in data.
+  XdgAutostart autostart{data + "/autostart/" + XdgAutostart::kEntryName, temp / "bin/orvessa"};
   std::unique_ptr<Form2> window;
 };
 

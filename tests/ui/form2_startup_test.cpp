@@ -1,0 +1,101 @@
+// The Options menu's start-with-the-session items against the real autostart entry in
+// the private XDG_CONFIG_HOME.
+#include <QMenu>
+
+#include "tests/ui/form2_harness.hpp"
+
+using namespace orvessa;
+using namespace orvessa::testing;
+using namespace orvessa::text_id;
+
+namespace {
+
+std::string UserEntry() {
+  return std::string(std::getenv("XDG_CONFIG_HOME")) + "/autostart/" + XdgAutostart::kEntryName;
+}
+
+const char* const kShipped = "[Desktop Entry]\nType=Application\nName=Orvessa\nExec=orvessa\n";
+
+}  // namespace
+
+class Form2StartupTest : public QObject {
+  Q_OBJECT
+
+  static void ExpectMarks(const Harness& h, bool start) {
+    QCOMPARE(h.Action("mnuOpInicioSi")->isChecked(), start);
+    QCOMPARE(h.Action("mnuOpInicioNo")->isChecked(), !start);
+  }
+
+ private slots:
+  void initTestCase() { Dialogs::TestMode(true); }
+  void init() {
+    Dialogs::ClearShown();
+    std::filesystem::remove(UserEntry());
+  }
+
+  void marksSayWhatTheSessionWillDoAtStart() {
+    {
+      Harness h;
+      ExpectMarks(h, false);
+    }
+    WriteText(UserEntry(), kShipped);
+    {
+      Harness h;  // no job restored, the entry alone decides
+      ExpectMarks(h, true);
+    }
+    WriteText(UserEntry(), std::string(kShipped) + "Hidden=true\n");
+    {
+      Harness h;
+      ExpectMarks(h, false);
+    }
+    QVERIFY(Dialogs::ShownMessages().empty());
+  }
+
+  void itemsWriteAndRemoveTheEntry() {
+    Harness h;
+    WriteText(h.data + "/autostart/" + XdgAutostart::kEntryName, kShipped);
+    for (int time = 0; time < 2; ++time) {
+      h.Action("mnuOpInicioSi")->trigger();
+      ExpectMarks(h, true);
+      QVERIFY(ReadText(UserEntry()).find("\nExec=" + (h.temp / "bin/orvessa") + "\n") !=
+              std::string::npos);
+    }
+    // Choosing the checked item again keeps it checked.
+    for (int time = 0; time < 2; ++time) {
+      h.Action("mnuOpInicioNo")->trigger();
+      ExpectMarks(h, false);
+      QVERIFY(!Exists(UserEntry()));
+    }
+    QVERIFY(Dialogs::ShownMessages().empty());
+  }
+
+  void aFailedChangeIsShownAndTheMarksKeepTheTruth() {
+    Harness h;  // nothing shipped in its data folder
+    h.Action("mnuOpInicioSi")->trigger();
+    ExpectMarks(h, false);
+    QVERIFY(!Exists(UserEntry()));
+    const auto& shown = Dialogs::ShownMessages();
+    QCOMPARE(shown.size(), std::size_t{1});
+    QCOMPARE(shown.back().icon, MessageIcon::Critical);
+    QVERIFY(shown.back().text.startsWith(Text(kStartWithSession)));
+    QVERIFY(shown.back().text.contains(Q(h.data + "/autostart/")));
+  }
+
+  void captionsFollowTheLanguage() {
+    Harness h;
+    const std::pair<const char*, int> languages[] = {{"mnuLang_espa\u00f1ol", kSpanishBase},
+                                                     {"mnuLang_alem\u00e1n", kGermanBase},
+                                                     {"mnuLang_franc\u00e9s", kFrenchBase},
+                                                     {"mnuLang_ingl\u00e9s", kEnglishBase}};
+    for (const auto& [entry, base] : languages) {
+      h.Action(entry)->trigger();
+      QCOMPARE(h.Find<QMenu>("mnuOpciones")->title().remove(QLatin1Char('&')),
+               Text(kOptionsMenu, base));
+      QCOMPARE(h.Action("mnuOpInicioSi")->text(), Text(kStartWithSession, base));
+      QCOMPARE(h.Action("mnuOpInicioNo")->text(), Text(kNoStartWithSession, base));
+    }
+  }
+};
+
+QTEST_MAIN(Form2StartupTest)
+#include "form2_startup_test.moc"
