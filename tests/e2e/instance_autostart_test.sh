@@ -12,7 +12,8 @@ program=$(realpath "$1")
 desktop_require Xvfb xdotool openbox dbus-daemon xprop xwininfo import convert
 desktop_home
 # Spanish, whose main window title differs from the splash window's.
-printf '[Language]\nLanguage=100\n' >"$XDG_CONFIG_HOME/Orvessa/Orvessa.conf"
+# A host already met: the first start's welcome would take the focus.
+printf '[Language]\nLanguage=100\nShutDown=none\n' >"$XDG_CONFIG_HOME/Orvessa/Orvessa.conf"
 title='^Orvessa\. Copias de Seguridad Autom'
 entry=$XDG_CONFIG_HOME/autostart/org.orvessa.Orvessa.desktop
 desktop_start 1024x700
