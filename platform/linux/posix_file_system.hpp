@@ -31,6 +31,13 @@ class PosixFileSystem : public FileSystem {
   FsResult<CopyStats> CopyTree(const std::string& from, const std::string& to,
                                const CopyOptions& options) override;
 
+  FsStatus LinkFile(const std::string& existing, const std::string& to) override;
+  FsResult<std::uint64_t> BytesToWrite(const std::string& from,
+                                       const std::string& prior) const override;
+  FsResult<bool> SameContent(const std::string& a, const std::string& b,
+                             CopyObserver* observer) const override;
+  FsResult<FileStamp> Stamp(const std::string& path) const override;
+
   FsResult<bool> IsReadOnly(const std::string& path) const override;
   FsStatus ClearReadOnly(const std::string& path) override;
   FsResult<std::shared_ptr<FolderLock>> LockFolder(const std::string& path) override;
