@@ -306,12 +306,13 @@ std::string BackupRun::SharedFrom(const SourceEntry& entry) const {
 }
 
 double BackupRun::BytesToWrite() const {
-  double total = 0;
+  double total = job_.SelectedBytes;
   for (const SourceEntry& entry : job_.Sources) {
     const std::string prior = SharedFrom(entry);
-    FsResult<std::uint64_t> bytes = FsError{};
-    if (!prior.empty()) bytes = fs_.BytesToWrite(entry.Path(), prior);
-    total += bytes ? static_cast<double>(bytes.value()) : space_.EntrySize(entry);
+    if (prior.empty()) continue;
+    if (auto shared = fs_.SharedBytes(entry.Path(), prior)) {
+      total -= static_cast<double>(shared.value());
+    }
   }
   return total;
 }

@@ -57,6 +57,9 @@ class BackupRun {
   // with no half-written file left.
   void RequestStop() { stop_requested_ = true; }
 
+  // Whether the next runs share unchanged files with the prior copy.
+  void ShareUnchanged(bool share) { settings_.share_unchanged = share; }
+
   void SaveJobAfterRun();
   void SaveJobAfterError();
 

@@ -9,6 +9,7 @@ inline constexpr int kFileMenu = 4;
 inline constexpr int kLoadJob = 5;
 inline constexpr int kSaveJob = 6;
 inline constexpr int kExit = 7;
+inline constexpr int kOptionsMenu = 8;
 inline constexpr int kLanguageMenu = 19;
 
 inline constexpr int kSourceTab = 22;

@@ -107,7 +107,7 @@ struct CopyOptions {
   // A prior copy of `from` (tree or file): a regular file whose size, modification time,
   // mode and owner match the same path there becomes a further name of that file instead
   // of a copy. Empty: every file is copied.
-  std::string share_from;
+  std::string share_from = {};
   LinkSupport* link_support = nullptr;  // kept across the copies of one run
 };
 
@@ -189,11 +189,10 @@ class FileSystem {
   // is there. The host's errno tells why a destination refuses (EPERM, EOPNOTSUPP,
   // EMLINK, EXDEV, ...).
   virtual FsStatus LinkFile(const std::string& existing, const std::string& to) = 0;
-  // Bytes a CopyTree (or CopyFile) of `from` with share_from `prior` would write: the
-  // files that do not match their counterpart in prior. Links and special files count
-  // nothing, a hard-linked file once.
-  virtual FsResult<std::uint64_t> BytesToWrite(const std::string& from,
-                                               const std::string& prior) const = 0;
+  // Bytes a CopyTree (or CopyFile) of `from` with share_from `prior` would share rather
+  // than write: the files that match their counterpart in prior, a hard-linked file once.
+  virtual FsResult<std::uint64_t> SharedBytes(const std::string& from,
+                                              const std::string& prior) const = 0;
   // Whether two regular files hold the same bytes, read in chunks; the observer is told
   // the bytes read so far and may stop the comparison (Cancelled).
   virtual FsResult<bool> SameContent(const std::string& a, const std::string& b,

@@ -40,6 +40,8 @@
 
 namespace orvessa {
 
+class Mnemonics;
+
 struct Form2Services {
   FileSystem& fs;
   const Clock& clock;
@@ -171,6 +173,9 @@ class Form2 : public QMainWindow, public RunView {
   void UnloadMainWindow() override;
 
   void BuildMenus();
+  // The Options menu and its sharing item, after the File menu.
+  void BuildOptionsMenu();
+  void ApplyOptionsTexts(Mnemonics& letters);
   QWidget* BuildSourceTab();
   QWidget* BuildDestinationTab();
   QWidget* BuildCopyTab();
@@ -205,6 +210,8 @@ class Form2 : public QMainWindow, public RunView {
   QAction* mnuGuardaTrab;
   QAction* mnuArchivo_Salir;
   QMenu* mnuLanguage;
+  QMenu* mnuOpciones;
+  QAction* mnuCompartir;            // share unchanged files between copies
   std::array<QAction*, 7> mnuLang;  // English, Español, Deutsch, Français, then three greyed
   QTabWidget* SSTab1;
   QStatusBar* StatusBar1;

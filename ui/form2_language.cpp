@@ -108,6 +108,7 @@ void Form2::ApplyLanguage() {
   Mnemonics letters;
   MenuArchivo->setTitle(letters.Mark(Text(kFileMenu)));
   mnuLanguage->setTitle(letters.Mark(Text(kLanguageMenu)));
+  ApplyOptionsTexts(letters);
   const std::pair<QAbstractButton*, int> buttons[] = {
       {cmdCopiar, kRunNow},         {cmdDetener, kStop},        {cmdGuardar, kSave},
       {cmdAnadirCarp, kAddFolders}, {cmdAnadirFich, kAddFiles}, {cmdQuitarElem, kRemoveItem},

@@ -76,6 +76,7 @@ void Form2::BuildMenus() {
     mnuLang[static_cast<std::size_t>(i)] = action;
   }
   mnuLang[1]->setChecked(true);
+  BuildOptionsMenu();
 }
 
 QWidget* Form2::BuildSourceTab() {

@@ -32,8 +32,8 @@ class PosixFileSystem : public FileSystem {
                                const CopyOptions& options) override;
 
   FsStatus LinkFile(const std::string& existing, const std::string& to) override;
-  FsResult<std::uint64_t> BytesToWrite(const std::string& from,
-                                       const std::string& prior) const override;
+  FsResult<std::uint64_t> SharedBytes(const std::string& from,
+                                      const std::string& prior) const override;
   FsResult<bool> SameContent(const std::string& a, const std::string& b,
                              CopyObserver* observer) const override;
   FsResult<FileStamp> Stamp(const std::string& path) const override;

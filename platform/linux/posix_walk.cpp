@@ -14,7 +14,7 @@ namespace {
 using namespace posix;
 
 // Sums the sizes of regular files below a folder, each hard-linked file once; with a
-// prior copy, only of those files its same place does not hold as they are.
+// prior copy, only of those files its same place holds as they are.
 class SizeWalk {
  public:
   std::uint64_t total = 0;
@@ -44,8 +44,8 @@ class SizeWalk {
       } else if (S_ISREG(st.st_mode)) {
         if (st.st_nlink > 1 && !seen_.insert({st.st_dev, st.st_ino}).second) continue;
         struct stat there {};
-        if (prior >= 0 && ::fstatat(prior, entry->d_name, &there, AT_SYMLINK_NOFOLLOW) == 0 &&
-            posix::MatchesCopy(st, there)) {
+        if (prior >= 0 && (::fstatat(prior, entry->d_name, &there, AT_SYMLINK_NOFOLLOW) != 0 ||
+                           !posix::MatchesCopy(st, there))) {
           continue;
         }
         total += static_cast<std::uint64_t>(st.st_size);
@@ -116,22 +116,23 @@ FsResult<std::uint64_t> PosixFileSystem::FolderSize(const std::string& path) con
   return walk.total;
 }
 
-FsResult<std::uint64_t> PosixFileSystem::BytesToWrite(const std::string& from,
-                                                      const std::string& prior) const {
+FsResult<std::uint64_t> PosixFileSystem::SharedBytes(const std::string& from,
+                                                     const std::string& prior) const {
   struct stat st {};
   if (::lstat(from.c_str(), &st) != 0) return ErrorFromErrno(errno, from);
   if (!S_ISDIR(st.st_mode)) {
     struct stat there {};
-    if (!S_ISREG(st.st_mode) ||
-        (::lstat(prior.c_str(), &there) == 0 && posix::MatchesCopy(st, there))) {
-      return std::uint64_t{0};
+    if (S_ISREG(st.st_mode) && ::lstat(prior.c_str(), &there) == 0 &&
+        posix::MatchesCopy(st, there)) {
+      return static_cast<std::uint64_t>(st.st_size);
     }
-    return static_cast<std::uint64_t>(st.st_size);
+    return std::uint64_t{0};
   }
   Fd top(::open(from.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (!top.valid()) return ErrorFromErrno(errno, from);
   if (IsPseudoFileSystem(top.get())) return std::uint64_t{0};
   Fd prior_top(::open(prior.c_str(), kOpenFolder));
+  if (!prior_top.valid()) return std::uint64_t{0};
   SizeWalk walk;
   walk.Walk(std::move(top), st.st_dev, prior_top.get());
   return walk.total;
