@@ -94,7 +94,8 @@ TEST_F(Run, OverwriteModeCopiesEverythingAndRecordsTheRun) {
 
   EXPECT_EQ(view.panels[5], "SUCCESSFUL");
   EXPECT_EQ(view.label8_history,
-            (Strings{src + "/Docs/*", src + "/notes.txt", "Finished Backup 06/12/2026 13:05:09"}));
+            (Strings{src + "/Docs/*", src + "/notes.txt", "Comparing the copy with the originals...",
+                     "Finished Backup 06/12/2026 13:05:09"}));
   EXPECT_EQ(view.progress_value, 2);
 }
 
@@ -290,7 +291,7 @@ TEST_F(Run, SecondStartDuringARunIsIgnored) {
     if (nested++ == 0) run->cmdCopiar_Click();
   };
   ASSERT_EQ(Start(), RunEnd::Normal);
-  EXPECT_EQ(view.label8_history.size(), 2u);
+  EXPECT_EQ(view.label8_history.size(), 3u);
   EXPECT_FALSE(run->Running());
 }
 

@@ -225,10 +225,15 @@ TEST_F(OrvessaRun, OverwriteRunsCopyWhatTheJobFilesNameAndRecordTheRun) {
   Result r = Run({daily});
   ASSERT_EQ(r.status, 0) << r;
   EXPECT_EQ(r.err, "") << "no terminal, so no progress bar and nothing else";
-  // Each source as its copy starts, the last line with the date and time, the summary.
-  const std::string lines = src + "/Docs/*\n" + euro_file + "\nFinished Backup ";
-  EXPECT_TRUE(r.out.starts_with(lines) && r.out.ends_with(" s.\n")) << r;
-  EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 4) << r;
+  // Each source as its copy starts, the comparison, the last line with the date and time,
+  // the summary.
+  const std::string lines = src + "/Docs/*\n" + euro_file +
+                            "\nComparing the copy with the originals...\nFinished Backup ";
+  EXPECT_TRUE(r.out.starts_with(lines)) << r;
+  EXPECT_TRUE(r.out.ends_with(" s.\nVerified 3 files, 14 bytes, against their sources and a "
+                              "check file: 0 differ.\n"))
+      << r;
+  EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 6) << r;
   EXPECT_NE(r.out.find_first_of("0123456789", lines.size()), std::string::npos) << r;
   EXPECT_NE(r.out.find("\nCopied 3 files, 14 bytes, in "), std::string::npos) << r;
   EXPECT_EQ(Tree(dest + "/Docs"), Tree(src + "/Docs"));
@@ -251,7 +256,9 @@ TEST_F(OrvessaRun, KeepModeKeepsAPriorCopyEvenWhenTheJobSaysNone) {
     WriteText(src + "/notes.txt", "run " + std::to_string(run));
     Result r = Run({job});
     ASSERT_EQ(r.status, 0) << r;
-    EXPECT_TRUE(r.out.starts_with(src + "/notes.txt\nFinished Backup ")) << r;
+    EXPECT_TRUE(r.out.starts_with(src + "/notes.txt\nComparing the copy with the originals...\n"
+                                         "Finished Backup "))
+        << r;
   }
   EXPECT_EQ(Names(dest), (Strings{"Copy of report", "Copy02", "Copy03", "daily.cop"}));
   EXPECT_EQ(ReadText(dest + "/Copy03/notes.txt"), "run 3");
