@@ -112,16 +112,17 @@ void TerminalRunView::ShowCopyProgress(std::uint64_t bytes, double selected_byte
                                        std::uint64_t files, const std::string& current) {
   if (style_ == ProgressStyle::None) return;
   const auto now = now_();
-  if (!copying_) {
+  const bool first = !copying_;
+  if (first) {
     // The rate counts from the first bytes, not from the checks and the drive wait.
     copying_ = true;
     started_ = last_shown_ = now;
-    return;
   }
+  // A terminal shows the line at once; a log gets its first line after a while.
   const auto every = style_ == ProgressStyle::Redrawn
                          ? std::chrono::duration_cast<std::chrono::milliseconds>(kRedrawEvery)
                          : std::chrono::duration_cast<std::chrono::milliseconds>(kLogLineEvery);
-  if (now - last_shown_ < every) return;
+  if (!(first && style_ == ProgressStyle::Redrawn) && now - last_shown_ < every) return;
   last_shown_ = now;
   ProgressFigures figures{bytes, selected_bytes, files,
                           std::chrono::duration<double>(now - started_).count(), current};

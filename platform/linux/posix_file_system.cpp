@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -196,33 +197,43 @@ FsResult<bool> PosixFileSystem::SameContent(const std::string& a, const std::str
   if (sa.st_size != sb.st_size) return false;
   ::posix_fadvise(first.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
   ::posix_fadvise(second.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
+  const off_t size = sa.st_size;
+  // Where the next data may lie: a hole both files have reads as zeros in both.
+  auto next_data = [size](int fd, off_t at) {
+    const off_t data = ::lseek(fd, at, SEEK_DATA);
+    if (data >= 0) return data;
+    return errno == ENXIO ? size : at;  // no more data, or no hole support
+  };
+  auto next_hole = [size](int fd, off_t at) {
+    const off_t hole = ::lseek(fd, at, SEEK_HOLE);
+    return hole >= 0 ? hole : size;
+  };
   constexpr std::size_t kChunk = 256u << 10;
   std::vector<char> left(kChunk), right(kChunk);
   std::uint64_t done = 0;
-  // Reads a whole chunk unless the file ends; -1 on failure.
-  auto fill = [](int fd, std::vector<char>& buffer) -> ssize_t {
-    std::size_t got = 0;
-    while (got < buffer.size()) {
-      const ssize_t n = ::read(fd, buffer.data() + got, buffer.size() - got);
+  off_t at = 0;
+  while (at < size) {
+    at = std::min(next_data(first.get(), at), next_data(second.get(), at));
+    if (at >= size) break;
+    const off_t end = std::max(next_hole(first.get(), at), next_hole(second.get(), at));
+    while (at < end) {
+      const auto want = static_cast<std::size_t>(std::min<off_t>(end - at, kChunk));
+      const ssize_t n = ::pread(first.get(), left.data(), want, at);
       if (n < 0 && errno == EINTR) continue;
-      if (n < 0) return -1;
-      if (n == 0) break;
-      got += static_cast<std::size_t>(n);
+      if (n < 0) return ErrorFromErrno(errno, a);
+      const ssize_t m = ::pread(second.get(), right.data(), want, at);
+      if (m < 0 && errno == EINTR) continue;
+      if (m < 0) return ErrorFromErrno(errno, b);
+      if (n != m || std::memcmp(left.data(), right.data(), static_cast<std::size_t>(n)) != 0) {
+        return false;
+      }
+      if (n == 0) return true;  // both shrank alike meanwhile
+      at += n;
+      done += static_cast<std::uint64_t>(n);
+      if (observer && !observer->Continue(done)) return FsError{FsErrorKind::Cancelled, 0, {}};
     }
-    return static_cast<ssize_t>(got);
-  };
-  while (true) {
-    const ssize_t n = fill(first.get(), left);
-    if (n < 0) return ErrorFromErrno(errno, a);
-    const ssize_t m = fill(second.get(), right);
-    if (m < 0) return ErrorFromErrno(errno, b);
-    if (n != m || std::memcmp(left.data(), right.data(), static_cast<std::size_t>(n)) != 0) {
-      return false;
-    }
-    if (n == 0) return true;
-    done += static_cast<std::uint64_t>(n);
-    if (observer && !observer->Continue(done)) return FsError{FsErrorKind::Cancelled, 0, {}};
   }
+  return true;
 }
 
 FsResult<FileStamp> PosixFileSystem::Stamp(const std::string& path) const {

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,7 @@ class FaultInjectingFileSystem : public PosixFileSystem {
     return Guard(FsOp::CopyFile, from, [&] {
       auto done = PosixFileSystem::CopyFile(from, to, options);
       Corrupt(from, to);
+      if (after_copy) after_copy(from);
       return done;
     });
   }
@@ -48,13 +50,19 @@ class FaultInjectingFileSystem : public PosixFileSystem {
     return Guard(FsOp::CopyTree, from, [&] {
       auto done = PosixFileSystem::CopyTree(from, to, options);
       Corrupt(from, to);
+      if (after_copy) after_copy(from);
       return done;
     });
   }
-  // Matched on the new name, so a rule can refuse links into one place.
+  // Matched on the file to be linked to, whose new name is a temporary one.
   FsStatus LinkFile(const std::string& existing, const std::string& to) override {
-    return Guard(FsOp::LinkFile, to, [&] { return PosixFileSystem::LinkFile(existing, to); });
+    ++link_calls;
+    return Guard(FsOp::LinkFile, existing, [&] { return PosixFileSystem::LinkFile(existing, to); });
   }
+
+  int link_calls = 0;
+  // Called with the source after each file or tree copy, e.g. to change it meanwhile.
+  std::function<void(const std::string& from)> after_copy;
 
  protected:
   // The first rule for op and path fails the call; without one, `call` does it.
