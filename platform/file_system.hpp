@@ -142,6 +142,10 @@ class FileSystem {
   // A failure leaves the previous file as it was and no temporary file behind.
   virtual FsStatus WriteFileAtomic(const std::string& path, std::string_view bytes) = 0;
 
+  // Creates the file at path with bytes, without waiting for the disk; AlreadyExists when
+  // there is one. A failure removes what was written.
+  virtual FsStatus WriteNewFile(const std::string& path, std::string_view bytes) = 0;
+
   // The file system holding path. A missing folder is not ready.
   virtual DriveInfo GetDrive(const std::string& path) const = 0;
 

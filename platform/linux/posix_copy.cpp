@@ -60,6 +60,10 @@ std::int64_t Nanoseconds(const struct timespec& t) {
   return static_cast<std::int64_t>(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
 }
 
+std::pair<std::uint64_t, std::uint64_t> FileKey(const struct stat& st) {
+  return {st.st_dev, st.st_ino};
+}
+
 // The folder of the prior copy that matches the folder being copied, while there is one.
 struct Prior {
   int folder = -1;
@@ -310,6 +314,22 @@ class Copier {
   FsStatus Regular(int from_folder, const char* from_name, int to_folder, const char* to_name,
                    const std::string& from, const std::string& to, bool always_temp,
                    const Prior& prior, const char* prior_name) {
+    // An unchanged file is shared on its status alone, without opening it; a further name
+    // of a file with several is left to the copy below, which links it to its first copy.
+    bool share_tried = false;
+    if (prior.folder >= 0 && !link_support_->refused) {
+      struct stat pre {};
+      if (::fstatat(from_folder, from_name, &pre, AT_SYMLINK_NOFOLLOW) == 0 &&
+          S_ISREG(pre.st_mode) &&
+          (pre.st_nlink == 1 || !links_->first_copy.count({pre.st_dev, pre.st_ino}))) {
+        share_tried = true;
+        if (Share(pre, prior, prior_name, to_folder, to_name, to, always_temp)) {
+          if (pre.st_nlink > 1) links_->first_copy.emplace(FileKey(pre), to);
+          Placed(from, to, pre, true);
+          return FsOk{};
+        }
+      }
+    }
     // Non-blocking, so that a FIFO put in the file's place cannot stall the copy.
     Fd in(::openat(from_folder, from_name,
                    O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
@@ -329,7 +349,7 @@ class Copier {
         return FsOk{};
       }
     }
-    if (Share(st, prior, prior_name, to_folder, to_name, to, always_temp)) {
+    if (!share_tried && Share(st, prior, prior_name, to_folder, to_name, to, always_temp)) {
       if (linked) links_->first_copy.emplace(id, to);
       Placed(from, to, st, true);
       return FsOk{};

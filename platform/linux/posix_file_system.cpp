@@ -123,6 +123,17 @@ FsStatus PosixFileSystem::WriteFileAtomic(const std::string& path, std::string_v
   return FsOk{};
 }
 
+FsStatus PosixFileSystem::WriteNewFile(const std::string& path, std::string_view bytes) {
+  Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+  if (!fd.valid()) return ErrorFromErrno(errno, path);
+  if (!WriteAll(fd.get(), bytes) || ::close(fd.release()) != 0) {
+    const int errnum = errno;
+    ::unlink(path.c_str());
+    return ErrorFromErrno(errnum, path);
+  }
+  return FsOk{};
+}
+
 bool PosixFileSystem::FolderExists(const std::string& path) const {
   struct stat st {};
   return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);

@@ -10,6 +10,7 @@ class PosixFileSystem : public FileSystem {
  public:
   FsResult<FileContent> ReadFile(const std::string& path, std::size_t max_bytes) const override;
   FsStatus WriteFileAtomic(const std::string& path, std::string_view bytes) override;
+  FsStatus WriteNewFile(const std::string& path, std::string_view bytes) override;
 
   DriveInfo GetDrive(const std::string& path) const override;
   bool FolderExists(const std::string& path) const override;

@@ -62,6 +62,13 @@ FsStatus DeleteContents(int folder, const std::string& path, dev_t device, bool 
   Dir dir(Fd(::dup(folder)));
   if (!dir.valid()) return ErrorFromErrno(errno, path);
   while (struct dirent* entry = dir.Next()) {
+    // What the listing says is no folder needs no look of its own.
+    if (entry->d_type != DT_DIR && entry->d_type != DT_UNKNOWN) {
+      if (::unlinkat(dir.fd(), entry->d_name, 0) == 0 || errno == ENOENT) continue;
+      if (errno != EISDIR && errno != EPERM) {
+        return ErrorFromErrno(errno, JoinPath(path, entry->d_name));
+      }
+    }
     struct stat st {};
     if (::fstatat(dir.fd(), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
       if (errno == ENOENT) continue;

@@ -218,7 +218,7 @@ TEST_F(Run, ACopyThatDiffersFromItsSourceIsAnErrorNamingItAndCostsNoPriorCopy) {
   // The next copy shares the damaged file, which is found again; a check file that cannot
   // be written is no verified copy either.
   fs = {};
-  fs.Fail(FsOp::WriteFileAtomic, dest + "/.Copy04.orvessa-new", FsErrorKind::DiskFull);
+  fs.Fail(FsOp::WriteNewFile, dest + "/.Copy04.orvessa-new", FsErrorKind::DiskFull);
   EXPECT_EQ(Start(), RunEnd::Error);
   const auto& again = run->Report.verified.mismatches;
   ASSERT_EQ(again.size(), 2u);

@@ -12,7 +12,7 @@
 
 namespace orvessa::testing {
 
-enum class FsOp { WriteFileAtomic, CopyFile, CopyTree, LinkFile };
+enum class FsOp { WriteFileAtomic, WriteNewFile, CopyFile, CopyTree, LinkFile };
 
 // The disk, except that chosen operations on chosen paths fail with a chosen kind. A rule
 // matches its path and everything below it; an empty path matches every path.
@@ -30,6 +30,10 @@ class FaultInjectingFileSystem : public PosixFileSystem {
   FsStatus WriteFileAtomic(const std::string& path, std::string_view bytes) override {
     return Guard(FsOp::WriteFileAtomic, path,
                  [&] { return PosixFileSystem::WriteFileAtomic(path, bytes); });
+  }
+  FsStatus WriteNewFile(const std::string& path, std::string_view bytes) override {
+    return Guard(FsOp::WriteNewFile, path,
+                 [&] { return PosixFileSystem::WriteNewFile(path, bytes); });
   }
   DriveInfo GetDrive(const std::string& path) const override {
     DriveInfo drive = PosixFileSystem::GetDrive(path);
