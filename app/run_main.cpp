@@ -20,6 +20,7 @@
 #include "core/job_file_format.hpp"
 #include "core/job_file_reader.hpp"
 #include "core/power_off.hpp"
+#include "core/run_options.hpp"
 #include "core/space_accounting.hpp"
 #include "i18n/string_table.hpp"
 #include "platform/linux/logind_power.hpp"
@@ -40,10 +41,11 @@ constexpr int kExitDataError = 65;
 constexpr int kExitNoInput = 66;
 constexpr int kExitSignalBase = 128;
 
-constexpr const char* kUsage = "usage: orvessa-run [--power-off] JOBFILE\n";
+constexpr const char* kUsage =
+    "usage: orvessa-run [--power-off] [--verify-all] [--share|--no-share] [--quiet] JOBFILE\n";
 
 constexpr const char* kHelp =
-    "usage: orvessa-run [--power-off] JOBFILE\n"
+    "usage: orvessa-run [--power-off] [--verify-all] [--share|--no-share] [--quiet] JOBFILE\n"
     "\n"
     "Runs the backup the job file JOBFILE describes, as \"Run Manually Now\" in the\n"
     "window does: every source is copied into the destination, over the previous copy\n"
@@ -51,8 +53,27 @@ constexpr const char* kHelp =
     "saved with the time of the run into the destination and into the program folder\n"
     "($XDG_DATA_HOME/Orvessa), which also receives the record of the last copy.\n"
     "\n"
-    "  --power-off  power the computer off after a backup that ended normally\n"
-    "  -h, --help   show this text\n"
+    "  --power-off   power the computer off after a backup that ended normally\n"
+    "  --verify-all  compare every file of the new copy with its source, not a sample\n"
+    "  --share       share unchanged files with the prior copy (hard links)\n"
+    "  --no-share    copy every file again; without either, the program's setting\n"
+    "                (Options menu) decides, sharing unless it was turned off\n"
+    "  --quiet       no progress output\n"
+    "  -h, --help    show this text\n"
+    "\n"
+    "A file whose size, modification time, mode and owner equal those of the same file\n"
+    "in the prior copy (the newest CopyNN, or in overwrite mode the copy being replaced)\n"
+    "becomes a further name (hard link) of that file instead of being copied again:\n"
+    "every copy stays a complete folder tree and deleting one never affects the others.\n"
+    "A destination that cannot hold hard links (FAT, exFAT, some network shares) gets\n"
+    "copies. A change of mode, owner or time alone gives the file a fresh copy.\n"
+    "\n"
+    "After the copy, files of the new copy are compared byte for byte with their\n"
+    "sources (all up to 200 files, else a random 1%, at least 200, shared files\n"
+    "included), and a check file is written into the copy, read back and removed. A\n"
+    "copy that differs makes the run end with an error and is named in the summary,\n"
+    "and no prior copy is deleted for it; a source that changed after it was copied\n"
+    "is listed apart and is no error.\n"
     "\n"
     "Each source is printed as its copy starts, then the final line of the run and a\n"
     "summary: files and bytes copied, the time taken and the first 20 files or folders\n"
@@ -66,7 +87,10 @@ constexpr const char* kHelp =
     "\n"
     "Messages go to standard error as \"Orvessa: <text>\", in the language chosen in the\n"
     "program ($XDG_CONFIG_HOME/Orvessa/Orvessa.conf), English unless one was chosen.\n"
-    "On a terminal a progress bar shows the bytes copied.\n"
+    "On a terminal a progress line on standard output is redrawn a few times a second\n"
+    "(bytes done of the total, rate, files, the file being copied, time left) and\n"
+    "cleared before the summary; otherwise a plain progress line is printed at most\n"
+    "every 10 seconds. --quiet prints neither.\n"
     "\n"
     "SIGTERM, SIGINT (Ctrl+C) and SIGHUP stop the run after the current chunk: the\n"
     "partly written file is removed and the run is recorded as an error.\n"
@@ -74,7 +98,8 @@ constexpr const char* kHelp =
     "Exit status:\n"
     "  0    the backup ended normally: every file was copied\n"
     "  1    the backup ended with an error: a file or folder could not be copied (see\n"
-    "       the summary), the disk is full, or the destination failed\n"
+    "       the summary), the disk is full, the destination failed, or the new copy\n"
+    "       differs from its sources\n"
     "  2    the backup was stopped by a check before copying anything (no destination,\n"
     "       destination not ready or missing, no sources, not enough space)\n"
     "  64   wrong use of the command\n"
@@ -113,10 +138,35 @@ class StoppablePump : public EventPump {
   EventPump& pump_;
 };
 
+unsigned long long U(std::uint64_t n) { return static_cast<unsigned long long>(n); }
+
+void PrintVerification(std::FILE* out, const Verification& v) {
+  if (v.files + v.mismatched + v.changed == 0 && !v.canary_checked) return;
+  std::fprintf(out, "Verified %s%llu files, %llu bytes, against their sources%s: %llu differ.\n",
+               v.all ? "all " : "", U(v.files + v.mismatched), U(v.bytes),
+               v.canary_checked ? " and a check file" : "", U(v.mismatched));
+  for (const FailedPath& mismatch : v.mismatches) {
+    std::fprintf(out, "  differs: %s: %s\n", mismatch.path.c_str(), mismatch.reason.c_str());
+  }
+  if (v.mismatched > v.mismatches.size()) {
+    std::fprintf(out, "  and %llu more that differ\n", U(v.mismatched - v.mismatches.size()));
+  }
+  if (v.changed == 0) return;
+  std::fprintf(out, "Changed after being copied, not compared (%llu):\n", U(v.changed));
+  for (const std::string& path : v.changed_paths) std::fprintf(out, "  %s\n", path.c_str());
+  if (v.changed > v.changed_paths.size()) {
+    std::fprintf(out, "  and %llu more\n", U(v.changed - v.changed_paths.size()));
+  }
+}
+
 void PrintSummary(std::FILE* out, const RunReport& report) {
-  std::fprintf(
-      out, "Copied %llu files, %llu bytes, in %s.\n", static_cast<unsigned long long>(report.files),
-      static_cast<unsigned long long>(report.bytes), DurationInWords(report.elapsed).c_str());
+  std::fprintf(out, "Copied %llu files, %llu bytes, in %s.\n", U(report.files), U(report.bytes),
+               DurationInWords(report.elapsed).c_str());
+  if (report.shared > 0) {
+    std::fprintf(out, "Of them %llu unchanged files (%llu bytes) shared with the prior copy.\n",
+                 U(report.shared), U(report.shared_bytes));
+  }
+  PrintVerification(out, report.verified);
   if (report.failed == 0) return;
   std::fprintf(out, "Not copied (%llu files or folders)%s\n",
                static_cast<unsigned long long>(report.failed),
@@ -133,6 +183,9 @@ void PrintSummary(std::FILE* out, const RunReport& report) {
 struct Arguments {
   bool help = false;
   bool power_off = false;
+  bool verify_all = false;
+  bool quiet = false;
+  int share = -1;  // 0 or 1 from the command line, else the stored setting
   std::string job_file;
   std::string error;  // non-empty: the command line is wrong
 };
@@ -146,6 +199,12 @@ Arguments ParseArguments(int argc, char** argv) {
       args.help = true;
     } else if (!options_done && arg == "--power-off") {
       args.power_off = true;
+    } else if (!options_done && arg == "--verify-all") {
+      args.verify_all = true;
+    } else if (!options_done && arg == "--quiet") {
+      args.quiet = true;
+    } else if (!options_done && (arg == "--share" || arg == "--no-share")) {
+      args.share = arg == "--share";
     } else if (!options_done && arg == "--") {
       options_done = true;
     } else if (!options_done && arg.size() > 1 && arg[0] == '-') {
@@ -196,7 +255,8 @@ int Run(const Arguments& args) {
   LogindPower power;
   QtSettingsStore settings;
   const int base = StoredLanguageBase(settings);
-  TextSource text = [base](int number) { return LoadResString(base + number); };
+  // By number: ids reach only the first texts of each language.
+  TextSource text = [base](int number) { return LoadText(base, number); };
 
   auto content = fs.ReadFile(job_path, job_file::kMaxFileBytes);
   if (!content) {
@@ -217,7 +277,10 @@ int Run(const Arguments& args) {
   if (!loaded.CopiesToKeep) job.CopiesToKeep = -1;
   JobFileIdentity identity = JobFileIdentity::FromPath(job_path);
 
-  TerminalRunView view(stdout, stderr, ::isatty(STDERR_FILENO) == 1);
+  TerminalRunView view(stdout, stderr,
+                       args.quiet                     ? ProgressStyle::None
+                       : ::isatty(STDOUT_FILENO) == 1 ? ProgressStyle::Redrawn
+                                                      : ProgressStyle::Plain);
   view.SetLabelText(Control::Label5, job.Destination);
   SpaceAccounting space(job, fs, locale, view, text);
   // Measured as loading a job measures them; a stop signal cuts that short too.
@@ -235,12 +298,15 @@ int Run(const Arguments& args) {
   run_settings.program_folder = ProgramFolder();
   run_settings.text = text;
   run_settings.WindowsVersion = ReadWindowsVersion(power);
+  run_settings.share_unchanged = args.share >= 0 ? args.share == 1 : StoredShareUnchanged(settings);
+  run_settings.verify_all = args.verify_all;
   BackupRun run(RunServices{fs, clock, locale, pump, power}, view, space, job, identity,
                 run_settings);
   run.PowerOffAfterCopy = args.power_off;
   view.on_unload = [&] { PowerOffSystem(power, run_settings.WindowsVersion); };
   pump.on_stop = [&] { run.RequestStop(); };
   run.cmdCopiar_Click();
+  view.ClearProgress();
   if (run.LastEnd != RunEnd::StoppedAtCheck) PrintSummary(stdout, run.Report);
   std::fflush(stdout);
   if (g_stop_signal != 0) return kExitSignalBase + g_stop_signal;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -8,16 +10,43 @@
 
 namespace orvessa {
 
+// How a run's progress is shown: a line redrawn in place (a terminal), a plain line now
+// and then (a log), or not at all.
+enum class ProgressStyle { Redrawn, Plain, None };
+
+// Redraws of the terminal line and lines in a log are at least this far apart.
+inline constexpr std::chrono::milliseconds kRedrawEvery{250};
+inline constexpr std::chrono::seconds kLogLineEvery{10};
+
+// What a progress line says.
+struct ProgressFigures {
+  std::uint64_t bytes = 0;
+  double total_bytes = 0;  // measured before the run; files may have grown since
+  std::uint64_t files = 0;
+  double seconds = 0;   // since the copy started
+  std::string current;  // the source being copied
+};
+
+// "12.3 MB of 200.0 MB (6%), 4.1 MB/s, 120 files, 0:45 left, <file>" with the file's path
+// shortened in its middle so that the whole line fits `width` characters.
+std::string ProgressLine(const ProgressFigures& figures, std::size_t width);
+
 // The run's window for a terminal: each entry and the final line on standard output,
-// messages on standard error, and a progress bar while standard error is a terminal.
+// messages on standard error, and the progress in the chosen style on standard output.
 class TerminalRunView : public RunView {
  public:
-  TerminalRunView(std::FILE* out, std::FILE* err, bool progress_bar);
+  using Now = std::function<std::chrono::steady_clock::time_point()>;
+  TerminalRunView(
+      std::FILE* out, std::FILE* err, ProgressStyle style,
+      Now now = [] { return std::chrono::steady_clock::now(); });
   ~TerminalRunView() override;
 
   // What unloading the window does here (powering off when the run asks for it).
   std::function<void()> on_unload;
   bool unloaded = false;
+
+  // Removes a progress line drawn in place, before the summary.
+  void ClearProgress();
 
   void SetLabelText(Control label, const std::string& text) override;
   void SetLabelColour(Control, int) override {}
@@ -28,9 +57,11 @@ class TerminalRunView : public RunView {
   void SetStatusPanel(int panel, const std::string& text) override;
   void SetLabel6Visible(bool) override {}
   void SetTimer2Enabled(bool) override {}
-  void SetProgressMaximum(int maximum) override { entries_ = maximum; }
-  void SetProgressValue(double value) override { progress_ = value; }
-  void ShowBytesCopied(std::uint64_t bytes, double selected_bytes) override;
+  void SetProgressMaximum(int) override {}
+  void SetProgressValue(double) override {}
+  void ShowBytesCopied(std::uint64_t, double) override {}
+  void ShowCopyProgress(std::uint64_t bytes, double selected_bytes, std::uint64_t files,
+                        const std::string& current) override;
   void OpenAnimation(const std::string&) override {}
   void PlayAnimation() override {}
   void StopAnimation() override {}
@@ -39,19 +70,17 @@ class TerminalRunView : public RunView {
   void UnloadMainWindow() override;
 
  private:
-  void ClearBar();
+  std::size_t Width() const;
 
   std::FILE* out_;
   std::FILE* err_;
-  bool progress_bar_;
-  bool bar_shown_ = false;
+  ProgressStyle style_;
+  Now now_;
+  bool line_shown_ = false;
+  bool copying_ = false;
   int tab_ = -1;
-  int entries_ = 0;
-  double progress_ = 0;
+  std::chrono::steady_clock::time_point started_{};
+  std::chrono::steady_clock::time_point last_shown_{};
 };
-
-// One line of the progress bar, without the carriage return: the bar, the share of
-// the selected bytes and the megabytes written.
-std::string ProgressLine(std::uint64_t bytes, double selected_bytes, int width);
 
 }  // namespace orvessa

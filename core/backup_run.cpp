@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <chrono>
 #include <optional>
+#include <random>
 
 #include "core/espera.hpp"
 #include "core/job_file_writer.hpp"
@@ -56,11 +57,19 @@ class BackupRun::Yielder : public CopyObserver {
  public:
   Yielder(BackupRun& run) : run_(run) {}
 
+  // Off while the copy is compared with its sources: those bytes are not copied ones.
+  bool counting = true;
+
   bool Continue(std::uint64_t bytes_copied) override {
     const auto now = run_.pump_.MonotonicNow();
     if (now - last_ >= std::chrono::milliseconds(40)) {
       last_ = now;
-      run_.view_.ShowBytesCopied(run_.BytesCopied + bytes_copied, run_.job_.SelectedBytes);
+      if (counting) {
+        const std::uint64_t bytes = run_.BytesCopied + bytes_copied;
+        run_.view_.ShowBytesCopied(bytes, run_.job_.SelectedBytes);
+        run_.view_.ShowCopyProgress(bytes, run_.job_.SelectedBytes, run_.Report.files + files_,
+                                    current_);
+      }
       run_.pump_.ProcessEvents(std::chrono::milliseconds(0));
     }
     return !run_.stop_requested_;
@@ -70,9 +79,21 @@ class BackupRun::Yielder : public CopyObserver {
     return run_.Failed(source, error);
   }
 
+  void Starting(const std::string& source) override { current_ = source; }
+
+  void Placed(const PlacedFile& file) override {
+    ++files_;
+    if (run_.sample_) run_.sample_->Offer(file);
+  }
+
+  // The files of the copy in progress are counted by the run once it returns.
+  void EntryDone() { files_ = 0; }
+
  private:
   BackupRun& run_;
   std::chrono::steady_clock::time_point last_{};
+  std::uint64_t files_ = 0;
+  std::string current_;
 };
 
 BackupRun::BackupRun(const RunServices& services, RunView& view, SpaceAccounting& space,
@@ -118,6 +139,11 @@ void BackupRun::Run() {
   Report = {};
   building_.clear();
   links_ = {};
+  link_support_ = {};
+  newest_copy_.clear();
+  seed_ = settings_.seed;
+  if (seed_ == 0) seed_ = (std::uint64_t{std::random_device{}()} << 32) | std::random_device{}();
+  sample_ = std::make_unique<CopySample>(settings_.verify_all, seed_);
   const bool destination_chosen = !job_.Destination.empty();
   if (view_.ShowTab(kCopyTab)) space_.ShowCopyTabSpace(kCopyTab);
   pump_.ProcessEvents(std::chrono::milliseconds(0));
@@ -155,6 +181,7 @@ void BackupRun::Run() {
     for (const SourceEntry& entry : job_.Sources) sources.push_back(entry.Path());
     rotation = PlanCopyRotation(fs_, job_.Destination, job_.CopiesToKeep, sources);
     CopyFolderName = rotation->new_name + "/";
+    newest_copy_ = rotation->newest;
   }
   if (job_.Destination.back() != '/') job_.Destination += '/';
 
@@ -168,7 +195,9 @@ void BackupRun::Run() {
     return;
   }
   if (job_.Sources.empty()) return StopAtCheck(text_id::kNoSources);
-  if (InsufficientSpace(job_.SelectedBytes, space_.FreeBytes, space_.DestinationDrive)) {
+  // What the prior copies share costs nothing, so it is measured when all would not fit.
+  if (InsufficientSpace(job_.SelectedBytes, space_.FreeBytes, space_.DestinationDrive) &&
+      InsufficientSpace(BytesToWrite(), space_.FreeBytes, space_.DestinationDrive)) {
     return StopAtCheck(text_id::kNotEnoughSpace);
   }
   if (!CheckSourcesAgainstTargets()) return;
@@ -199,14 +228,24 @@ void BackupRun::Run() {
   if (rotation) {
     // Incomplete: the prior copies stay as they are and no half copy gets a number.
     if (Report.failed > 0) return EndWithFailures();
+    if (!Verify(building_, yielder)) return;
+    // A copy that differs from its sources is kept for what it holds, but no prior copy
+    // makes way for it.
+    if (Report.verified.mismatched > 0) rotation->to_delete.clear();
     if (FsStatus done = ApplyCopyRotation(fs_, job_.Destination, *rotation, building_); !done) {
       Report.AddFailure(job_.Destination + rotation->new_name, done.error(), true);
       return EndWithFailures();
     }
     building_.clear();
+  } else if (Report.failed == 0 && !Verify(WithoutFinalSlash(job_.Destination), yielder)) {
+    return;
   }
   // Every file that was not copied makes the run an error run.
   if (Report.failed > 0) return EndWithFailures();
+  if (Report.verified.mismatched > 0) {
+    Message(text_id::kCopyDiffers, MessageIcon::Critical);
+    return ErrorEnd();
+  }
 
   const LocalDateTime now = clock_.Now();
   job_.LastRunDate = locale_.FormatShortDate(now.date);
@@ -240,6 +279,7 @@ bool BackupRun::CopyEntries(Yielder& yielder) {
     view_.SetProgressValue((i + 1) - 0.1);
     const bool go_on =
         entry.IsFolder() ? CopyFolderEntry(entry, yielder) : CopyFileEntry(entry, yielder);
+    yielder.EntryDone();
     if (!go_on) return false;
   }
   return true;
@@ -250,9 +290,45 @@ std::string BackupRun::CopyBase() const {
 }
 
 void BackupRun::Counted(const CopyStats& stats) {
-  BytesCopied += stats.bytes;
+  BytesCopied += stats.bytes + stats.shared_bytes;
   Report.files += stats.files;
   Report.bytes += stats.bytes;
+  Report.shared += stats.shared;
+  Report.shared_bytes += stats.shared_bytes;
+}
+
+std::string BackupRun::SharedFrom(const SourceEntry& entry) const {
+  if (!settings_.share_unchanged) return {};
+  const std::string name = entry.IsFolder() ? CopyNameOf(entry) : FileNameOf(entry.Path());
+  if (!job_.CopyMode) return job_.Destination + name;  // the copy being replaced
+  if (newest_copy_.empty()) return {};
+  return job_.Destination + newest_copy_ + "/" + name;
+}
+
+double BackupRun::BytesToWrite() const {
+  double total = job_.SelectedBytes;
+  for (const SourceEntry& entry : job_.Sources) {
+    const std::string prior = SharedFrom(entry);
+    if (prior.empty()) continue;
+    if (auto shared = fs_.SharedBytes(entry.Path(), prior)) {
+      total -= static_cast<double>(shared.value());
+    }
+  }
+  return total;
+}
+
+bool BackupRun::Verify(const std::string& copy, Yielder& yielder) {
+  Verification& verified = Report.verified;
+  verified.all = settings_.verify_all;
+  view_.SetLabelText(Control::Label8, settings_.text(text_id::kVerifyingCopy));
+  yielder.counting = false;
+  const bool finished = CompareWithSources(fs_, sample_->Chosen(), &yielder, verified);
+  yielder.counting = true;
+  sample_.reset();
+  if (!finished) return Handle(FsError{FsErrorKind::Cancelled, 0, {}});
+  CheckCanary(fs_, copy, seed_, verified);
+  for (FailedPath& mismatch : verified.mismatches) mismatch.path = FinalPath(mismatch.path);
+  return true;
 }
 
 void BackupRun::StopAtCheck(int message) {
@@ -337,6 +413,8 @@ bool BackupRun::CopyFolderEntry(const SourceEntry& entry, Yielder& yielder) {
   options.exclude.push_back(WithoutFinalSlash(job_.Destination));
   options.observer = &yielder;
   options.links = &links_;
+  options.link_support = &link_support_;
+  if (!building_.empty() || replace) options.share_from = SharedFrom(entry);
 
   // Built beside its place and put there only when complete.
   const std::string fresh = NewCopyPath(base, name);
@@ -344,6 +422,7 @@ bool BackupRun::CopyFolderEntry(const SourceEntry& entry, Yielder& yielder) {
   auto copied = fs_.CopyTree(source, fresh, options);
   if (!copied) {
     (void)fs_.DeleteTree(fresh, true);
+    sample_->Dropped(fresh);
     return Failed(source, copied.error()) || Handle(copied.error());
   }
   Counted(copied.value());
@@ -351,14 +430,18 @@ bool BackupRun::CopyFolderEntry(const SourceEntry& entry, Yielder& yielder) {
   // copied is better than nothing, and the files left out are reported.
   if (copied.value().failed > 0 && replace) {
     (void)fs_.DeleteTree(fresh, true);
+    sample_->Dropped(fresh);
     return true;
   }
   // Two entries of the same name: the later one takes the place of the earlier one.
+  sample_->Dropped(target);
   if (FsStatus placed = PutInPlace(fs_, fresh, WithoutFinalSlash(base), name); !placed) {
     (void)fs_.DeleteTree(fresh, true);
+    sample_->Dropped(fresh);
     return Failed(source, placed.error()) || Handle(placed.error());
   }
   links_.Moved(fresh, target);
+  sample_->Moved(fresh, target);
   return true;
 }
 
@@ -366,6 +449,8 @@ bool BackupRun::CopyFileEntry(const SourceEntry& entry, Yielder& yielder) {
   CopyOptions options;
   options.overwrite = true;
   options.observer = &yielder;
+  options.link_support = &link_support_;
+  options.share_from = SharedFrom(entry);
   const std::string source = entry.Path();
   auto copied = fs_.CopyFile(source, CopyBase() + FileNameOf(source), options);
   if (!copied) return Failed(source, copied.error()) || Handle(copied.error());

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "core/backup_job.hpp"
+#include "core/copy_verification.hpp"
 #include "core/run_errors.hpp"
 #include "core/run_report.hpp"
 #include "core/run_view.hpp"
@@ -31,6 +33,12 @@ struct RunSettings {
   float WindowsVersion = 0;
   // Two-second polls of a destination that stopped answering before the run gives up.
   int drive_wait_polls = 30;
+  // Unchanged files become further names of the prior copy's files instead of copies.
+  bool share_unchanged = true;
+  // Every file of the new copy is compared with its source, not a sample.
+  bool verify_all = false;
+  // Picks the verification sample and names the check file; 0: a random seed per run.
+  std::uint64_t seed = 0;
 };
 
 enum class RunEnd { NotRun, Normal, StoppedAtCheck, Error };
@@ -49,6 +57,9 @@ class BackupRun {
   // with no half-written file left.
   void RequestStop() { stop_requested_ = true; }
 
+  // Whether the next runs share unchanged files with the prior copy.
+  void ShareUnchanged(bool share) { settings_.share_unchanged = share; }
+
   void SaveJobAfterRun();
   void SaveJobAfterError();
 
@@ -58,7 +69,7 @@ class BackupRun {
   bool DeletedExisting = false;
   bool DriveConfirmed = false;
   RunEnd LastEnd = RunEnd::NotRun;
-  std::uint64_t BytesCopied = 0;
+  std::uint64_t BytesCopied = 0;  // written or shared, for the progress
   // Files, bytes, time and the files that were not copied, of the last run.
   RunReport Report;
 
@@ -70,6 +81,13 @@ class BackupRun {
   bool CopyEntries(Yielder& yielder);  // false when the run ended
   bool CopyFolderEntry(const SourceEntry& entry, Yielder& yielder);
   bool CopyFileEntry(const SourceEntry& entry, Yielder& yielder);
+  // Where the prior copy of an entry's copy lies, to share its unchanged files; empty
+  // when nothing is shared.
+  std::string SharedFrom(const SourceEntry& entry) const;
+  // Bytes the run will write: the selection less what the prior copies share.
+  double BytesToWrite() const;
+  // Compares the new copy at `copy` with its sources; false when the run was stopped.
+  bool Verify(const std::string& copy, Yielder& yielder);
   // Where this run's copies go: the destination, or the copy folder being built in it.
   std::string CopyBase() const;
   // Counts a file or entry that was not copied; true when the run goes on.
@@ -104,6 +122,10 @@ class BackupRun {
   bool stop_requested_ = false;
   std::string building_;  // the copy folder under its temporary name, while it is built
   HardLinks links_;       // files with several names copied so far in this run
+  LinkSupport link_support_;
+  std::string newest_copy_;  // keep mode: the copy folder files are shared from
+  std::unique_ptr<CopySample> sample_;
+  std::uint64_t seed_ = 0;
 };
 
 }  // namespace orvessa

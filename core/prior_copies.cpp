@@ -67,6 +67,12 @@ CopyRotation PlanCopyRotation(const FileSystem& fs, const std::string& destinati
   }
 
   CopyRotation rotation;
+  for (auto name = names.rbegin(); name != names.rend(); ++name) {
+    if (!links.count(*name)) {
+      rotation.newest = *name;
+      break;
+    }
+  }
   for (std::size_t k = 0; k + keep < names.size(); ++k) {
     // Removing a link removes nothing it points to.
     auto real = fs.RealPath(Join(destination, names[k]));

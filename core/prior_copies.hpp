@@ -17,6 +17,7 @@ bool IsCopyFolderName(const std::string& name);
 struct CopyRotation {
   std::vector<std::string> to_delete;  // names under the destination, oldest first
   std::string new_name;                // "Copy07"; empty when no name is free
+  std::string newest;  // the highest-numbered copy folder (not a link); empty when none
 };
 
 // Collects the copy folders of destination (a link of such a name too, to be removed as a

@@ -13,6 +13,16 @@ void RunReport::AddFailure(const std::string& path, const FsError& error, bool a
   }
 }
 
+void Verification::AddMismatch(const std::string& path, const std::string& reason) {
+  ++mismatched;
+  if (mismatches.size() < kListedFailures) mismatches.push_back({path, reason});
+}
+
+void Verification::AddChanged(const std::string& path) {
+  ++changed;
+  if (changed_paths.size() < kListedFailures) changed_paths.push_back(path);
+}
+
 std::string ReasonInWords(const FsError& error, bool at_destination) {
   switch (error.errnum) {
     case ENOENT:

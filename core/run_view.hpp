@@ -39,6 +39,10 @@ class RunView : public SpaceView {
   virtual void SetProgressValue(double value) = 0;
   // Bytes written so far by this run, for progress inside a large entry.
   virtual void ShowBytesCopied(std::uint64_t bytes, double selected_bytes) = 0;
+  // The same moment in more detail, for views that show it: files put in place so far
+  // and the source being copied.
+  virtual void ShowCopyProgress(std::uint64_t /*bytes*/, double /*selected_bytes*/,
+                                std::uint64_t /*files*/, const std::string& /*current*/) {}
   virtual void OpenAnimation(const std::string& path) = 0;  // a missing clip shows nothing
   virtual void PlayAnimation() = 0;
   virtual void StopAnimation() = 0;

@@ -101,7 +101,10 @@ inline constexpr int kMinute = 125;
 inline constexpr int kJobFile = 126;
 inline constexpr int kLastOutcome = 127;
 inline constexpr int kProgress = 128;
+inline constexpr int kShareUnchangedFiles = 129;
+inline constexpr int kVerifyingCopy = 130;
+inline constexpr int kCopyDiffers = 131;
 
-inline constexpr int kLastTextNumber = 128;
+inline constexpr int kLastTextNumber = 131;
 
 }  // namespace orvessa::text_id

@@ -41,6 +41,22 @@ struct FolderEntry {
   std::int64_t modified = 0;  // seconds since the epoch
 };
 
+// A regular file a copy has put in place, for checking it against its source later.
+struct PlacedFile {
+  const std::string& from;
+  const std::string& to;
+  std::uint64_t size = 0;        // of the source when it was copied
+  std::int64_t modified_ns = 0;  // the source's modification time then
+  bool shared = false;           // a further name of a prior copy's file
+};
+
+// Size and modification time of a file, to tell whether it changed.
+struct FileStamp {
+  std::uint64_t size = 0;
+  std::int64_t modified_ns = 0;
+  bool operator==(const FileStamp&) const = default;
+};
+
 // Told about progress during a copy; lets the caller yield and stop it.
 class CopyObserver {
  public:
@@ -53,6 +69,16 @@ class CopyObserver {
   // the source tree, error.path the side that failed. Returning true leaves it out and
   // goes on with the rest of the tree; false ends the copy with that error.
   virtual bool Skip(const std::string& /*source*/, const FsError& /*error*/) { return false; }
+  // A regular file whose bytes are about to be copied.
+  virtual void Starting(const std::string& /*source*/) {}
+  // Each regular file once it has its name in the copy.
+  virtual void Placed(const PlacedFile& /*file*/) {}
+};
+
+// Whether the destination takes hard links, learnt during one run: once it refuses them
+// as unsupported, no further file tries.
+struct LinkSupport {
+  bool refused = false;
 };
 
 // The copies of files with several names, so that further names become links to them,
@@ -78,12 +104,20 @@ struct CopyOptions {
   std::vector<std::string> exclude;  // folders a tree copy leaves out (never descended)
   CopyObserver* observer = nullptr;
   HardLinks* links = nullptr;  // shared by several copies; else each tree keeps its own
+  // A prior copy of `from` (tree or file): a regular file whose size, modification time,
+  // mode and owner match the same path there becomes a further name of that file instead
+  // of a copy. Empty: every file is copied.
+  std::string share_from = {};
+  LinkSupport* link_support = nullptr;  // kept across the copies of one run
 };
 
 struct CopyStats {
   std::uint64_t files = 0;    // regular files and links written
   std::uint64_t folders = 0;  // folders written, the top one included
-  std::uint64_t bytes = 0;
+  std::uint64_t bytes = 0;    // written
+  std::uint64_t shared = 0;   // files given a further name instead of being copied
+  std::uint64_t shared_bytes = 0;
+  std::uint64_t regular = 0;  // regular files put in place, copied or shared
   std::uint64_t skipped = 0;  // excluded folders and kernel file systems
   std::uint64_t failed = 0;   // files and folders left out through CopyObserver::Skip
 };
@@ -107,6 +141,10 @@ class FileSystem {
   // new contents, never a mix: written beside it, flushed to disk, then renamed.
   // A failure leaves the previous file as it was and no temporary file behind.
   virtual FsStatus WriteFileAtomic(const std::string& path, std::string_view bytes) = 0;
+
+  // Creates the file at path with bytes, without waiting for the disk; AlreadyExists when
+  // there is one. A failure removes what was written.
+  virtual FsStatus WriteNewFile(const std::string& path, std::string_view bytes) = 0;
 
   // The file system holding path. A missing folder is not ready.
   virtual DriveInfo GetDrive(const std::string& path) const = 0;
@@ -150,6 +188,20 @@ class FileSystem {
   // and pseudo file systems are left out.
   virtual FsResult<CopyStats> CopyTree(const std::string& from, const std::string& to,
                                        const CopyOptions& options) = 0;
+
+  // Makes `to` a further name (hard link) of the file `existing`; AlreadyExists when `to`
+  // is there. The host's errno tells why a destination refuses (EPERM, EOPNOTSUPP,
+  // EMLINK, EXDEV, ...).
+  virtual FsStatus LinkFile(const std::string& existing, const std::string& to) = 0;
+  // Bytes a CopyTree (or CopyFile) of `from` with share_from `prior` would share rather
+  // than write: the files that match their counterpart in prior, a hard-linked file once.
+  virtual FsResult<std::uint64_t> SharedBytes(const std::string& from,
+                                              const std::string& prior) const = 0;
+  // Whether two regular files hold the same bytes, read in chunks; the observer is told
+  // the bytes read so far and may stop the comparison (Cancelled).
+  virtual FsResult<bool> SameContent(const std::string& a, const std::string& b,
+                                     CopyObserver* observer) const = 0;
+  virtual FsResult<FileStamp> Stamp(const std::string& path) const = 0;  // links not followed
 
   virtual FsResult<bool> IsReadOnly(const std::string& path) const = 0;
   virtual FsStatus ClearReadOnly(const std::string& path) = 0;  // gives the owner write

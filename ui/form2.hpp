@@ -217,6 +217,9 @@ class Form2 : public QMainWindow, public RunView {
   void UnloadMainWindow() override;
 
   void BuildMenus();
+  // The sharing item of the Options menu, below the start-with-the-session items.
+  void BuildOptionsMenu();
+  void ApplyOptionsTexts();
   QWidget* BuildSourceTab();
   QWidget* BuildDestinationTab();
   QWidget* BuildCopyTab();
@@ -256,6 +259,7 @@ class Form2 : public QMainWindow, public RunView {
   QAction* mnuOpInicioSi;
   QAction* mnuOpInicioNo;
   QMenu* mnuLanguage;
+  QAction* mnuCompartir;            // share unchanged files between copies
   std::array<QAction*, 7> mnuLang;  // English, Español, Deutsch, Français, then three greyed
   QMenu* mnuSystray;
   QAction* mnupopRestaurar;

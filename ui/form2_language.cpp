@@ -113,6 +113,7 @@ void Form2::ApplyLanguage() {
   MenuArchivo->setTitle(letters.Mark(Text(kFileMenu)));
   mnuLanguage->setTitle(letters.Mark(Text(kLanguageMenu)));
   mnuOpciones->setTitle(letters.Mark(Text(kOptionsMenu)));
+  ApplyOptionsTexts();
   const std::pair<QAbstractButton*, int> buttons[] = {
       {cmdCopiar, kRunNow},         {cmdDetener, kStop},        {cmdGuardar, kSave},
       {cmdAnadirCarp, kAddFolders}, {cmdAnadirFich, kAddFiles}, {cmdQuitarElem, kRemoveItem},

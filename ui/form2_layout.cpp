@@ -94,6 +94,7 @@ void Form2::BuildMenus() {
   mnuSystray->addSeparator();
   mnupopSalir = mnuSystray->addAction(QString());
   mnupopSalir->setObjectName(QStringLiteral("mnupopSalir"));
+  BuildOptionsMenu();
 }
 
 QWidget* Form2::BuildSourceTab() {

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <limits>
 #include <set>
@@ -50,10 +51,29 @@ struct Paths {
   const std::string& to;
 };
 
+// Refusals that mean the destination holds no hard links at all.
+bool LinksUnsupported(int errnum) {
+  return errnum == EPERM || errnum == EOPNOTSUPP || errnum == ENOTSUP || errnum == ENOSYS;
+}
+
+std::int64_t Nanoseconds(const struct timespec& t) {
+  return static_cast<std::int64_t>(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
+}
+
+std::pair<std::uint64_t, std::uint64_t> FileKey(const struct stat& st) {
+  return {st.st_dev, st.st_ino};
+}
+
+// The folder of the prior copy that matches the folder being copied, while there is one.
+struct Prior {
+  int folder = -1;
+  std::string path;
+};
+
 // One copy operation: a file or a tree, with its options, counts and exclusions.
 class Copier {
  public:
-  explicit Copier(const CopyOptions& options) : options_(options) {
+  Copier(FileSystem& fs, const CopyOptions& options) : fs_(fs), options_(options) {
     for (const std::string& path : options.exclude) {
       struct stat st {};
       if (::stat(path.c_str(), &st) == 0) excluded_.insert({st.st_dev, st.st_ino});
@@ -75,7 +95,14 @@ class Copier {
     Fd parent(::open(ParentFolder(to).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!parent.valid()) return ErrorFromErrno(errno, to);
     const std::string name = to.substr(to.rfind('/') + 1);
-    return Folder(std::move(source), st, st.st_dev, parent.get(), name.c_str(), from, to, true);
+    Fd prior_folder;
+    Prior prior;
+    if (!options_.share_from.empty()) {
+      prior_folder = Fd(::open(options_.share_from.c_str(), kOpenFolder));
+      prior = {prior_folder.get(), options_.share_from};
+    }
+    return Folder(std::move(source), st, st.st_dev, parent.get(), name.c_str(), from, to, true,
+                  prior);
   }
 
   FsStatus File(const std::string& from, const std::string& to) {
@@ -95,8 +122,16 @@ class Copier {
       return Link(AT_FDCWD, from.c_str(), parent.get(), name.c_str(), from, to);
     if (!S_ISREG(st.st_mode))
       return Special(AT_FDCWD, from.c_str(), parent.get(), name.c_str(), to);
-    if (FsStatus copied =
-            Regular(AT_FDCWD, from.c_str(), parent.get(), name.c_str(), from, to, true);
+    Fd prior_folder;
+    Prior prior;
+    std::string prior_name;
+    if (!options_.share_from.empty()) {
+      prior_folder = Fd(::open(ParentFolder(options_.share_from).c_str(), kOpenFolder));
+      prior = {prior_folder.get(), ParentFolder(options_.share_from)};
+      prior_name = options_.share_from.substr(options_.share_from.rfind('/') + 1);
+    }
+    if (FsStatus copied = Regular(AT_FDCWD, from.c_str(), parent.get(), name.c_str(), from, to,
+                                  true, prior, prior_name.c_str());
         !copied) {
       return copied;
     }
@@ -105,7 +140,7 @@ class Copier {
 
  private:
   FsStatus Look() const {
-    if (options_.observer && !options_.observer->Continue(stats.bytes)) {
+    if (options_.observer && !options_.observer->Continue(stats.bytes + stats.shared_bytes)) {
       return FsError{FsErrorKind::Cancelled, 0, {}};
     }
     return FsOk{};
@@ -232,8 +267,69 @@ class Copier {
     return Range(in, out, 0, std::numeric_limits<off_t>::max(), paths, false);
   }
 
+  // Makes the target a further name of the prior copy's file when that file is what a
+  // copy would be. False: it must be copied (no such file, or the link was refused).
+  bool Share(const struct stat& st, const Prior& prior, const char* prior_name, int to_folder,
+             const char* to_name, const std::string& to, bool always_temp) {
+    if (prior.folder < 0 || link_support_->refused) return false;
+    struct stat there {};
+    if (::fstatat(prior.folder, prior_name, &there, AT_SYMLINK_NOFOLLOW) != 0 ||
+        !MatchesCopy(st, there) || (there.st_dev == st.st_dev && there.st_ino == st.st_ino)) {
+      return false;
+    }
+    std::string temp;
+    if (always_temp) {
+      struct stat existing {};
+      if (::fstatat(to_folder, to_name, &existing, AT_SYMLINK_NOFOLLOW) == 0) {
+        if (existing.st_dev == there.st_dev && existing.st_ino == there.st_ino) return true;
+        if (!options_.overwrite) return false;  // the copy reports the clash
+      }
+      temp = TempName();
+    }
+    const std::string name = temp.empty() ? to : JoinPath(ParentFolder(to), temp.c_str());
+    if (FsStatus linked = fs_.LinkFile(JoinPath(prior.path, prior_name), name); !linked) {
+      if (LinksUnsupported(linked.error().errnum)) link_support_->refused = true;
+      return false;
+    }
+    if (!temp.empty() && ::renameat(to_folder, temp.c_str(), to_folder, to_name) != 0) {
+      ::unlinkat(to_folder, temp.c_str(), 0);
+      return false;
+    }
+    return true;
+  }
+
+  void Placed(const std::string& from, const std::string& to, const struct stat& st, bool shared) {
+    ++stats.files;
+    ++stats.regular;
+    if (shared) {
+      ++stats.shared;
+      stats.shared_bytes += static_cast<std::uint64_t>(st.st_size);
+    }
+    if (options_.observer) {
+      options_.observer->Placed(
+          {from, to, static_cast<std::uint64_t>(st.st_size), Nanoseconds(st.st_mtim), shared});
+    }
+  }
+
   FsStatus Regular(int from_folder, const char* from_name, int to_folder, const char* to_name,
-                   const std::string& from, const std::string& to, bool always_temp) {
+                   const std::string& from, const std::string& to, bool always_temp,
+                   const Prior& prior, const char* prior_name) {
+    // An unchanged file is shared on its status alone, without opening it; a further name
+    // of a file with several is left to the copy below, which links it to its first copy.
+    bool share_tried = false;
+    if (prior.folder >= 0 && !link_support_->refused) {
+      struct stat pre {};
+      if (::fstatat(from_folder, from_name, &pre, AT_SYMLINK_NOFOLLOW) == 0 &&
+          S_ISREG(pre.st_mode) &&
+          (pre.st_nlink == 1 || !links_->first_copy.count({pre.st_dev, pre.st_ino}))) {
+        share_tried = true;
+        if (Share(pre, prior, prior_name, to_folder, to_name, to, always_temp)) {
+          if (pre.st_nlink > 1) links_->first_copy.emplace(FileKey(pre), to);
+          Placed(from, to, pre, true);
+          return FsOk{};
+        }
+      }
+    }
     // Non-blocking, so that a FIFO put in the file's place cannot stall the copy.
     Fd in(::openat(from_folder, from_name,
                    O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
@@ -249,11 +345,17 @@ class Copier {
       auto first = links_->first_copy.find(id);
       if (first != links_->first_copy.end() &&
           ::linkat(AT_FDCWD, first->second.c_str(), to_folder, to_name, 0) == 0) {
-        ++stats.files;
+        Placed(from, to, st, false);
         return FsOk{};
       }
     }
+    if (!share_tried && Share(st, prior, prior_name, to_folder, to_name, to, always_temp)) {
+      if (linked) links_->first_copy.emplace(id, to);
+      Placed(from, to, st, true);
+      return FsOk{};
+    }
 
+    if (options_.observer) options_.observer->Starting(from);
     const mode_t mode = st.st_mode & 07777;
     std::string temp;
     auto created = CreateTarget(to_folder, to_name, mode & 0777, temp, to, always_temp);
@@ -275,7 +377,7 @@ class Copier {
       return fail(ErrorFromErrno(errno, to));
     }
     if (linked) links_->first_copy.emplace(id, to);
-    ++stats.files;
+    Placed(from, to, st, false);
     return FsOk{};
   }
 
@@ -334,7 +436,7 @@ class Copier {
   }
 
   FsStatus Entry(int dir, const char* name, unsigned char type, int target, const std::string& from,
-                 const std::string& to, dev_t device) {
+                 const std::string& to, dev_t device, const Prior& prior) {
     if (type == DT_UNKNOWN) {
       struct stat probe {};
       if (::fstatat(dir, name, &probe, AT_SYMLINK_NOFOLLOW) != 0)
@@ -345,7 +447,7 @@ class Copier {
                                       : DT_FIFO;
     }
     if (type == DT_REG) {
-      FsStatus done = Regular(dir, name, target, name, from, to, false);
+      FsStatus done = Regular(dir, name, target, name, from, to, false, prior, name);
       return done ? Look() : done;
     }
     if (type == DT_LNK) return Link(dir, name, target, name, from, to);
@@ -353,11 +455,18 @@ class Copier {
     Fd sub(::openat(dir, name, kOpenFolder));
     struct stat sub_st {};
     if (!sub.valid() || ::fstat(sub.get(), &sub_st) != 0) return ErrorFromErrno(errno, from);
-    return Folder(std::move(sub), sub_st, device, target, name, from, to, false);
+    Fd sub_prior;
+    Prior next;
+    if (prior.folder >= 0) {
+      sub_prior = Fd(::openat(prior.folder, name, kOpenFolder));
+      if (sub_prior.valid()) next = {sub_prior.get(), JoinPath(prior.path, name)};
+    }
+    return Folder(std::move(sub), sub_st, device, target, name, from, to, false, next);
   }
 
   FsStatus Folder(Fd source, const struct stat& st, dev_t parent_device, int to_parent,
-                  const char* to_name, const std::string& from, const std::string& to, bool top) {
+                  const char* to_name, const std::string& from, const std::string& to, bool top,
+                  const Prior& prior) {
     if (excluded_.count({st.st_dev, st.st_ino}) ||
         ((top || st.st_dev != parent_device) && IsPseudoFileSystem(source.get()))) {
       ++stats.skipped;
@@ -385,7 +494,7 @@ class Copier {
     while (struct dirent* entry = dir.Next()) {
       const std::string from_path = JoinPath(from, entry->d_name);
       FsStatus done = Entry(dir.fd(), entry->d_name, entry->d_type, target.get(), from_path,
-                            JoinPath(to, entry->d_name), st.st_dev);
+                            JoinPath(to, entry->d_name), st.st_dev, prior);
       if (!done) {
         if (FsStatus go_on = Failed(from_path, done.error()); !go_on) return go_on;
       }
@@ -400,11 +509,14 @@ class Copier {
     return FsOk{};
   }
 
+  FileSystem& fs_;
   const CopyOptions& options_;
   std::set<FileId> excluded_;
   std::vector<char> buffer_;  // for reads and writes where the offload is not offered
   HardLinks own_links_;
   HardLinks* links_ = options_.links ? options_.links : &own_links_;
+  LinkSupport own_link_support_;
+  LinkSupport* link_support_ = options_.link_support ? options_.link_support : &own_link_support_;
   bool clone_ = true;
   bool offload_ = true;
   bool aborted_ = false;
@@ -415,16 +527,27 @@ class Copier {
 
 FsResult<CopyStats> PosixFileSystem::CopyFile(const std::string& from, const std::string& to,
                                               const CopyOptions& options) {
-  Copier copier(options);
+  Copier copier(*this, options);
   if (FsStatus done = copier.File(from, to); !done) return done.error();
   return copier.stats;
 }
 
 FsResult<CopyStats> PosixFileSystem::CopyTree(const std::string& from, const std::string& to,
                                               const CopyOptions& options) {
-  Copier copier(options);
+  Copier copier(*this, options);
   if (FsStatus done = copier.Tree(from, to); !done) return done.error();
   return copier.stats;
+}
+
+}  // namespace orvessa
+
+namespace orvessa {
+
+FsStatus PosixFileSystem::LinkFile(const std::string& existing, const std::string& to) {
+  if (::linkat(AT_FDCWD, existing.c_str(), AT_FDCWD, to.c_str(), 0) != 0) {
+    return ErrorFromErrno(errno, errno == EEXIST ? to : existing);
+  }
+  return FsOk{};
 }
 
 }  // namespace orvessa

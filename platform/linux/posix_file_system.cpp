@@ -5,10 +5,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
+#include <vector>
 
 #include "platform/linux/posix_fd.hpp"
 
@@ -120,6 +123,17 @@ FsStatus PosixFileSystem::WriteFileAtomic(const std::string& path, std::string_v
   return FsOk{};
 }
 
+FsStatus PosixFileSystem::WriteNewFile(const std::string& path, std::string_view bytes) {
+  Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+  if (!fd.valid()) return ErrorFromErrno(errno, path);
+  if (!WriteAll(fd.get(), bytes) || ::close(fd.release()) != 0) {
+    const int errnum = errno;
+    ::unlink(path.c_str());
+    return ErrorFromErrno(errnum, path);
+  }
+  return FsOk{};
+}
+
 bool PosixFileSystem::FolderExists(const std::string& path) const {
   struct stat st {};
   return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
@@ -177,6 +191,72 @@ FsStatus PosixFileSystem::Rename(const std::string& from, const std::string& to)
   if (::lstat(to.c_str(), &st) == 0) return FsError{FsErrorKind::AlreadyExists, EEXIST, to};
   if (::rename(from.c_str(), to.c_str()) != 0) return ErrorFromErrno(errno, from);
   return FsOk{};
+}
+
+FsResult<bool> PosixFileSystem::SameContent(const std::string& a, const std::string& b,
+                                            CopyObserver* observer) const {
+  Fd first(::open(a.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW));
+  if (!first.valid()) return ErrorFromErrno(errno, a);
+  Fd second(::open(b.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW));
+  if (!second.valid()) return ErrorFromErrno(errno, b);
+  struct stat sa {
+  }, sb{};
+  if (::fstat(first.get(), &sa) != 0) return ErrorFromErrno(errno, a);
+  if (::fstat(second.get(), &sb) != 0) return ErrorFromErrno(errno, b);
+  if (!S_ISREG(sa.st_mode)) return FsError{FsErrorKind::PathFileAccess, EINVAL, a};
+  if (!S_ISREG(sb.st_mode)) return FsError{FsErrorKind::PathFileAccess, EINVAL, b};
+  if (sa.st_size != sb.st_size) return false;
+  ::posix_fadvise(first.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
+  ::posix_fadvise(second.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
+  const off_t size = sa.st_size;
+  // Where the next data may lie: a hole both files have reads as zeros in both.
+  auto next_data = [size](int fd, off_t at) {
+    const off_t data = ::lseek(fd, at, SEEK_DATA);
+    if (data >= 0) return data;
+    return errno == ENXIO ? size : at;  // no more data, or no hole support
+  };
+  auto next_hole = [size](int fd, off_t at) {
+    const off_t hole = ::lseek(fd, at, SEEK_HOLE);
+    return hole >= 0 ? hole : size;
+  };
+  // Allocated once per thread and never cleared: a fresh pair per file cost a zero fill
+  // and new pages for every comparison.
+  constexpr std::size_t kChunk = 256u << 10;
+  thread_local const std::unique_ptr<char[]> buffer(new char[2 * kChunk]);
+  char* const left = buffer.get();
+  char* const right = buffer.get() + kChunk;
+  std::uint64_t done = 0;
+  off_t at = 0;
+  while (at < size) {
+    at = std::min(next_data(first.get(), at), next_data(second.get(), at));
+    if (at >= size) break;
+    const off_t end = std::max(next_hole(first.get(), at), next_hole(second.get(), at));
+    while (at < end) {
+      const auto want = static_cast<std::size_t>(std::min<off_t>(end - at, kChunk));
+      const ssize_t n = ::pread(first.get(), left, want, at);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) return ErrorFromErrno(errno, a);
+      const ssize_t m = ::pread(second.get(), right, want, at);
+      if (m < 0 && errno == EINTR) continue;
+      if (m < 0) return ErrorFromErrno(errno, b);
+      if (n != m || std::memcmp(left, right, static_cast<std::size_t>(n)) != 0) {
+        return false;
+      }
+      if (n == 0) return true;  // both shrank alike meanwhile
+      at += n;
+      done += static_cast<std::uint64_t>(n);
+      if (observer && !observer->Continue(done)) return FsError{FsErrorKind::Cancelled, 0, {}};
+    }
+  }
+  return true;
+}
+
+FsResult<FileStamp> PosixFileSystem::Stamp(const std::string& path) const {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0) return ErrorFromErrno(errno, path);
+  return FileStamp{
+      static_cast<std::uint64_t>(st.st_size),
+      static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec};
 }
 
 FsResult<bool> PosixFileSystem::IsReadOnly(const std::string& path) const {

@@ -10,6 +10,7 @@ class PosixFileSystem : public FileSystem {
  public:
   FsResult<FileContent> ReadFile(const std::string& path, std::size_t max_bytes) const override;
   FsStatus WriteFileAtomic(const std::string& path, std::string_view bytes) override;
+  FsStatus WriteNewFile(const std::string& path, std::string_view bytes) override;
 
   DriveInfo GetDrive(const std::string& path) const override;
   bool FolderExists(const std::string& path) const override;
@@ -30,6 +31,13 @@ class PosixFileSystem : public FileSystem {
                                const CopyOptions& options) override;
   FsResult<CopyStats> CopyTree(const std::string& from, const std::string& to,
                                const CopyOptions& options) override;
+
+  FsStatus LinkFile(const std::string& existing, const std::string& to) override;
+  FsResult<std::uint64_t> SharedBytes(const std::string& from,
+                                      const std::string& prior) const override;
+  FsResult<bool> SameContent(const std::string& a, const std::string& b,
+                             CopyObserver* observer) const override;
+  FsResult<FileStamp> Stamp(const std::string& path) const override;
 
   FsResult<bool> IsReadOnly(const std::string& path) const override;
   FsStatus ClearReadOnly(const std::string& path) override;

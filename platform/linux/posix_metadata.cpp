@@ -46,6 +46,17 @@ void KeepExtendedAttributes(int from, int to) {
 
 }  // namespace
 
+bool MatchesCopy(const struct stat& source, const struct stat& copy) {
+  if (!S_ISREG(copy.st_mode) || copy.st_size != source.st_size ||
+      copy.st_mtim.tv_sec != source.st_mtim.tv_sec ||
+      copy.st_mtim.tv_nsec != source.st_mtim.tv_nsec ||
+      (copy.st_mode & 07777) != (source.st_mode & 07777) || copy.st_gid != source.st_gid) {
+    return false;
+  }
+  // Others than root own their copies themselves.
+  return copy.st_uid == (IsRoot() ? source.st_uid : ::geteuid());
+}
+
 void KeepMetadata(int from, int to, const struct stat& st, mode_t created) {
   KeepOwner(to, st);
   KeepExtendedAttributes(from, to);

@@ -16,4 +16,8 @@ void KeepMetadata(int from, int to, const struct stat& st, mode_t created);
 // For a link or special file made as `name` in `folder`, which cannot be opened.
 void KeepMetadataAt(int folder, const char* name, const struct stat& st);
 
+// True when `copy` is a regular file that a copy of `source` made now would equal in
+// size, modification time, mode and owner, so that it can be shared instead.
+bool MatchesCopy(const struct stat& source, const struct stat& copy);
+
 }  // namespace orvessa::posix

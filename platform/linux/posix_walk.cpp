@@ -6,20 +6,22 @@
 
 #include "platform/linux/posix_fd.hpp"
 #include "platform/linux/posix_file_system.hpp"
+#include "platform/linux/posix_metadata.hpp"
 
 namespace orvessa {
 namespace {
 
 using namespace posix;
 
-// Sums the sizes of regular files below a folder, each hard-linked file once.
+// Sums the sizes of regular files below a folder, each hard-linked file once; with a
+// prior copy, only of those files its same place holds as they are.
 class SizeWalk {
  public:
   std::uint64_t total = 0;
 
   // Parts that cannot be read or vanish meanwhile are left out, as they cannot be
   // copied either; only the top folder's own failure is reported.
-  void Walk(Fd folder, dev_t device) {
+  void Walk(Fd folder, dev_t device, int prior = -1) {
     Dir dir(std::move(folder));
     if (!dir.valid()) return;
     while (struct dirent* entry = dir.Next()) {
@@ -37,9 +39,15 @@ class SizeWalk {
         Fd sub(::openat(dir.fd(), entry->d_name, kOpenFolder));
         if (!sub.valid() || ::fstat(sub.get(), &st) != 0) continue;
         if (st.st_dev != device && IsPseudoFileSystem(sub.get())) continue;
-        Walk(std::move(sub), st.st_dev);
+        Fd sub_prior(prior >= 0 ? ::openat(prior, entry->d_name, kOpenFolder) : -1);
+        Walk(std::move(sub), st.st_dev, sub_prior.get());
       } else if (S_ISREG(st.st_mode)) {
         if (st.st_nlink > 1 && !seen_.insert({st.st_dev, st.st_ino}).second) continue;
+        struct stat there {};
+        if (prior >= 0 && (::fstatat(prior, entry->d_name, &there, AT_SYMLINK_NOFOLLOW) != 0 ||
+                           !posix::MatchesCopy(st, there))) {
+          continue;
+        }
         total += static_cast<std::uint64_t>(st.st_size);
       }
     }
@@ -54,6 +62,13 @@ FsStatus DeleteContents(int folder, const std::string& path, dev_t device, bool 
   Dir dir(Fd(::dup(folder)));
   if (!dir.valid()) return ErrorFromErrno(errno, path);
   while (struct dirent* entry = dir.Next()) {
+    // What the listing says is no folder needs no look of its own.
+    if (entry->d_type != DT_DIR && entry->d_type != DT_UNKNOWN) {
+      if (::unlinkat(dir.fd(), entry->d_name, 0) == 0 || errno == ENOENT) continue;
+      if (errno != EISDIR && errno != EPERM) {
+        return ErrorFromErrno(errno, JoinPath(path, entry->d_name));
+      }
+    }
     struct stat st {};
     if (::fstatat(dir.fd(), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
       if (errno == ENOENT) continue;
@@ -105,6 +120,28 @@ FsResult<std::uint64_t> PosixFileSystem::FolderSize(const std::string& path) con
   if (IsPseudoFileSystem(top.get())) return std::uint64_t{0};
   SizeWalk walk;
   walk.Walk(std::move(top), st.st_dev);
+  return walk.total;
+}
+
+FsResult<std::uint64_t> PosixFileSystem::SharedBytes(const std::string& from,
+                                                     const std::string& prior) const {
+  struct stat st {};
+  if (::lstat(from.c_str(), &st) != 0) return ErrorFromErrno(errno, from);
+  if (!S_ISDIR(st.st_mode)) {
+    struct stat there {};
+    if (S_ISREG(st.st_mode) && ::lstat(prior.c_str(), &there) == 0 &&
+        posix::MatchesCopy(st, there)) {
+      return static_cast<std::uint64_t>(st.st_size);
+    }
+    return std::uint64_t{0};
+  }
+  Fd top(::open(from.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!top.valid()) return ErrorFromErrno(errno, from);
+  if (IsPseudoFileSystem(top.get())) return std::uint64_t{0};
+  Fd prior_top(::open(prior.c_str(), kOpenFolder));
+  if (!prior_top.valid()) return std::uint64_t{0};
+  SizeWalk walk;
+  walk.Walk(std::move(top), st.st_dev, prior_top.get());
   return walk.total;
 }
 

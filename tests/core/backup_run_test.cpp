@@ -8,10 +8,7 @@
 
 #include "core/espera.hpp"
 #include "core/run_records.hpp"
-#include "tests/support/fake_services.hpp"
-#include "tests/support/fault_injecting_file_system.hpp"
-#include "tests/support/file_helpers.hpp"
-#include "tests/support/run_fakes.hpp"
+#include "tests/support/backup_run_fixture.hpp"
 
 namespace orvessa {
 namespace {
@@ -20,59 +17,9 @@ using testing::Exists;
 using testing::FsOp;
 using testing::Names;
 using testing::ReadText;
+using testing::Run;
+using testing::Strings;
 using testing::WriteText;
-using Strings = std::vector<std::string>;
-
-class Run : public ::testing::Test {
- protected:
-  void SetUp() override {
-    WriteText(src + "/Docs/a.txt", "alpha");
-    WriteText(src + "/Docs/sub/b.txt", "beta");
-    WriteText(src + "/notes.txt", "notes");
-    std::filesystem::create_directories(dest);
-    job.Destination = dest;
-    identity = JobFileIdentity::FromPath(tmp / "jobs/daily.cop");
-  }
-
-  void Folder(const std::string& path) { job.Sources.push_back(*SourceEntry::ForFolder(path)); }
-  void File(const std::string& path) { job.Sources.push_back(*SourceEntry::ForFile(path)); }
-
-  BackupRun& Engine() {
-    if (!run) {
-      space = std::make_unique<SpaceAccounting>(job, fs, locale, view, testing::EnglishText);
-      RunSettings settings{program, "/nowhere/filecopy.gif", testing::EnglishText, host_version, 3};
-      run = std::make_unique<BackupRun>(RunServices{fs, clock, locale, pump, power}, view, *space,
-                                        job, identity, settings);
-    }
-    return *run;
-  }
-
-  RunEnd Start() {
-    view.labels[Control::Label5] = job.Destination;
-    Engine().cmdCopiar_Click();
-    return run->LastEnd;
-  }
-
-  static bool Writable(const std::string& path) {
-    using std::filesystem::perms;
-    return (std::filesystem::status(path).permissions() & perms::owner_write) != perms::none;
-  }
-
-  testing::TempFolder tmp;
-  const std::string src = tmp / "src", dest = tmp / "backup", program = tmp / "data/Orvessa";
-  float host_version = 6.01f;
-  testing::FaultInjectingFileSystem fs;
-  testing::FakeClock clock{{{2026, 12, 6}, {13, 5, 9}}};
-  testing::FakeLocale locale;
-  testing::FakePump pump;
-  testing::FakePower power;
-  std::vector<std::string> events;
-  testing::RecordingRunView view{&events};
-  BackupJob job;
-  JobFileIdentity identity;
-  std::unique_ptr<SpaceAccounting> space;
-  std::unique_ptr<BackupRun> run;
-};
 
 TEST_F(Run, OverwriteModeCopiesEverythingAndRecordsTheRun) {
   Folder(src + "/Docs");
@@ -93,8 +40,9 @@ TEST_F(Run, OverwriteModeCopiesEverythingAndRecordsTheRun) {
   EXPECT_EQ(ReadText(program + "/ultima.ovs"), program + "/daily.cop\r\n");
 
   EXPECT_EQ(view.panels[5], "SUCCESSFUL");
-  EXPECT_EQ(view.label8_history,
-            (Strings{src + "/Docs/*", src + "/notes.txt", "Finished Backup 06/12/2026 13:05:09"}));
+  EXPECT_EQ(view.label8_history, (Strings{src + "/Docs/*", src + "/notes.txt",
+                                          "Comparing the copy with the originals...",
+                                          "Finished Backup 06/12/2026 13:05:09"}));
   EXPECT_EQ(view.progress_value, 2);
 }
 
@@ -290,7 +238,7 @@ TEST_F(Run, SecondStartDuringARunIsIgnored) {
     if (nested++ == 0) run->cmdCopiar_Click();
   };
   ASSERT_EQ(Start(), RunEnd::Normal);
-  EXPECT_EQ(view.label8_history.size(), 2u);
+  EXPECT_EQ(view.label8_history.size(), 3u);
   EXPECT_FALSE(run->Running());
 }
 

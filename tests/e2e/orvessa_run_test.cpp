@@ -225,10 +225,16 @@ TEST_F(OrvessaRun, OverwriteRunsCopyWhatTheJobFilesNameAndRecordTheRun) {
   Result r = Run({daily});
   ASSERT_EQ(r.status, 0) << r;
   EXPECT_EQ(r.err, "") << "no terminal, so no progress bar and nothing else";
-  // Each source as its copy starts, the last line with the date and time, the summary.
-  const std::string lines = src + "/Docs/*\n" + euro_file + "\nFinished Backup ";
-  EXPECT_TRUE(r.out.starts_with(lines) && r.out.ends_with(" s.\n")) << r;
-  EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 4) << r;
+  // Each source as its copy starts, the comparison, the last line with the date and time,
+  // the summary.
+  const std::string lines = src + "/Docs/*\n" + euro_file +
+                            "\nComparing the copy with the originals...\nFinished Backup ";
+  EXPECT_TRUE(r.out.starts_with(lines)) << r;
+  EXPECT_TRUE(
+      r.out.ends_with(" s.\nVerified 3 files, 14 bytes, against their sources and a "
+                      "check file: 0 differ.\n"))
+      << r;
+  EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 6) << r;
   EXPECT_NE(r.out.find_first_of("0123456789", lines.size()), std::string::npos) << r;
   EXPECT_NE(r.out.find("\nCopied 3 files, 14 bytes, in "), std::string::npos) << r;
   EXPECT_EQ(Tree(dest + "/Docs"), Tree(src + "/Docs"));
@@ -251,7 +257,9 @@ TEST_F(OrvessaRun, KeepModeKeepsAPriorCopyEvenWhenTheJobSaysNone) {
     WriteText(src + "/notes.txt", "run " + std::to_string(run));
     Result r = Run({job});
     ASSERT_EQ(r.status, 0) << r;
-    EXPECT_TRUE(r.out.starts_with(src + "/notes.txt\nFinished Backup ")) << r;
+    EXPECT_TRUE(r.out.starts_with(src + "/notes.txt\nComparing the copy with the originals...\n"
+                                        "Finished Backup "))
+        << r;
   }
   EXPECT_EQ(Names(dest), (Strings{"Copy of report", "Copy02", "Copy03", "daily.cop"}));
   EXPECT_EQ(ReadText(dest + "/Copy03/notes.txt"), "run 3");
@@ -504,6 +512,110 @@ TEST_F(OrvessaRun, CopiesKeepWhatCpAKeeps) {
   EXPECT_EQ(ReadText(copy + "/sparse").substr(64 << 20), "end\n");
   EXPECT_TRUE(Shell("getfattr -n user.tag '" + copy + "/sub/a.txt'") ||
               !Shell("getfattr -n user.tag '" + tree + "/sub/a.txt'"));
+}
+
+// A listing of a tree without link counts, which sharing changes: what a user sees.
+std::string Contents(const std::string& folder) {
+  const std::string out = folder + ".contents";
+  Shell("cd '" + folder + "' && find . -printf '%p %y %m %s %TY-%Tm-%Td_%TT\\n' | sort > '" + out +
+        "' && find . -type f -exec md5sum {} + | sort >> '" + out + "'");
+  std::string text = ReadText(out);
+  fs::remove(out);
+  return text;
+}
+
+TEST_F(OrvessaRun, DaysOfChangesLeaveEveryCopyAsItWasTakenAndShareOnlyUnchangedFiles) {
+  for (int i = 0; i < 20; ++i) WriteText(src + "/Docs/f" + std::to_string(i), std::string(i, 'x'));
+  const std::string job = Job("daily.cop", JobBytes(dest, true, 3, {src + "/Docs/*"}));
+  const std::string days[] = {
+      "true", "echo more >> f1 && echo new > n1",
+      "chmod 600 f2 && touch -d 2003-03-03 f3 && rm f4",  // modes and times alone
+      "echo again >> f5"};
+  std::vector<std::string> taken;
+  for (const std::string& change : days) {
+    ASSERT_TRUE(Shell("cd '" + src + "/Docs' && " + change));
+    Result r = Run({job});
+    ASSERT_EQ(r.status, 0) << r;
+    EXPECT_NE(r.out.find("against their sources and a check file: 0 differ."), std::string::npos)
+        << r;
+    taken.push_back(Contents(src + "/Docs"));
+  }
+  // Three prior copies and the new one, each as it was taken.
+  EXPECT_EQ(Names(dest), (Strings{"Copy01", "Copy02", "Copy03", "Copy04", "daily.cop"}));
+  for (int n = 1; n <= 4; ++n) {
+    EXPECT_EQ(Contents(dest + "/Copy0" + std::to_string(n) + "/Docs"), taken[n - 1]) << n;
+  }
+  // f0 never changed: one file for all four copies; f2 and f3 changed in metadata only.
+  auto links = [&](const std::string& path) { return fs::hard_link_count(dest + path); };
+  auto same = [&](const std::string& a, const std::string& b) {
+    return fs::equivalent(dest + a, dest + b);
+  };
+  EXPECT_EQ(links("/Copy04/Docs/f0"), 4u);
+  EXPECT_TRUE(same("/Copy01/Docs/f2", "/Copy02/Docs/f2"));
+  EXPECT_FALSE(same("/Copy02/Docs/f2", "/Copy03/Docs/f2"));
+  EXPECT_FALSE(same("/Copy02/Docs/f3", "/Copy03/Docs/f3"));
+  EXPECT_TRUE(same("/Copy03/Docs/f2", "/Copy04/Docs/f2"));
+  EXPECT_EQ(links("/Copy04/Docs/f5"), 1u);
+  // Deleting a copy as a user would leaves the others whole.
+  fs::remove_all(dest + "/Copy03");
+  EXPECT_EQ(Contents(dest + "/Copy04/Docs"), taken[3]);
+  EXPECT_EQ(Contents(dest + "/Copy02/Docs"), taken[1]);
+
+  Result unshared = Run({"--no-share", job});
+  EXPECT_EQ(unshared.status, 0) << unshared;
+  EXPECT_EQ(unshared.out.find("shared with the prior copy"), std::string::npos) << unshared;
+  EXPECT_EQ(links("/Copy05/Docs/f0"), 1u);
+}
+
+// A stick without hard links gets complete copies, and a file damaged in one copy with
+// its time put back is found in the next copy that shares it.
+TEST_F(OrvessaRun, AStickGetsWholeCopiesAndAComparisonOfAllFindsADamagedSharedFile) {
+  WriteText(src + "/Docs/a.txt", "alpha");
+  WriteText(src + "/Docs/sub/b.txt", "beta");
+  const std::string stick = root + "/stick";
+  Mount mount(stick);
+  if (mount.Fat(root + "/stick.img")) {
+    const std::string on_stick = Job("stick.cop", JobBytes(stick, true, 3, {src + "/Docs/*"}));
+    for (int day = 0; day < 2; ++day) EXPECT_EQ(Run({on_stick}).status, 0);
+    EXPECT_EQ(Tree(stick + "/Copy02/Docs"), Tree(src + "/Docs"));
+    EXPECT_EQ(fs::hard_link_count(stick + "/Copy01/Docs/a.txt"), 1u);
+  }
+
+  const std::string job = Job("daily.cop", JobBytes(dest, true, 3, {src + "/Docs/*"}));
+  ASSERT_EQ(Run({job}).status, 0);
+  ASSERT_TRUE(Shell("cd '" + dest + "/Copy01/Docs' && cp -p a.txt t && printf A | dd of=a.txt " +
+                    "conv=notrunc && touch -r t a.txt && rm t"));
+  Result r = Run({"--verify-all", job});
+  EXPECT_EQ(r.status, 1) << r;
+  EXPECT_NE(r.out.find("Verified all 2 files"), std::string::npos) << r;
+  EXPECT_NE(r.out.find("  differs: " + dest + "/Copy02/Docs/a.txt: "), std::string::npos) << r;
+  EXPECT_EQ(r.err,
+            "Orvessa: Some files of the new copy differ from their originals: the "
+            "destination disk may be failing.\n");
+}
+
+// Under a terminal the progress line is redrawn in place; in a log nothing is drawn.
+TEST_F(OrvessaRun, ProgressIsRedrawnOnATerminalOnlyAndNeverWhenQuiet) {
+  WriteText(src + "/Docs/a.txt", "alpha");
+  const std::string job = Job("daily.cop", JobBytes(dest, false, 0, {src + "/Docs/*"}));
+  auto on_terminal = [&](const std::string& option) {
+    const std::string typescript = root + "/typescript";
+    EXPECT_TRUE(Shell("env -i PATH=/usr/bin:/bin LANG=C.UTF-8 HOME='" + home +
+                      "' XDG_CONFIG_HOME='" + config + "' XDG_DATA_HOME='" + data +
+                      "' XDG_RUNTIME_DIR='" + runtime + "' script -qec \"'" + kProgram + "' " +
+                      option + " '" + job + "'\" '" + typescript + "' </dev/null"));
+    return ReadText(typescript);
+  };
+  const std::string drawn = on_terminal("");
+  const auto line = drawn.find("\r0.0 MB of 0.0 MB");
+  ASSERT_NE(line, std::string::npos) << drawn;
+  EXPECT_NE(drawn.find("1 files", line), std::string::npos) << drawn;
+  EXPECT_NE(drawn.find("\r\033[K", line), std::string::npos) << "cleared: " << drawn;
+  EXPECT_EQ(on_terminal("--quiet").find(" MB of "), std::string::npos);
+
+  Result logged = Run({job});
+  EXPECT_EQ(logged.status, 0) << logged;
+  EXPECT_EQ(logged.out.find('\r'), std::string::npos) << logged;
 }
 
 }  // namespace

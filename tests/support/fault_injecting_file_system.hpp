@@ -1,5 +1,10 @@
 #pragma once
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -7,20 +12,28 @@
 
 namespace orvessa::testing {
 
-enum class FsOp { WriteFileAtomic, CopyFile, CopyTree };
+enum class FsOp { WriteFileAtomic, WriteNewFile, CopyFile, CopyTree, LinkFile };
 
 // The disk, except that chosen operations on chosen paths fail with a chosen kind. A rule
 // matches its path and everything below it; an empty path matches every path.
 class FaultInjectingFileSystem : public PosixFileSystem {
  public:
-  void Fail(FsOp op, std::string path, FsErrorKind kind) {
-    rules_.push_back({op, std::move(path), kind});
+  // `errnum` is the host's reason the failure carries.
+  void Fail(FsOp op, std::string path, FsErrorKind kind, int errnum = 0) {
+    rules_.push_back({op, std::move(path), kind, errnum});
   }
+  // A disk that writes one byte wrong: after a copy, the first byte of the copied file
+  // whose source is `source` is flipped, its times put back.
+  void CorruptCopyOf(std::string source) { corrupt_.push_back(std::move(source)); }
   void SetNotReady(std::string path) { not_ready_.push_back(std::move(path)); }
 
   FsStatus WriteFileAtomic(const std::string& path, std::string_view bytes) override {
     return Guard(FsOp::WriteFileAtomic, path,
                  [&] { return PosixFileSystem::WriteFileAtomic(path, bytes); });
+  }
+  FsStatus WriteNewFile(const std::string& path, std::string_view bytes) override {
+    return Guard(FsOp::WriteNewFile, path,
+                 [&] { return PosixFileSystem::WriteNewFile(path, bytes); });
   }
   DriveInfo GetDrive(const std::string& path) const override {
     DriveInfo drive = PosixFileSystem::GetDrive(path);
@@ -29,21 +42,38 @@ class FaultInjectingFileSystem : public PosixFileSystem {
   }
   FsResult<CopyStats> CopyFile(const std::string& from, const std::string& to,
                                const CopyOptions& options) override {
-    return Guard(FsOp::CopyFile, from,
-                 [&] { return PosixFileSystem::CopyFile(from, to, options); });
+    return Guard(FsOp::CopyFile, from, [&] {
+      auto done = PosixFileSystem::CopyFile(from, to, options);
+      Corrupt(from, to);
+      if (after_copy) after_copy(from);
+      return done;
+    });
   }
   FsResult<CopyStats> CopyTree(const std::string& from, const std::string& to,
                                const CopyOptions& options) override {
-    return Guard(FsOp::CopyTree, from,
-                 [&] { return PosixFileSystem::CopyTree(from, to, options); });
+    return Guard(FsOp::CopyTree, from, [&] {
+      auto done = PosixFileSystem::CopyTree(from, to, options);
+      Corrupt(from, to);
+      if (after_copy) after_copy(from);
+      return done;
+    });
   }
+  // Matched on the file to be linked to, whose new name is a temporary one.
+  FsStatus LinkFile(const std::string& existing, const std::string& to) override {
+    ++link_calls;
+    return Guard(FsOp::LinkFile, existing, [&] { return PosixFileSystem::LinkFile(existing, to); });
+  }
+
+  int link_calls = 0;
+  // Called with the source after each file or tree copy, e.g. to change it meanwhile.
+  std::function<void(const std::string& from)> after_copy;
 
  protected:
   // The first rule for op and path fails the call; without one, `call` does it.
   template <typename Call>
   auto Guard(FsOp op, const std::string& path, Call call) const -> decltype(call()) {
     for (const Rule& rule : rules_) {
-      if (rule.op == op && Matches(rule.path, path)) return FsError{rule.kind, 0, path};
+      if (rule.op == op && Matches(rule.path, path)) return FsError{rule.kind, rule.errnum, path};
     }
     return call();
   }
@@ -53,7 +83,26 @@ class FaultInjectingFileSystem : public PosixFileSystem {
     FsOp op;
     std::string path;
     FsErrorKind kind;
+    int errnum;
   };
+
+  void Corrupt(const std::string& from, const std::string& to) const {
+    for (const std::string& source : corrupt_) {
+      if (!Matches(from, source)) continue;
+      const std::string copy = to + source.substr(from.size());
+      struct stat st {};
+      const int fd = ::open(copy.c_str(), O_RDWR);
+      if (fd < 0) continue;
+      char byte = 0;
+      if (::fstat(fd, &st) == 0 && ::pread(fd, &byte, 1, 0) == 1) {
+        byte = static_cast<char>(byte ^ 0x20);
+        (void)::pwrite(fd, &byte, 1, 0);
+        const struct timespec times[2] = {st.st_atim, st.st_mtim};
+        ::futimens(fd, times);
+      }
+      ::close(fd);
+    }
+  }
 
   static bool Matches(const std::string& rule, const std::string& path) {
     if (rule.empty() || rule == path) return true;
@@ -63,6 +112,7 @@ class FaultInjectingFileSystem : public PosixFileSystem {
 
   std::vector<Rule> rules_;
   std::vector<std::string> not_ready_;
+  std::vector<std::string> corrupt_;
 };
 
 }  // namespace orvessa::testing

@@ -112,6 +112,6 @@ class RecordingRunView : public RunView {
 };
 
 // English texts of the string table by number.
-inline std::string EnglishText(int number) { return LoadResString(kEnglishBase + number); }
+inline std::string EnglishText(int number) { return LoadText(kEnglishBase, number); }
 
 }  // namespace orvessa::testing

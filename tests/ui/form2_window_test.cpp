@@ -146,6 +146,23 @@ class Form2WindowTest : public QObject {
     }
   }
 
+  void theOptionsMenuSharingItemIsOnByDefaultAndRemembered() {
+    Harness h;
+    QAction* share = h.Action("mnuCompartir");
+    QVERIFY(share->isCheckable() && share->isChecked());
+    QCOMPARE(h.Find<QMenu>("mnuOpciones")->title().remove(QLatin1Char('&')), Text(kOptionsMenu));
+    QCOMPARE(share->text(), Text(kShareUnchangedFiles));
+    share->trigger();
+    QVERIFY(!share->isChecked());
+    QCOMPARE(h.settings.Get("Options", "ShareUnchangedFiles", ""), std::string("0"));
+    Form2 again(Form2Services{h.fs, h.clock, h.locale, h.pump, h.power, h.settings, h.autostart},
+                Form2Folders{h.program, h.data, h.start}, kGermanBase, 6.01f);
+    again.Form_Load();
+    QAction* stored = again.findChild<QAction*>(QStringLiteral("mnuCompartir"));
+    QVERIFY(!stored->isChecked());
+    QCOMPARE(stored->text(), Text(kShareUnchangedFiles, kGermanBase));
+  }
+
   void theWindowStartsEmptyWithOnlyWhatCanBeUsedEnabled() {
     Harness h;
     QVERIFY(h.Find<QRadioButton>("optManual")->isChecked());
