@@ -73,7 +73,7 @@ struct Prior {
 // One copy operation: a file or a tree, with its options, counts and exclusions.
 class Copier {
  public:
-  Copier(FileSystem& fs, const CopyOptions& options) : fs_(fs), options_(options) {
+  Copier(PosixFileSystem& fs, const CopyOptions& options) : fs_(fs), options_(options) {
     for (const std::string& path : options.exclude) {
       struct stat st {};
       if (::stat(path.c_str(), &st) == 0) excluded_.insert({st.st_dev, st.st_ino});
@@ -270,7 +270,7 @@ class Copier {
   // Makes the target a further name of the prior copy's file when that file is what a
   // copy would be. False: it must be copied (no such file, or the link was refused).
   bool Share(const struct stat& st, const Prior& prior, const char* prior_name, int to_folder,
-             const char* to_name, const std::string& to, bool always_temp) {
+             const char* to_name, bool always_temp) {
     if (prior.folder < 0 || link_support_->refused) return false;
     struct stat there {};
     if (::fstatat(prior.folder, prior_name, &there, AT_SYMLINK_NOFOLLOW) != 0 ||
@@ -286,8 +286,10 @@ class Copier {
       }
       temp = TempName();
     }
-    const std::string name = temp.empty() ? to : JoinPath(ParentFolder(to), temp.c_str());
-    if (FsStatus linked = fs_.LinkFile(JoinPath(prior.path, prior_name), name); !linked) {
+    if (FsStatus linked =
+            fs_.LinkFileAt(prior.folder, prior_name, to_folder,
+                           temp.empty() ? to_name : temp.c_str(), JoinPath(prior.path, prior_name));
+        !linked) {
       if (LinksUnsupported(linked.error().errnum)) link_support_->refused = true;
       return false;
     }
@@ -323,7 +325,7 @@ class Copier {
           S_ISREG(pre.st_mode) &&
           (pre.st_nlink == 1 || !links_->first_copy.count({pre.st_dev, pre.st_ino}))) {
         share_tried = true;
-        if (Share(pre, prior, prior_name, to_folder, to_name, to, always_temp)) {
+        if (Share(pre, prior, prior_name, to_folder, to_name, always_temp)) {
           if (pre.st_nlink > 1) links_->first_copy.emplace(FileKey(pre), to);
           Placed(from, to, pre, true);
           return FsOk{};
@@ -349,7 +351,7 @@ class Copier {
         return FsOk{};
       }
     }
-    if (!share_tried && Share(st, prior, prior_name, to_folder, to_name, to, always_temp)) {
+    if (!share_tried && Share(st, prior, prior_name, to_folder, to_name, always_temp)) {
       if (linked) links_->first_copy.emplace(id, to);
       Placed(from, to, st, true);
       return FsOk{};
@@ -509,7 +511,7 @@ class Copier {
     return FsOk{};
   }
 
-  FileSystem& fs_;
+  PosixFileSystem& fs_;
   const CopyOptions& options_;
   std::set<FileId> excluded_;
   std::vector<char> buffer_;  // for reads and writes where the offload is not offered
@@ -546,6 +548,14 @@ namespace orvessa {
 FsStatus PosixFileSystem::LinkFile(const std::string& existing, const std::string& to) {
   if (::linkat(AT_FDCWD, existing.c_str(), AT_FDCWD, to.c_str(), 0) != 0) {
     return ErrorFromErrno(errno, errno == EEXIST ? to : existing);
+  }
+  return FsOk{};
+}
+
+FsStatus PosixFileSystem::LinkFileAt(int from_folder, const char* from_name, int to_folder,
+                                     const char* to_name, const std::string& existing) {
+  if (::linkat(from_folder, from_name, to_folder, to_name, 0) != 0) {
+    return ErrorFromErrno(errno, existing);
   }
   return FsOk{};
 }

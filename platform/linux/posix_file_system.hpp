@@ -33,6 +33,10 @@ class PosixFileSystem : public FileSystem {
                                const CopyOptions& options) override;
 
   FsStatus LinkFile(const std::string& existing, const std::string& to) override;
+  // LinkFile within open folders, which spares the kernel looking up both paths again for
+  // every file of a tree; `existing` names the file in an error.
+  virtual FsStatus LinkFileAt(int from_folder, const char* from_name, int to_folder,
+                              const char* to_name, const std::string& existing);
   FsResult<std::uint64_t> SharedBytes(const std::string& from,
                                       const std::string& prior) const override;
   FsResult<bool> SameContent(const std::string& a, const std::string& b,

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <set>
+#include <thread>
 
 #include "platform/linux/posix_file_system.hpp"
 #include "tests/support/file_helpers.hpp"
@@ -111,6 +112,36 @@ TEST(CompareWithSources, SortsEqualDifferentMissingAndChangedSources) {
   } stop;
   Verification stopped;
   EXPECT_FALSE(CompareWithSources(fs, files, &stop, stopped));
+}
+
+// Comparisons share no reading space: two at once, one of equal files and one of files that
+// differ only near their end, each still gets its own answer.
+TEST(CompareWithSources, TwoAtOnceKeepTheirOwnAnswers) {
+  testing::TempFolder tmp;
+  PosixFileSystem fs;
+  const std::string bytes(1'000'000, 'x');
+  std::string late_difference = bytes;
+  late_difference[999'000] = 'y';
+  WriteText(tmp / "s/same", bytes);
+  WriteText(tmp / "c/same", bytes);
+  WriteText(tmp / "s/differs", bytes);
+  WriteText(tmp / "c/differs", late_difference);
+  auto compare = [&](const std::string& name, int rounds, std::uint64_t& wrong) {
+    const bool equal = name == "same";
+    const SampledFile file{tmp / ("s/" + name), tmp / ("c/" + name),
+                           fs.Stamp(tmp / ("s/" + name)).value()};
+    for (int i = 0; i < rounds; ++i) {
+      Verification result;
+      CompareWithSources(fs, {file}, nullptr, result);
+      if ((result.mismatched == 0) != equal) ++wrong;
+    }
+  };
+  std::uint64_t wrong_same = 0, wrong_differs = 0;
+  std::thread other([&] { compare("differs", 300, wrong_differs); });
+  compare("same", 300, wrong_same);
+  other.join();
+  EXPECT_EQ(wrong_same, 0u);
+  EXPECT_EQ(wrong_differs, 0u);
 }
 
 }  // namespace

@@ -63,6 +63,13 @@ class FaultInjectingFileSystem : public PosixFileSystem {
     ++link_calls;
     return Guard(FsOp::LinkFile, existing, [&] { return PosixFileSystem::LinkFile(existing, to); });
   }
+  FsStatus LinkFileAt(int from_folder, const char* from_name, int to_folder, const char* to_name,
+                      const std::string& existing) override {
+    ++link_calls;
+    return Guard(FsOp::LinkFile, existing, [&] {
+      return PosixFileSystem::LinkFileAt(from_folder, from_name, to_folder, to_name, existing);
+    });
+  }
 
   int link_calls = 0;
   // Called with the source after each file or tree copy, e.g. to change it meanwhile.
