@@ -38,11 +38,7 @@ class InstanceGuardTest : public ::testing::Test {
   }
 
   void TearDown() override {
-    if (tmpdir_) {
-      ::setenv("TMPDIR", tmpdir_->c_str(), 1);
-    } else {
-      ::unsetenv("TMPDIR");
-    }
+    tmpdir_ ? ::setenv("TMPDIR", tmpdir_->c_str(), 1) : ::unsetenv("TMPDIR");
   }
 
   std::string PrivateFolder(const std::string& name) const {
@@ -96,6 +92,15 @@ class InstanceGuardTest : public ::testing::Test {
     if (serve) guard.Serve();
   }
 
+  // A second start hands over at once and exits 0; returns what it wrote to stderr.
+  static QByteArray ExpectSecond(QProcess& process) {
+    EXPECT_LT(Finish(process), 1000);
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 0);
+    EXPECT_EQ(QString::fromUtf8(process.readAllStandardOutput()), QStringLiteral("second\n"));
+    return process.readAllStandardError();
+  }
+
   static void Kill(QProcess& process) {
     ::kill(static_cast<pid_t>(process.processId()), SIGKILL);
     process.waitForFinished(5000);  // reaped, so its process id is gone
@@ -126,14 +131,7 @@ TEST_F(InstanceGuardTest, SecondStartsHandTheirTokenToTheFirstAndEndAtOnce) {
                                 {QStringLiteral("XDG_ACTIVATION_TOKEN=wayland:token/7")},
                                 {}};
   for (const QStringList& environment : starts) {
-    auto second = Start({}, environment);
-    QElapsedTimer clock;
-    clock.start();
-    Finish(*second);
-    EXPECT_LT(clock.elapsed(), 1000);
-    EXPECT_EQ(second->exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(second->exitCode(), 0);
-    EXPECT_EQ(QString::fromUtf8(second->readAllStandardOutput()), QStringLiteral("second\n"));
+    ExpectSecond(*Start({}, environment));
   }
   QCoreApplication::processEvents();
   EXPECT_EQ(shown, (QStringList{QStringLiteral("launcher-42-host_TIME1234"),
@@ -147,15 +145,11 @@ TEST_F(InstanceGuardTest, AKilledFirstDoesNotStopTheNextStart) {
   ASSERT_TRUE(testing::Exists(runtime_ + "/org.orvessa.Orvessa.lock"));
 
   InstanceGuard next;
-  int shown = 0;
-  QObject::connect(&next, &InstanceGuard::showRequested, [&shown] { ++shown; });
-  ASSERT_EQ(next.Claim({}), InstanceGuard::Role::First);
-  next.Serve();
-  auto later = Start();
-  Finish(*later);
-  EXPECT_EQ(QString::fromUtf8(later->readAllStandardOutput()), QStringLiteral("second\n"));
+  QStringList shown;
+  ASSERT_NO_FATAL_FAILURE(BecomeFirst(next, shown));
+  ExpectSecond(*Start());
   QCoreApplication::processEvents();
-  EXPECT_EQ(shown, 1);
+  EXPECT_EQ(shown.size(), 1);
 }
 
 TEST_F(InstanceGuardTest, AFirstStillStartingNeverLetsASecondInstanceRun) {
@@ -163,20 +157,13 @@ TEST_F(InstanceGuardTest, AFirstStillStartingNeverLetsASecondInstanceRun) {
   {
     QLockFile held(QString::fromStdString(runtime_ + "/org.orvessa.Orvessa.lock"));
     ASSERT_TRUE(held.tryLock(0));
-    auto second = Start();
-    EXPECT_LT(Finish(*second), 1000);
-    EXPECT_EQ(second->exitCode(), 0);
-    EXPECT_EQ(QString::fromUtf8(second->readAllStandardOutput()), QStringLiteral("second\n"));
-    EXPECT_TRUE(second->readAllStandardError().contains("not answering"));
+    EXPECT_TRUE(ExpectSecond(*Start()).contains("not answering"));
   }
   // Listening but not serving yet: the request waits and is served late.
   InstanceGuard building;
   QStringList shown;
   ASSERT_NO_FATAL_FAILURE(BecomeFirst(building, shown, false));
-  auto second = Start({}, {QStringLiteral("DESKTOP_STARTUP_ID=patient")});
-  EXPECT_LT(Finish(*second), 1000);
-  EXPECT_EQ(second->exitCode(), 0);
-  EXPECT_EQ(QString::fromUtf8(second->readAllStandardOutput()), QStringLiteral("second\n"));
+  ExpectSecond(*Start({}, {QStringLiteral("DESKTOP_STARTUP_ID=patient")}));
   EXPECT_TRUE(shown.isEmpty());
   building.Serve();
   QCoreApplication::processEvents();
@@ -239,9 +226,7 @@ TEST_F(InstanceGuardTest, GarbageOnTheSocketIsIgnored) {
   }
   EXPECT_TRUE(shown.isEmpty());
 
-  auto second = Start({}, {QStringLiteral("DESKTOP_STARTUP_ID=after-garbage")});
-  Finish(*second);
-  EXPECT_EQ(QString::fromUtf8(second->readAllStandardOutput()), QStringLiteral("second\n"));
+  ExpectSecond(*Start({}, {QStringLiteral("DESKTOP_STARTUP_ID=after-garbage")}));
   QCoreApplication::processEvents();
   EXPECT_EQ(shown, QStringList{QStringLiteral("after-garbage")});
 }
