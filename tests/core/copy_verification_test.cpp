@@ -90,21 +90,19 @@ TEST(CompareWithSources, SortsEqualDifferentMissingAndChangedSources) {
   EXPECT_EQ(result.changed_paths, std::vector<std::string>{tmp / "s/changed"});
 
   // Holes both files have are skipped; a byte written into one file's hole is found.
+  auto compare_same = [&] {
+    Verification sparse;
+    EXPECT_TRUE(CompareWithSources(fs, {{tmp / "s/same", tmp / "c/same", stamp(tmp / "s/same")}},
+                                   nullptr, sparse));
+    return sparse;
+  };
   std::filesystem::resize_file(tmp / "s/same", 3'000'000'000);
   std::filesystem::resize_file(tmp / "c/same", 3'000'000'000);
-  Verification sparse;
-  ASSERT_TRUE(CompareWithSources(fs, {{tmp / "s/same", tmp / "c/same", stamp(tmp / "s/same")}},
-                                 nullptr, sparse));
-  EXPECT_EQ(sparse.files, 1u);
-  {
-    std::fstream copy(tmp / "c/same", std::ios::in | std::ios::out | std::ios::binary);
-    copy.seekp(2'000'000'000);
-    copy.put('!');
-  }
-  Verification damaged;
-  ASSERT_TRUE(CompareWithSources(fs, {{tmp / "s/same", tmp / "c/same", stamp(tmp / "s/same")}},
-                                 nullptr, damaged));
-  EXPECT_EQ(damaged.mismatched, 1u);
+  EXPECT_EQ(compare_same().files, 1u);
+  std::fstream(tmp / "c/same", std::ios::in | std::ios::out | std::ios::binary)
+      .seekp(2'000'000'000)
+      .put('!');
+  EXPECT_EQ(compare_same().mismatched, 1u);
 
   // Asked to stop, it stops.
   struct Stop : CopyObserver {
