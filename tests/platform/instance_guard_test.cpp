@@ -13,21 +13,19 @@
 #include <optional>
 
 #include "tests/support/file_helpers.hpp"
+#include "tests/support/qt_core_environment.hpp"
 
 namespace orvessa {
 namespace {
 
 using testing::TempFolder;
 
-struct Started {
-  std::unique_ptr<QProcess> process;
-  qint64 ms = 0;  // from start to end, when it ended
-};
+const auto* const kApplication =
+    ::testing::AddGlobalTestEnvironment(new testing::QtCoreEnvironment);
 
 class InstanceGuardTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    app_ = std::make_unique<QCoreApplication>(argc_, argv_);
     const char* tmp = std::getenv("TMPDIR");
     if (tmp) tmpdir_ = tmp;
     runtime_ = PrivateFolder("run");
@@ -109,10 +107,6 @@ class InstanceGuardTest : public ::testing::Test {
   TempFolder temp_;
   std::string runtime_;
   std::optional<std::string> tmpdir_;
-  int argc_ = 1;
-  char name_[16] = "instance_guard";
-  char* argv_[2] = {name_, nullptr};
-  std::unique_ptr<QCoreApplication> app_;
 };
 
 TEST_F(InstanceGuardTest, SecondStartsHandTheirTokenToTheFirstAndEndAtOnce) {
