@@ -34,19 +34,13 @@ class Form2StartupTest : public QObject {
   }
 
   void marksSayWhatTheSessionWillDoAtStart() {
-    {
+    // No entry, an entry, a hidden entry; no job is restored, the entry alone decides.
+    const std::pair<std::string, bool> entries[] = {
+        {"", false}, {kShipped, true}, {std::string(kShipped) + "Hidden=true\n", false}};
+    for (const auto& [entry, start] : entries) {
+      if (!entry.empty()) WriteText(UserEntry(), entry);
       Harness h;
-      ExpectMarks(h, false);
-    }
-    WriteText(UserEntry(), kShipped);
-    {
-      Harness h;  // no job restored, the entry alone decides
-      ExpectMarks(h, true);
-    }
-    WriteText(UserEntry(), std::string(kShipped) + "Hidden=true\n");
-    {
-      Harness h;
-      ExpectMarks(h, false);
+      ExpectMarks(h, start);
     }
     QVERIFY(Dialogs::ShownMessages().empty());
   }
@@ -54,17 +48,15 @@ class Form2StartupTest : public QObject {
   void itemsWriteAndRemoveTheEntry() {
     Harness h;
     WriteText(h.data + "/autostart/" + XdgAutostart::kEntryName, kShipped);
-    for (int time = 0; time < 2; ++time) {
-      h.Action("mnuOpInicioSi")->trigger();
-      ExpectMarks(h, true);
-      QVERIFY(ReadText(UserEntry()).find("\nExec=" + (h.temp / "bin/orvessa") + "\n") !=
-              std::string::npos);
-    }
     // Choosing the checked item again keeps it checked.
-    for (int time = 0; time < 2; ++time) {
-      h.Action("mnuOpInicioNo")->trigger();
-      ExpectMarks(h, false);
-      QVERIFY(!Exists(UserEntry()));
+    for (bool start : {true, true, false, false}) {
+      h.Action(start ? "mnuOpInicioSi" : "mnuOpInicioNo")->trigger();
+      ExpectMarks(h, start);
+      QCOMPARE(Exists(UserEntry()), start);
+      if (start) {
+        QVERIFY(ReadText(UserEntry()).find("\nExec=" + (h.temp / "bin/orvessa") + "\n") !=
+                std::string::npos);
+      }
     }
     QVERIFY(Dialogs::ShownMessages().empty());
   }
