@@ -25,18 +25,6 @@ void LeaveLastJob(Harness& h, const std::string& name, BackupJob job) {
   QVERIFY(WriteLastCopyRecord(h.fs, h.program, name));
 }
 
-BackupJob EveryNJob() {
-  BackupJob job;
-  job.Destination = "/backups";
-  job.CopyMode = true;
-  job.CopiesToKeep = 0;
-  job.ManualOnly = true;
-  job.EveryN = true;
-  job.IntervalCount = 3;
-  job.IntervalUnit = std::string(kUnitWeeks);
-  return job;
-}
-
 std::string Stored(const MemorySettings& settings, const std::string& key) {
   return settings.Get("Language", key, "(none)");
 }
@@ -81,32 +69,34 @@ class Form2LifecycleTest : public QObject {
   }
 
   void restoresTheLastJobWithTheRestoreRules() {
-    Harness h({{"a.txt", std::string(3000, 'a')}}, [](Harness& h) {
-      BackupJob job = EveryNJob();
-      job.Sources = {*SourceEntry::ForFile(h.start + "/a.txt")};
-      LeaveLastJob(h, "weekly.cop", job);
-    });
-    QCOMPARE(h.Panel(2), QStringLiteral("weekly.cop"));
-    QCOMPARE(h.Label("Label5"), QStringLiteral("/backups"));
-    // Every-N together with manual comes back as manual only, and 0 copies as 1.
-    QVERIFY(h.Find<QRadioButton>("optManual")->isChecked());
-    QVERIFY(!h.Find<QRadioButton>("OptCada")->isChecked());
-    QCOMPARE(h.window->TimerMode(), ScheduleTimer::Off);
-    QCOMPARE(h.Find<QLineEdit>("txtNcopias")->text(), QStringLiteral("1"));
-    QVERIFY(h.Find<QRadioButton>("optIncremental")->isChecked());
-    QCOMPARE(Lines(h.Find<QListWidget>("List1")).size(), 1);
-    QCOMPARE(h.Label("Label9"), QStringLiteral("3 KB"));
-    QCOMPARE(h.Label("Label19"), QStringLiteral("3 KB"));
-    // The next successful run saves the job under the same name.
-    QCOMPARE(h.window->Identity().JobFileName, std::string("weekly.cop"));
-  }
-
-  void restoresAJobWhoseNameTheCodePageCannotHold() {
-    Harness h({}, [](Harness& h) {
-      LeaveLastJob(h, "\u0416\u0443\u0440\u043d\u0430\u043b.cop", EveryNJob());
-    });
-    QCOMPARE(h.Panel(2), QStringLiteral("\u0416\u0443\u0440\u043d\u0430\u043b.cop"));
-    QCOMPARE(h.Label("Label5"), QStringLiteral("/backups"));
+    // Also under a name the job file's code page cannot hold.
+    for (const std::string name : {"weekly.cop", "\u0416\u0443\u0440\u043d\u0430\u043b.cop"}) {
+      Harness h({{"a.txt", std::string(3000, 'a')}}, [&](Harness& h) {
+        BackupJob job;
+        job.Destination = "/backups";
+        job.CopyMode = true;
+        job.CopiesToKeep = 0;
+        job.ManualOnly = true;
+        job.EveryN = true;
+        job.IntervalCount = 3;
+        job.IntervalUnit = std::string(kUnitWeeks);
+        job.Sources = {*SourceEntry::ForFile(h.start + "/a.txt")};
+        LeaveLastJob(h, name, job);
+      });
+      QCOMPARE(h.Panel(2), Q(name));
+      QCOMPARE(h.Label("Label5"), QStringLiteral("/backups"));
+      // Every-N together with manual comes back as manual only, and 0 copies as 1.
+      QVERIFY(h.Find<QRadioButton>("optManual")->isChecked());
+      QVERIFY(!h.Find<QRadioButton>("OptCada")->isChecked());
+      QCOMPARE(h.window->TimerMode(), ScheduleTimer::Off);
+      QCOMPARE(h.Find<QLineEdit>("txtNcopias")->text(), QStringLiteral("1"));
+      QVERIFY(h.Find<QRadioButton>("optIncremental")->isChecked());
+      QCOMPARE(Lines(h.Find<QListWidget>("List1")).size(), 1);
+      QCOMPARE(h.Label("Label9"), QStringLiteral("3 KB"));
+      QCOMPARE(h.Label("Label19"), QStringLiteral("3 KB"));
+      // The next successful run saves the job under the same name.
+      QCOMPARE(h.window->Identity().JobFileName, name);
+    }
   }
 
   void goesToTheTrayOnlyWhenThereIsOne() {
