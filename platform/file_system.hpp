@@ -189,10 +189,6 @@ class FileSystem {
   virtual FsResult<CopyStats> CopyTree(const std::string& from, const std::string& to,
                                        const CopyOptions& options) = 0;
 
-  // Makes `to` a further name (hard link) of the file `existing`; AlreadyExists when `to`
-  // is there. The host's errno tells why a destination refuses (EPERM, EOPNOTSUPP,
-  // EMLINK, EXDEV, ...).
-  virtual FsStatus LinkFile(const std::string& existing, const std::string& to) = 0;
   // Bytes a CopyTree (or CopyFile) of `from` with share_from `prior` would share rather
   // than write: the files that match their counterpart in prior, a hard-linked file once.
   virtual FsResult<std::uint64_t> SharedBytes(const std::string& from,

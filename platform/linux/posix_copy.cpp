@@ -545,13 +545,6 @@ FsResult<CopyStats> PosixFileSystem::CopyTree(const std::string& from, const std
 
 namespace orvessa {
 
-FsStatus PosixFileSystem::LinkFile(const std::string& existing, const std::string& to) {
-  if (::linkat(AT_FDCWD, existing.c_str(), AT_FDCWD, to.c_str(), 0) != 0) {
-    return ErrorFromErrno(errno, errno == EEXIST ? to : existing);
-  }
-  return FsOk{};
-}
-
 FsStatus PosixFileSystem::LinkFileAt(int from_folder, const char* from_name, int to_folder,
                                      const char* to_name, const std::string& existing) {
   if (::linkat(from_folder, from_name, to_folder, to_name, 0) != 0) {

@@ -32,9 +32,10 @@ class PosixFileSystem : public FileSystem {
   FsResult<CopyStats> CopyTree(const std::string& from, const std::string& to,
                                const CopyOptions& options) override;
 
-  FsStatus LinkFile(const std::string& existing, const std::string& to) override;
-  // LinkFile within open folders, which spares the kernel looking up both paths again for
-  // every file of a tree; `existing` names the file in an error.
+  // Makes to_name in to_folder a further name (hard link) of from_name in from_folder.
+  // Relative to open folders, which spares the kernel looking up both paths again for
+  // every file of a tree; `existing` names the file in an error, and the host's errno
+  // tells why a destination refuses (EPERM, EOPNOTSUPP, EMLINK, EXDEV, ...).
   virtual FsStatus LinkFileAt(int from_folder, const char* from_name, int to_folder,
                               const char* to_name, const std::string& existing);
   FsResult<std::uint64_t> SharedBytes(const std::string& from,

@@ -13,13 +13,7 @@
 namespace orvessa {
 namespace {
 
-using testing::Exists;
-using testing::FsOp;
-using testing::Names;
-using testing::ReadText;
-using testing::Run;
-using testing::Strings;
-using testing::WriteText;
+using namespace testing;
 
 TEST_F(Run, OverwriteModeCopiesEverythingAndRecordsTheRun) {
   Folder(src + "/Docs");

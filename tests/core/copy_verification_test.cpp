@@ -13,7 +13,7 @@
 namespace orvessa {
 namespace {
 
-using testing::WriteText;
+using namespace testing;
 
 // Offers `count` files named /src/<n> copied to /copy/<n>; returns the chosen numbers.
 std::set<int> ChosenOf(CopySample& sample, int count) {

@@ -10,8 +10,7 @@
 namespace orvessa {
 namespace {
 
-using testing::FakeLocale;
-using testing::MemoryFileSystem;
+using namespace testing;
 
 // A job file with CR LF after every given line.
 std::string FileOf(std::initializer_list<std::string> lines) {

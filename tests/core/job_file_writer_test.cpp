@@ -9,9 +9,7 @@
 namespace orvessa {
 namespace {
 
-using testing::FakeClock;
-using testing::FakeLocale;
-using testing::MemoryFileSystem;
+using namespace testing;
 
 const LocalDateTime kNow{{2026, 12, 6}, {9, 5, 7}};
 

@@ -12,11 +12,7 @@
 namespace orvessa {
 namespace {
 
-using testing::Exists;
-using testing::Names;
-using testing::ReadText;
-using testing::TempFolder;
-using testing::WriteText;
+using namespace testing;
 using Strings = std::vector<std::string>;
 
 class PriorCopies : public ::testing::Test {

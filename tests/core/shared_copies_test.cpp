@@ -11,12 +11,7 @@ namespace orvessa {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::FsOp;
-using testing::Names;
-using testing::ReadText;
-using testing::Run;
-using testing::Strings;
-using testing::WriteText;
+using namespace testing;
 
 struct FileState {
   std::string bytes;

@@ -13,8 +13,7 @@
 namespace orvessa {
 namespace {
 
-using testing::TempFolder;
-using testing::WriteText;
+using namespace testing;
 
 TEST(SpaceFigures, KilobytesRoundAndEqualFiguresDoNotFitButTheNetworkAlwaysFits) {
   testing::FakeLocale locale;

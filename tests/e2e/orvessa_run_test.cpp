@@ -23,10 +23,7 @@
 namespace orvessa {
 namespace {
 
-using testing::Exists;
-using testing::Names;
-using testing::ReadText;
-using testing::WriteText;
+using namespace testing;
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using Strings = std::vector<std::string>;

@@ -18,7 +18,7 @@
 namespace orvessa {
 namespace {
 
-using testing::TempFolder;
+using namespace testing;
 
 const auto* const kApplication =
     ::testing::AddGlobalTestEnvironment(new testing::QtCoreEnvironment);

@@ -16,10 +16,7 @@
 namespace orvessa {
 namespace {
 
-using testing::Exists;
-using testing::Names;
-using testing::ReadText;
-using testing::WriteText;
+using namespace testing;
 namespace fs = std::filesystem;
 using Strings = std::vector<std::string>;
 

@@ -13,11 +13,7 @@
 namespace orvessa {
 namespace {
 
-using testing::Exists;
-using testing::Names;
-using testing::ReadText;
-using testing::TempFolder;
-using testing::WriteText;
+using namespace testing;
 
 const char* const kShipped =
     "[Desktop Entry]\nType=Application\nName=Orvessa\nExec=orvessa\nIcon=org.orvessa.Orvessa\n"

@@ -59,10 +59,6 @@ class FaultInjectingFileSystem : public PosixFileSystem {
     });
   }
   // Matched on the file to be linked to, whose new name is a temporary one.
-  FsStatus LinkFile(const std::string& existing, const std::string& to) override {
-    ++link_calls;
-    return Guard(FsOp::LinkFile, existing, [&] { return PosixFileSystem::LinkFile(existing, to); });
-  }
   FsStatus LinkFileAt(int from_folder, const char* from_name, int to_folder, const char* to_name,
                       const std::string& existing) override {
     ++link_calls;
