@@ -58,11 +58,11 @@ set(CPACK_PACKAGE_VENDOR "Orvessa Software")
 set(CPACK_PACKAGE_CONTACT "Orvessa Software <soporte@orvessa.example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "automatic backups of folders and files")
 set(CPACK_PACKAGE_DESCRIPTION
-    "Orvessa copies the folders and files you choose into a destination folder, over the
-previous copy or into numbered folders that keep a number of prior copies. It runs a
-backup when asked, on a schedule or when the computer shuts down, and waits in the
-system tray in between. orvessa-run runs a saved backup job from scripts and timers.
-It speaks English, Spanish, German and French.")
+    "Orvessa copies the folders and files you choose into a destination folder,
+over the previous copy or into numbered folders that keep a number of prior
+copies. It runs a backup when asked, on a schedule or when the computer shuts
+down, and waits in the system tray in between. orvessa-run runs a saved backup
+job from scripts and timers. It speaks English, Spanish, German and French.")
 set(CPACK_PACKAGE_HOMEPAGE_URL "https://www.orvessa.example.org/")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_GENERATOR DEB)
