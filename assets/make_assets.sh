@@ -141,6 +141,7 @@ Exec=orvessa
 Icon=org.orvessa.Orvessa
 Terminal=false
 Categories=Utility;Archiving;
+Keywords=backup;copy;schedule;
 StartupNotify=true
 EOF
 mkdir -p autostart

@@ -20,11 +20,12 @@ struct Language {
   const char* entry;
   std::int16_t base;
   const char* page;
+  const char* help_title;
 };
-const Language kLanguages[] = {{"mnuLang_ingl\u00e9s", kEnglishBase, "en"},
-                               {"mnuLang_espa\u00f1ol", kSpanishBase, "es"},
-                               {"mnuLang_alem\u00e1n", kGermanBase, "de"},
-                               {"mnuLang_franc\u00e9s", kFrenchBase, "fr"}};
+const Language kLanguages[] = {{"mnuLang_ingl\u00e9s", kEnglishBase, "en", "&Help"},
+                               {"mnuLang_espa\u00f1ol", kSpanishBase, "es", "A&yuda"},
+                               {"mnuLang_alem\u00e1n", kGermanBase, "de", "&Hilfe"},
+                               {"mnuLang_franc\u00e9s", kFrenchBase, "fr", "A&ide"}};
 
 const std::string kSpanishMail =
     "mailto:soporte@orvessa.example.org?subject=Soporte T\u00e9cnico&body=Escriba a "
@@ -61,8 +62,8 @@ class HelpTest : public QObject {
     QCOMPARE(entries[1]->menu()->objectName(), QStringLiteral("mnuContacto"));
     for (const Language& language : kLanguages) {
       h.Action(language.entry)->trigger();
-      QCOMPARE(h.Find<QMenu>("mnuAyuda")->title().remove(QLatin1Char('&')),
-               Text(11, language.base));
+      // Reached with Alt and a letter no other menu or button of the window takes.
+      QCOMPARE(h.Find<QMenu>("mnuAyuda")->title(), QString::fromUtf8(language.help_title));
       QCOMPARE(h.Action("mnuAyudaContenido")->text(), Text(12, language.base));
       QCOMPARE(h.Find<QMenu>("mnuContacto")->title(), Text(14, language.base));
       QCOMPARE(h.Action("mnuWeb")->text(), Text(15, language.base));
