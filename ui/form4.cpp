@@ -49,6 +49,7 @@ Form4::Form4(QWidget* parent, std::int16_t language_base, UrlOpener* opener,
   lblTitle->setFont(title_font);
   lblVersion = MakeLabel("lblVersion", this);
   Label1 = MakeLabel("Label1", this);
+  Label1->setWordWrap(true);
   lblDescription = MakeLabel("lblDescription", this);
   lblDescription->setWordWrap(true);
   lblDisclaimer = MakeLabel("lblDisclaimer", this);
@@ -71,19 +72,19 @@ Form4::Form4(QWidget* parent, std::int16_t language_base, UrlOpener* opener,
   auto* top = new QHBoxLayout;
   top->addWidget(Image1, 0, Qt::AlignTop);
   top->addLayout(texts, 1);
-  auto* buttons = new QVBoxLayout;
-  buttons->addWidget(cmdOK);
-  buttons->addWidget(cmdSysInfo);
+  // Below the texts rather than beside them, so that long lines keep the box's width.
+  auto* buttons = new QHBoxLayout;
   buttons->addStretch();
-  auto* bottom = new QHBoxLayout;
-  bottom->addWidget(lblDisclaimer, 1);
-  bottom->addLayout(buttons);
+  buttons->addWidget(cmdSysInfo);
+  buttons->addWidget(cmdOK);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(top);
   layout->addSpacing(12);
-  layout->addLayout(bottom);
-  // Wide enough that the legal notice wraps into a few lines, not a column.
-  setMinimumWidth(fontMetrics().averageCharWidth() * 70);
+  // The legal notice across the whole box, so it wraps into a few long lines.
+  layout->addWidget(lblDisclaimer);
+  layout->addSpacing(12);
+  layout->addLayout(buttons);
+  setMinimumWidth(fontMetrics().averageCharWidth() * 72);
 
   connect(cmdOK, &QPushButton::clicked, this, [this] { close(); });
   connect(cmdSysInfo, &QPushButton::clicked, this, [this] { StartSysInfo(); });
@@ -108,6 +109,9 @@ void Form4::Form_Load() {
   lblPaginaweb2->setAccessibleName(web);
   cmdSysInfo->setText(Text(kSystemInfo));
   cmdOK->setText(Text(kOk));
+  // Tall enough for the wrapped texts at the width the box gets, at any scale.
+  adjustSize();
+  setMinimumHeight(layout()->totalHeightForWidth(width()));
 }
 
 void Form4::StartSysInfo() {
