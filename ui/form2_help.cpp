@@ -60,6 +60,7 @@ void Form2::ApplyHelpTexts(Mnemonics& letters) {
   };
   mnuAyudaContenido->setText(plain(Text(kHelpContents)));
   mnuContacto->setTitle(plain(Text(kContactMenu)));
+  mnuContacto->setAccessibleName(Text(kContactMenu));
   mnuWeb->setText(plain(Text(kWebPage)));
   mnuEmail->setText(plain(Text(kEmailSupport)));
   mnuAyudaAcercade->setText(plain(Text(kAbout)));
