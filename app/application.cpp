@@ -7,6 +7,7 @@
 #include <csignal>
 
 #include "app/desktop_host.hpp"
+#include "app/desktop_url_opener.hpp"
 #include "app/program_folders.hpp"
 #include "core/power_off.hpp"
 #include "platform/linux/dbus_session_probe.hpp"
@@ -43,6 +44,7 @@ struct Application::Services {
   QtEventPump pump;
   LogindPower power;
   QtSettingsStore settings;
+  DesktopUrlOpener opener;
   // The shipped entry from the read-only data folder; Exec starts this very program.
   XdgAutostart autostart{DataFolder(QCoreApplication::applicationFilePath().toStdString()) +
                              "/autostart/" + XdgAutostart::kEntryName,
@@ -70,6 +72,7 @@ Application::Application(QApplication& qt, const std::string& start_folder) {
       Form2Folders{ProgramFolder(), data_folder,
                    start_folder.empty() ? QDir::homePath().toStdString() : start_folder},
       language, ReadWindowsVersion(s.power));
+  window_->SetUrlOpener(&s.opener);
   splash_ = std::make_unique<Form1>(QString::fromStdString(data_folder + "/splash.png"), language);
   splash_->Form_Load();
   tray_wait_ = std::make_unique<TrayWait>(&TrayHostPresent);

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <cstdlib>
+#include <filesystem>
 
 #include "i18n/string_table.hpp"
 #include "platform/settings_store.hpp"
@@ -19,7 +20,11 @@ std::string ProgramFolder() {
 std::string DataFolder(const std::string& program_path) {
   const auto slash = program_path.rfind('/');
   if (slash != std::string::npos) {
-    const std::string installed = program_path.substr(0, slash) + "/../share/orvessa";
+    // Without "bin/..", so the help page's address reads as the installed path.
+    const std::string installed =
+        std::filesystem::path(program_path.substr(0, slash) + "/../share/orvessa")
+            .lexically_normal()
+            .string();
     struct stat info {};
     if (::stat(installed.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return installed;
   }

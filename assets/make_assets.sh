@@ -5,6 +5,7 @@ set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 cd "$here"
+mkdir -p icons
 
 command -v convert >/dev/null || {
     echo "make_assets.sh: ImageMagick's convert is missing (apt-get install imagemagick)" >&2
@@ -123,6 +124,12 @@ convert -size 64x64 xc:none -draw "$(<"$work/icon.mvg")" "${png_out[@]}" PNG32:o
 convert -size 300x300 xc:none -draw "scale 4.6875,4.6875 $(<"$work/icon.mvg")" "${png_out[@]}" \
     PNG32:splash.png
 
+# The desktop's icon sizes, each drawn at its size; the scalable one is icons/*.svg.
+for size in 48 128 256; do
+    convert -size ${size}x${size} xc:none -draw "scale $(awk -v s=$size 'BEGIN { printf "%g,%g", s / 64, s / 64 }') $(<"$work/icon.mvg")" \
+        "${png_out[@]}" PNG32:icons/${size}x${size}.png
+done
+
 # --- the desktop entry and the one copied to start with the session ------
 cat >org.orvessa.Orvessa.desktop <<'EOF'
 [Desktop Entry]
@@ -134,6 +141,7 @@ Exec=orvessa
 Icon=org.orvessa.Orvessa
 Terminal=false
 Categories=Utility;Archiving;
+Keywords=backup;copy;schedule;
 StartupNotify=true
 EOF
 mkdir -p autostart
@@ -149,4 +157,4 @@ NoDisplay=true
 X-GNOME-Autostart-enabled=true
 EOF
 
-echo "made filecopy.gif copy_cursor.png orvessa.png splash.png and the desktop entries in $here"
+echo "made filecopy.gif copy_cursor.png orvessa.png splash.png icons/*.png and the desktop entries in $here"

@@ -5,7 +5,7 @@
 
 namespace orvessa {
 
-enum class MessageIcon { Critical, Exclamation, Information };
+enum class MessageIcon { Critical, Exclamation, Information, None };
 
 // The labels the space figures and the run write to.
 enum class Control { Label5, Label7, Label8, Label9, Label19, Label20, Label21 };

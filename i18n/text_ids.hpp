@@ -14,6 +14,12 @@ inline constexpr int kExit = 7;
 inline constexpr int kOptionsMenu = 8;
 inline constexpr int kStartWithSession = 9;
 inline constexpr int kNoStartWithSession = 10;
+inline constexpr int kHelpMenu = 11;
+inline constexpr int kHelpContents = 12;
+inline constexpr int kContactMenu = 14;
+inline constexpr int kWebPage = 15;
+inline constexpr int kEmailSupport = 16;
+inline constexpr int kAbout = 17;
 inline constexpr int kLanguageMenu = 19;
 inline constexpr int kTrayRestore = 20;
 inline constexpr int kTrayExit = 21;
@@ -65,6 +71,11 @@ inline constexpr int kShutDownWhenFinished = 63;
 inline constexpr int kLastCopy = 64;
 inline constexpr int kSuccessful = 65;
 inline constexpr int kError = 66;
+inline constexpr int kVersion = 74;
+inline constexpr int kMadeBy = 75;
+inline constexpr int kLegalNotice = 76;
+inline constexpr int kSystemInfo = 77;
+inline constexpr int kOk = 78;
 
 inline constexpr int kPickDestinationTitle = 79;
 inline constexpr int kEraseNameMustMatch = 81;
@@ -84,6 +95,7 @@ inline constexpr int kDays = 106;
 inline constexpr int kWeeks = 107;
 inline constexpr int kMonths = 108;
 inline constexpr int kTrayTip = 112;
+inline constexpr int kNoSystemInfo = 113;
 inline constexpr int kWelcome = 114;
 
 // Texts of the window beyond the first table's 114.

@@ -3,6 +3,8 @@
 #   tools/dev.sh run          install what is missing, build, start the program (without a
 #                             display: back up the example folder with orvessa-run instead)
 #   tools/dev.sh test         install what is missing, build, run every test
+#   tools/dev.sh package      install what is missing, build Release, make the Debian package
+#                             build/release/orvessa_<version>_<arch>.deb and validate it
 #   tools/dev.sh install P..  install the Debian packages P.. that are missing
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -17,6 +19,9 @@ build_packages=(cmake ninja-build g++ libgtest-dev qt6-base-dev qt6-qpa-plugins 
 test_packages=(xvfb xdotool openbox x11-utils dosfstools exfat-fuse exfatprogs attr trayer
   haskell-status-notifier-item-utils haskell-gtk-sni-tray-utils desktop-file-utils imagemagick
   procps)
+# The package: dpkg-shlibdeps and file find the libraries' packages; the validators check
+# the desktop entries, the AppStream metadata and the package itself.
+package_packages=(dpkg-dev file lintian appstream desktop-file-utils man-db)
 
 install_missing() {
   local missing=() p
@@ -61,6 +66,28 @@ run_window() {
   exec build/default/app/orvessa
 }
 
+# Builds the Release package and fails on any validator error; lintian's warnings are shown.
+package() {
+  install_missing "${build_packages[@]}" "${package_packages[@]}"
+  cmake --preset release
+  cmake --build --preset release
+  rm -f build/release/orvessa_*.deb
+  (cd build/release && cpack -G DEB)
+  local deb
+  deb=$(ls build/release/orvessa_*.deb)
+  desktop-file-validate assets/org.orvessa.Orvessa.desktop assets/autostart/org.orvessa.Orvessa.desktop
+  appstreamcli validate --no-net assets/org.orvessa.Orvessa.metainfo.xml
+  local page
+  for page in assets/man/*.1; do
+    if LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l "$page" 2>&1 >/dev/null | grep .; then
+      echo "$page: warnings from man" >&2
+      return 1
+    fi
+  done
+  lintian --fail-on error --info "$deb"
+  echo "Package: $deb"
+}
+
 case "${1:-}" in
   run)
     build
@@ -76,12 +103,15 @@ case "${1:-}" in
     install_missing "${test_packages[@]}"
     ctest --preset default
     ;;
+  package)
+    package
+    ;;
   install)
     shift
     install_missing "$@"
     ;;
   *)
-    echo "usage: tools/dev.sh run | test | install PACKAGE..." >&2
+    echo "usage: tools/dev.sh run | test | package | install PACKAGE..." >&2
     exit 64
     ;;
 esac

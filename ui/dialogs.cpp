@@ -28,6 +28,8 @@ QMessageBox::Icon ToQt(MessageIcon icon) {
       return QMessageBox::Warning;
     case MessageIcon::Information:
       break;
+    case MessageIcon::None:
+      return QMessageBox::NoIcon;
   }
   return QMessageBox::Information;
 }

@@ -9,6 +9,7 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QMovie>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -35,9 +36,11 @@
 #include "platform/locale.hpp"
 #include "platform/power.hpp"
 #include "platform/settings_store.hpp"
+#include "platform/url_opener.hpp"
 #include "ui/drive_list.hpp"
 #include "ui/file_list.hpp"
 #include "ui/folder_list.hpp"
+#include "ui/form4.hpp"
 #include "ui/up_down.hpp"
 
 namespace orvessa {
@@ -103,6 +106,11 @@ class Form2 : public QMainWindow, public RunView {
   // run has stopped; never powers the computer off.
   void EndBySignal();
 
+  // Where the help, web page and e-mail commands hand their addresses; none: they do nothing.
+  void SetUrlOpener(UrlOpener* opener) { opener_ = opener; }
+  // The About box while it is open.
+  Form4* AboutBox() const { return about_box_; }
+
   std::int16_t LanguageBase() const { return LanguageBase_; }
   const std::string& HelpFile() const { return HelpFile_; }
   ScheduleTimer TimerMode() const;
@@ -148,6 +156,14 @@ class Form2 : public QMainWindow, public RunView {
   void SelectLanguage(int entry);  // 0..6 in menu order
   void ApplyLanguage();
   void ApplyAccessibleNames();
+
+  // Help menu.
+  void BuildHelpMenu();
+  void ApplyHelpTexts(class Mnemonics& letters);
+  void mnuAyudaContenido_Click();
+  void mnuWeb_Click();
+  void mnuEmail_Click();
+  void mnuAyudaAcercade_Click();
 
   // Source tab.
   void Drive1_Change();
@@ -261,6 +277,12 @@ class Form2 : public QMainWindow, public RunView {
   QMenu* mnuLanguage;
   QAction* mnuCompartir;            // share unchanged files between copies
   std::array<QAction*, 7> mnuLang;  // English, Español, Deutsch, Français, then three greyed
+  QMenu* mnuAyuda;
+  QAction* mnuAyudaContenido;  // also F1
+  QMenu* mnuContacto;
+  QAction* mnuWeb;
+  QAction* mnuEmail;
+  QAction* mnuAyudaAcercade;
   QMenu* mnuSystray;
   QAction* mnupopRestaurar;
   QAction* mnupopSalir;
@@ -362,6 +384,8 @@ class Form2 : public QMainWindow, public RunView {
   std::int16_t LanguageBase_;
   std::string HelpFile_;
   std::unique_ptr<QTranslator> qt_texts_;
+  UrlOpener* opener_ = nullptr;
+  QPointer<Form4> about_box_;
   bool StayVisibleWhenActive_ = false;
   std::function<bool()> tray_available_;
   bool in_tray_ = false;  // hidden, reachable through the tray icon

@@ -23,10 +23,10 @@ struct Language {
 };
 
 // In menu order; the last three entries have no language behind them.
-constexpr Language kLanguages[4] = {{kEnglishBase, "/ayuda_eng.html", "en"},
-                                    {kSpanishBase, "/ayuda_esp.html", "es"},
-                                    {kGermanBase, "/ayuda_dutch.html", "de"},
-                                    {kFrenchBase, "/ayuda_eng.html", "fr"}};
+constexpr Language kLanguages[4] = {{kEnglishBase, "/help/en.html", "en"},
+                                    {kSpanishBase, "/help/es.html", "es"},
+                                    {kGermanBase, "/help/de.html", "de"},
+                                    {kFrenchBase, "/help/fr.html", "fr"}};
 
 // A caption as a name for screen readers: without its colon and trailing blanks.
 QString NameOf(QString caption) {
@@ -120,6 +120,7 @@ void Form2::ApplyLanguage() {
       {CmdQuitarTodos, kRemoveAll}, {cmdDestino, kSearchDrive}, {cmdCreaDirectorio, kCreateFolder},
       {cmdBorraDir, kEraseFolder}};
   for (const auto& [button, number] : buttons) button->setText(letters.Mark(Text(number)));
+  ApplyHelpTexts(letters);
 
   const int tabs[] = {kSourceTab, kDestinationTab, kCopyTab};
   for (int tab = 0; tab < 3; ++tab) SSTab1->setTabText(tab, Text(tabs[tab]));

@@ -95,6 +95,7 @@ void Form2::BuildMenus() {
   mnupopSalir = mnuSystray->addAction(QString());
   mnupopSalir->setObjectName(QStringLiteral("mnupopSalir"));
   BuildOptionsMenu();
+  BuildHelpMenu();
 }
 
 QWidget* Form2::BuildSourceTab() {

@@ -111,6 +111,18 @@ int main(int argc, char** argv) {
         return 1;
       }
     }
+    // The About box of the language, beside the window as the user sees it.
+    window.findChild<QAction*>(QStringLiteral("mnuAyudaAcercade"))->trigger();
+    QTest::qWait(300);
+    Form4* about = window.AboutBox();
+    const QString about_file =
+        QStringLiteral("%1/%2_about.png").arg(out, QString::fromLatin1(languages[language]));
+    if (about == nullptr || !about->grab().save(about_file)) {
+      std::fprintf(stderr, "cannot write %s\n", about_file.toLocal8Bit().constData());
+      return 1;
+    }
+    about->close();
+    QTest::qWait(100);
   }
   return 0;
 }
