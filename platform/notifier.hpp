@@ -9,8 +9,8 @@ namespace orvessa {
 struct Notice {
   std::string summary;
   std::string body;
-  std::string action;              // what clicking it does, in words
-  std::function<void()> clicked;   // runs when the user clicks the notice
+  std::string action;             // what clicking it does, in words
+  std::function<void()> clicked;  // runs when the user clicks the notice
 };
 
 class Notifier {

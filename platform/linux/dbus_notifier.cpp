@@ -28,8 +28,8 @@ DbusNotifier::DbusNotifier(QDBusConnection bus, QString icon, Fallback fallback)
 
 void DbusNotifier::Notify(Notice notice) {
   if (!bus_.isConnected()) return ShowByFallback(notice);
-  QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface,
-                                                     QStringLiteral("Notify"));
+  QDBusMessage call =
+      QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("Notify"));
   const QVariantMap hints{{QStringLiteral("desktop-entry"), QStringLiteral("org.orvessa.Orvessa")}};
   call << QStringLiteral("Orvessa") << uint{0} << icon_ << Q(notice.summary) << Q(notice.body)
        << QStringList{kDefaultAction, Q(notice.action)} << hints << int{-1};

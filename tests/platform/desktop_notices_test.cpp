@@ -60,8 +60,9 @@ class DesktopServices : public ::testing::Test {
 TEST_F(DesktopServices, NoticeGoesToTheServiceAndItsClickComesBack) {
   OwnNotifications();
   std::vector<QString> fallback;
-  DbusNotifier notifier(bus_.client, QStringLiteral("/data/orvessa.png"),
-                        [&](const QString& summary, const QString&) { fallback.push_back(summary); });
+  DbusNotifier notifier(
+      bus_.client, QStringLiteral("/data/orvessa.png"),
+      [&](const QString& summary, const QString&) { fallback.push_back(summary); });
   int clicks = 0;
   notifier.Notify({"Finished Backup", "Files: 3", "Click to restore Orvessa.", [&] { ++clicks; }});
   ASSERT_TRUE(PumpUntil([&] { return fake_.calls.size() == 1; }));
