@@ -162,6 +162,7 @@ void Form2::cmdCopiar_Click() {
   run_->cmdCopiar_Click();
   LockJobCommands(false);
   ShowRunOutcome();
+  ShowScheduleStatus();  // a successful run moves the next automatic one
   if (end_after_run_) EndAfterRun();
 }
 

@@ -337,10 +337,11 @@ void Form2::ShowScheduleStatus() {
     at += HourMinute(hour, minute);
     return at;
   };
-  if (catching_up_) {
+  const std::optional<LocalDate> missed = catching_up_ ? catching_up_ : decision.missed_since;
+  if (missed) {
     text = TextUtf8(text_id::kScheduleCatchUp);
     text += ' ';
-    text += when(*catching_up_, job_.CopyHour, job_.CopyMinute);
+    text += when(*missed, job_.CopyHour, job_.CopyMinute);
   } else if (decision.state == ScheduleState::InvalidTime) {
     text = TextUtf8(text_id::kScheduleInvalidTime);
   } else if (decision.state == ScheduleState::NoReference) {
