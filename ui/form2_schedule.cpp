@@ -324,7 +324,7 @@ void Form2::RunScheduledCopy() {
   cmdCopiar_Click();
   NoticeRunEnd();
   if (unloaded_) return;
-  Espera(pump_, kAfterRunPause);
+  Espera(pump_, kAfterRunPause, [this] { return unloaded_; });
   if (!unloaded_ && OptCada->isChecked()) Timer1->start();
 }
 
