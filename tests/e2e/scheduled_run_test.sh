@@ -54,13 +54,14 @@ wait_exit "$app" 10
 [ "$status" = 0 ] || { echo "FAIL: exit status $status"; exit 1; }
 
 # Every day, never run yet, time of copy the next minute: it copies at that minute unasked.
-rm -r "$dest/src"
+rm -r "$dest/src" "$dest/timed.cop"
 read -r hour minute < <(date -d '+1 min' '+%-H %-M')
 write_timed_job 1 "$days" "$hour" "$minute" "" ""
 at=$(printf '%02d%02d' "$hour" "$minute")
 start_orvessa "$program"
 wait_until 130 copied || { cat "$scratch/out"; echo "FAIL: no run at the time of copy $at"; exit 1; }
-now=$(date +%H%M)
+wait_until 10 test -f "$dest/timed.cop" || { echo "FAIL: the run did not save its job"; exit 1; }
+now=$(date -r "$dest/timed.cop" +%H%M) # the run saves its job there as it ends
 [ "$now" = "$at" ] || { echo "FAIL: copied at $now, the time of copy was $at"; exit 1; }
 echo "the daily job copied at its time of copy $at without a click"
 wait_until 20 noticed 2 || { echo "FAIL: no notice of the second automatic run"; exit 1; }
