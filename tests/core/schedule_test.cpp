@@ -33,20 +33,11 @@ TEST(ScheduleCounts, CountCalendarDatesAcrossMonthsYearsAndLeapDays) {
   EXPECT_EQ(MonthsBetween({2026, 11, 30}, {2027, 2, 1}), 3);
 }
 
-TEST(ScheduleCounts, RulesHoldFromTheCountOnNotOnlyOnIt) {
-  const std::optional<LocalDate> first{{2026, 12, 1}};
-  EXPECT_FALSE(DayIsDue(kUnitDays, 3, first, {2026, 12, 3}));
-  EXPECT_TRUE(DayIsDue(kUnitDays, 3, first, {2026, 12, 4}));
-  EXPECT_TRUE(DayIsDue(kUnitDays, 3, first, {2027, 3, 9}));
-  EXPECT_FALSE(DayIsDue(kUnitWeeks, 2, kSat5Dec, {2026, 12, 12}));
-  EXPECT_TRUE(DayIsDue(kUnitWeeks, 2, kSat5Dec, {2026, 12, 13}));
-  EXPECT_TRUE(DayIsDue(kUnitMonths, 1, LocalDate{2027, 1, 31}, {2027, 2, 1}));
-  EXPECT_FALSE(DayIsDue(kUnitMonths, 1, LocalDate{2027, 1, 1}, {2027, 1, 31}));
-  // Without a reference only every single day holds; a negative count never does.
+TEST(ScheduleCounts, WithoutAReferenceOnlyEveryDayHoldsAndBadCountsNever) {
   EXPECT_TRUE(DayIsDue(kUnitDays, 1, std::nullopt, {2026, 12, 4}));
   EXPECT_FALSE(DayIsDue(kUnitDays, 2, std::nullopt, {2026, 12, 4}));
-  EXPECT_FALSE(DayIsDue(kUnitDays, -1, first, {2026, 12, 9}));
-  EXPECT_FALSE(DayIsDue("Years", 1, first, {2030, 1, 1}));
+  EXPECT_FALSE(DayIsDue(kUnitDays, -1, LocalDate{2026, 12, 1}, {2026, 12, 9}));
+  EXPECT_FALSE(DayIsDue("Years", 1, LocalDate{2026, 12, 1}, {2030, 1, 1}));
 }
 
 // A timed job and a scheduler on a clock the test moves; a successful run stamps the job.
@@ -182,15 +173,6 @@ TEST_F(Schedule, AnInvalidTimeOfCopyNeverStarts) {
   }
   Every(1, kUnitDays, 23, 59);
   EXPECT_EQ(StateAt(At({2026, 12, 6}, 23, 59)), ScheduleState::Due);
-}
-
-TEST_F(Schedule, ManualAndAtShutdownSchedulesAreNotTimed) {
-  Every(1, kUnitDays);
-  job.CopyAtShutdown = true;
-  EXPECT_EQ(StateAt(At({2026, 12, 6}, 9, 5)), ScheduleState::NotTimed);
-  job.CopyAtShutdown = false;
-  job.ManualOnly = true;
-  EXPECT_EQ(StateAt(At({2026, 12, 6}, 9, 5)), ScheduleState::NotTimed);
 }
 
 TEST_F(Schedule, AClockMovedBackDoesNotRepeatTheDaysRun) {
