@@ -10,8 +10,10 @@
 #include "app/desktop_url_opener.hpp"
 #include "app/program_folders.hpp"
 #include "core/power_off.hpp"
+#include "platform/linux/dbus_notifier.hpp"
 #include "platform/linux/dbus_session_probe.hpp"
 #include "platform/linux/logind_power.hpp"
+#include "platform/linux/logind_sleep_watch.hpp"
 #include "platform/linux/posix_file_system.hpp"
 #include "platform/linux/qt_event_pump.hpp"
 #include "platform/linux/qt_locale.hpp"
@@ -77,6 +79,15 @@ Application::Application(QApplication& qt, const std::string& start_folder) {
   splash_->Form_Load();
   tray_wait_ = std::make_unique<TrayWait>(&TrayHostPresent);
 
+  // The end of an automatic run is announced; a wake-up has the schedule looked at.
+  notifier_ = std::make_unique<DbusNotifier>(QDBusConnection::sessionBus(), icon_path,
+                                             [this](const QString& title, const QString& body) {
+                                               if (tray_) tray_->ShowMessage(title, body);
+                                             });
+  window_->SetNotifier(notifier_.get());
+  sleep_watch_ = std::make_unique<LogindSleepWatch>();
+  window_->WatchSleep(*sleep_watch_);
+
   QObject::connect(signals_.get(), &SignalWatcher::Received, window_.get(), [this](int) {
     Load();
     window_->EndBySignal();
@@ -136,8 +147,12 @@ void Application::MaybeGoResident() {
   QObject::connect(window, &Form2::Unloading, tray_.get(), &TrayIcon::Remove);
   QObject::connect(tray_.get(), &TrayIcon::RestoreRequested, window,
                    [window] { window->mnupopRestaurar_Click(); });
+  QObject::connect(tray_.get(), &TrayIcon::MessageClicked, notifier_.get(),
+                   &DbusNotifier::FallbackClicked);
   window->SetTrayQuery(&TrayIcon::Available);
   window->Form_Activate();
+  // A time of copy that passed while the program was not running is caught up soon.
+  window->CheckScheduleSoon();
 
   tray_check_.setInterval(kTrayCheckInterval);
   QObject::connect(&tray_check_, &QTimer::timeout, window, [this] { CheckTray(); });

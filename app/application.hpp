@@ -12,7 +12,9 @@ class QString;
 
 namespace orvessa {
 
+class DbusNotifier;
 class Form1;
+class LogindSleepWatch;
 class Form2;
 class SignalWatcher;
 class TrayIcon;
@@ -50,6 +52,8 @@ class Application {
   std::unique_ptr<Form1> splash_;
   std::unique_ptr<TrayWait> tray_wait_;
   std::unique_ptr<TrayIcon> tray_;  // before the window goes, as it shows the window's menu
+  std::unique_ptr<DbusNotifier> notifier_;
+  std::unique_ptr<LogindSleepWatch> sleep_watch_;
   QTimer tray_check_;
   bool loaded_ = false;
   bool splash_done_ = false;

@@ -116,7 +116,11 @@ inline constexpr int kProgress = 128;
 inline constexpr int kShareUnchangedFiles = 129;
 inline constexpr int kVerifyingCopy = 130;
 inline constexpr int kCopyDiffers = 131;
+inline constexpr int kScheduleInvalidTime = 132;
+inline constexpr int kScheduleCatchUp = 133;
+inline constexpr int kScheduleNext = 134;
+inline constexpr int kScheduleNoReference = 135;
 
-inline constexpr int kLastTextNumber = 131;
+inline constexpr int kLastTextNumber = 135;
 
 }  // namespace orvessa::text_id

@@ -28,7 +28,8 @@ Form2::Form2(const Form2Services& services, Form2Folders folders, std::int16_t l
       WindowsVersion_(windows_version),
       space_(job_, services.fs, services.locale, *this,
              [this](int number) { return TextUtf8(number); }),
-      LanguageBase_(IsLanguageBase(language_base) ? language_base : kEnglishBase) {
+      LanguageBase_(IsLanguageBase(language_base) ? language_base : kEnglishBase),
+      scheduler_(services.clock, services.locale) {
   setObjectName(QStringLiteral("Form2"));
   RunSettings run_settings;
   run_settings.program_folder = folders_.program_folder;
@@ -56,6 +57,7 @@ Form2::Form2(const Form2Services& services, Form2Folders folders, std::int16_t l
   Timer2->setObjectName(QStringLiteral("Timer2"));
   Timer2->setInterval(1000);
   Connect();
+  ConnectScheduler();
   SetTabOrder();
   // The box starts at "2"; its down button counts from the field, which would show -1.
   job_.CopiesToKeep = 2;
@@ -160,6 +162,7 @@ void Form2::cmdCopiar_Click() {
   run_->cmdCopiar_Click();
   LockJobCommands(false);
   ShowRunOutcome();
+  ShowScheduleStatus();  // a successful run moves the next automatic one
   if (end_after_run_) EndAfterRun();
 }
 

@@ -21,6 +21,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,15 +29,18 @@
 #include "core/backup_run.hpp"
 #include "core/job_file_reader.hpp"
 #include "core/run_view.hpp"
+#include "core/schedule.hpp"
 #include "core/space_accounting.hpp"
 #include "platform/autostart.hpp"
 #include "platform/clock.hpp"
 #include "platform/event_pump.hpp"
 #include "platform/file_system.hpp"
 #include "platform/locale.hpp"
+#include "platform/notifier.hpp"
 #include "platform/power.hpp"
 #include "platform/settings_store.hpp"
 #include "platform/url_opener.hpp"
+#include "platform/sleep_watch.hpp"
 #include "ui/drive_list.hpp"
 #include "ui/file_list.hpp"
 #include "ui/folder_list.hpp"
@@ -118,6 +122,12 @@ class Form2 : public QMainWindow, public RunView {
   const BackupJob& Job() const { return job_; }
   const JobFileIdentity& Identity() const { return identity_; }
   bool PowerOffAfterCopy() const { return run_->PowerOffAfterCopy; }
+
+  // Automatic runs: where their end is announced, and a look at the schedule soon after
+  // the start and after every wake-up, as a missed time of copy is due at once.
+  void SetNotifier(Notifier* notifier) { notifier_ = notifier; }
+  void WatchSleep(SleepWatch& watch);
+  void CheckScheduleSoon();
 
  signals:
   // The user chose another language (its base); Qt's own texts follow it.
@@ -206,6 +216,16 @@ class Form2 : public QMainWindow, public RunView {
   void chkApaga_Click();
   void chkShutDown_Click();
   void ApplyLoadedSchedule(bool manual, bool every, bool at_shutdown);
+
+  // The scheduler: Timer1's tick, one automatic run, what the schedule label says.
+  void ConnectScheduler();
+  void Timer1_Timer();
+  // The at-shutdown mode's tick calls this hook; the copy at shutdown fills it (or leaves
+  // it empty when the session's own events drive that copy).
+  void WatchForShutdownDialog() {}
+  void RunScheduledCopy();
+  void ShowScheduleStatus();
+  void NoticeRunEnd();
 
   // The run.
   void cmdCopiar_Click();
@@ -342,6 +362,8 @@ class Form2 : public QMainWindow, public RunView {
   QLineEdit* txtMinutos;
   UpDown* updMinuto;
   QCheckBox* chkApaga;
+  QLabel* lblSchedule;  // when the next automatic run is, or why there is none
+  QTimer* ScheduleCheck;
   QLabel* Label18;
   QPushButton* cmdGuardar;
   QLabel* Label14;
@@ -397,6 +419,9 @@ class Form2 : public QMainWindow, public RunView {
   QSize wanted_size_;  // as stored or first given, before fitting it to a screen
   double progress_value_ = 0;
   std::unique_ptr<QMovie> movie_;
+  Scheduler scheduler_;
+  Notifier* notifier_ = nullptr;
+  std::optional<LocalDate> catching_up_;  // the automatic run in progress catches up from
 };
 
 }  // namespace orvessa

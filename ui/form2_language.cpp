@@ -130,6 +130,7 @@ void Form2::ApplyLanguage() {
   cboDSM->clear();
   cboDSM->addItems({Text(kDays), Text(kWeeks), Text(kMonths)});
   SelectUnitLine(job_.IntervalUnit);
+  ShowScheduleStatus();
 
   ShowLastOutcome();
 

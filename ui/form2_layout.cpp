@@ -278,6 +278,8 @@ QWidget* Form2::BuildCopyTab() {
   schedule->addLayout(every_row);
   schedule->addLayout(time_row);
   schedule->addLayout(shutdown_row);
+  lblSchedule = WrappedLabel("lblSchedule");
+  schedule->addWidget(lblSchedule);
 
   Label18 = WrappedLabel("Label18");
   cmdGuardar = Make<QPushButton>("cmdGuardar");

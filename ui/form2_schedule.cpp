@@ -1,6 +1,10 @@
 // The copy tab's option pairs, schedule boxes and number boxes. Code that sets a box
 // runs its handler, so every enable and disable rule lives in one handler.
+#include <cstdio>
+
 #include "core/box_number.hpp"
+#include "core/espera.hpp"
+#include "i18n/text_ids.hpp"
 #include "ui/form2.hpp"
 #include "ui/form2_tables.hpp"
 #include "ui/qt_text.hpp"
@@ -10,6 +14,17 @@ namespace {
 
 constexpr int kTimedInterval = 50000;
 constexpr int kAtShutdownInterval = 1000;
+// After the start or a wake-up: long enough for the session (and a destination disk) to
+// settle, short enough that a missed run starts well within the minute.
+constexpr int kPromptCheckMs = 5000;
+// The pause after an automatic run before the timer starts again.
+constexpr std::int16_t kAfterRunPause = 11;
+
+std::string HourMinute(int hour, int minute) {
+  char text[8];
+  std::snprintf(text, sizeof text, "%02d:%02d", hour % 100, minute % 100);
+  return text;
+}
 
 std::int16_t ValueOf(const QLineEdit* box) { return BoxValue(S(box->text())); }
 
@@ -242,6 +257,131 @@ void Form2::updMinuto_UpClick() {
   if (value == 60) value = 0;
   job_.CopyMinute = BoxValue(std::to_string(value));
   Show(txtMinutos, job_.CopyMinute);
+}
+
+// ---- The scheduler ----
+
+void Form2::ConnectScheduler() {
+  connect(Timer1, &QTimer::timeout, this, [this] { Timer1_Timer(); });
+  ScheduleCheck = new QTimer(this);
+  ScheduleCheck->setObjectName(QStringLiteral("ScheduleCheck"));
+  ScheduleCheck->setSingleShot(true);
+  connect(ScheduleCheck, &QTimer::timeout, this, [this] {
+    // Only the timed mode has a time of copy to catch up with.
+    if (TimerMode() == ScheduleTimer::Timed) Timer1_Timer();
+  });
+  // Any change of the schedule shows at once what it means, once its handlers have run.
+  auto* refresh = new QTimer(this);
+  refresh->setSingleShot(true);
+  refresh->setInterval(0);
+  connect(refresh, &QTimer::timeout, this, [this] { ShowScheduleStatus(); });
+  auto later = [refresh] { refresh->start(); };
+  for (QLineEdit* box : {txtNumDSM, txtHora, txtMinutos})
+    connect(box, &QLineEdit::textChanged, this, later);
+  for (QAbstractButton* box :
+       std::initializer_list<QAbstractButton*>{optManual, OptCada, chkHoraGraba, chkApaga}) {
+    connect(box, &QAbstractButton::toggled, this, later);
+  }
+  connect(cboDSM, &QComboBox::activated, this, later);
+}
+
+void Form2::WatchSleep(SleepWatch& watch) {
+  watch.WhenResumed([this] { CheckScheduleSoon(); });
+}
+
+void Form2::CheckScheduleSoon() { ScheduleCheck->start(kPromptCheckMs); }
+
+void Form2::Timer1_Timer() {
+  if (job_.CopyAtShutdown) {
+    WatchForShutdownDialog();
+    return;
+  }
+  const ScheduleDecision decision = scheduler_.Check(job_);
+  // One run at a time: a run started by hand lets ticks through while it copies.
+  if (!decision.Start() || run_->Running() || unloaded_) {
+    ShowScheduleStatus();
+    return;
+  }
+  scheduler_.Started();
+  if (decision.state == ScheduleState::CatchUp) catching_up_ = decision.missed_since;
+  ShowScheduleStatus();
+  RunScheduledCopy();
+  catching_up_.reset();
+  if (unloaded_) return;
+  ShowScheduleStatus();
+  // Back to the tray after a success; a failure stays on the screen until it is read.
+  if (run_->LastEnd == RunEnd::Normal && job_.LastRunOutcome == 0) GoResident();
+  StayVisibleWhenActive_ = false;
+}
+
+void Form2::RunScheduledCopy() {
+  in_tray_ = false;
+  setWindowState(windowState() & ~Qt::WindowMinimized);
+  show();
+  raise();
+  activateWindow();
+  Timer1->stop();
+  cmdCopiar_Click();
+  NoticeRunEnd();
+  if (unloaded_) return;
+  Espera(pump_, kAfterRunPause, [this] { return unloaded_; });
+  if (!unloaded_ && OptCada->isChecked()) Timer1->start();
+}
+
+void Form2::ShowScheduleStatus() {
+  const ScheduleDecision decision = scheduler_.Check(job_);
+  std::string text;
+  auto when = [this](const LocalDate& date, int hour, int minute) {
+    std::string at = locale_.FormatShortDate(date);
+    at += ' ';
+    at += HourMinute(hour, minute);
+    return at;
+  };
+  const std::optional<LocalDate> missed = catching_up_ ? catching_up_ : decision.missed_since;
+  if (missed) {
+    text = TextUtf8(text_id::kScheduleCatchUp);
+    text += ' ';
+    text += when(*missed, job_.CopyHour, job_.CopyMinute);
+  } else if (decision.state == ScheduleState::InvalidTime) {
+    text = TextUtf8(text_id::kScheduleInvalidTime);
+  } else if (decision.state == ScheduleState::NoReference) {
+    text = TextUtf8(text_id::kScheduleNoReference);
+  } else if (decision.state != ScheduleState::NotTimed) {
+    const LocalDateTime next = decision.next.value_or(
+        LocalDateTime{clock_.Now().date, {job_.CopyHour, job_.CopyMinute, 0}});
+    if (decision.next || decision.Start()) {
+      text = TextUtf8(text_id::kScheduleNext);
+      text += ' ';
+      text += when(next.date, next.time.hour, next.time.minute);
+    }
+  }
+  lblSchedule->setText(Q(text));
+  lblSchedule->setVisible(!text.empty());
+}
+
+void Form2::NoticeRunEnd() {
+  if (notifier_ == nullptr || run_->LastEnd == RunEnd::NotRun) return;
+  Notice notice;
+  if (run_->LastEnd == RunEnd::Normal && job_.LastRunOutcome == 0) {
+    const RunReport& report = run_->Report;
+    notice.summary = TextUtf8(text_id::kFinishedBackup);
+    notice.body = TextUtf8(text_id::kFiles);
+    notice.body += ": ";
+    notice.body += std::to_string(report.files);
+    notice.body += ", ";
+    notice.body +=
+        FormatKilobytes(static_cast<double>(report.bytes + report.shared_bytes), locale_);
+    notice.body += '\n';
+    notice.body += TextUtf8(text_id::kDestinationFolder);
+    notice.body += ": ";
+    notice.body += job_.Destination;
+  } else {
+    notice.summary = TextUtf8(stop_asked_ ? text_id::kBackupStopped : text_id::kBackupError);
+    notice.body = run_message_.empty() ? S(Label8->text()) : run_message_;
+  }
+  notice.action = TextUtf8(text_id::kTrayTip);
+  notice.clicked = [this] { mnupopRestaurar_Click(); };
+  notifier_->Notify(std::move(notice));
 }
 
 }  // namespace orvessa

@@ -11,6 +11,11 @@ TrayIcon::TrayIcon(const QIcon& icon, QMenu* menu, QObject* parent) : QObject(pa
       emit RestoreRequested();
     }
   });
+  connect(&icon_, &QSystemTrayIcon::messageClicked, this, &TrayIcon::MessageClicked);
+}
+
+void TrayIcon::ShowMessage(const QString& title, const QString& body) {
+  if (icon_.isVisible()) icon_.showMessage(title, body, icon_.icon());
 }
 
 void TrayIcon::Add(const QString& tip) {

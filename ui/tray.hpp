@@ -19,12 +19,16 @@ class TrayIcon : public QObject {
   bool Added() const { return icon_.isVisible(); }
   QString Tip() const { return icon_.toolTip(); }
 
+  // A balloon beside the icon, for a desktop without a notification service.
+  void ShowMessage(const QString& title, const QString& body);
+
   // A tray that shows the icon exists now.
   static bool Available();
 
  signals:
   // A click or a double click on the icon.
   void RestoreRequested();
+  void MessageClicked();
 
  private:
   QSystemTrayIcon icon_;

@@ -317,6 +317,12 @@ TEST(Espera, WaitsTheSecondsOnTheMonotonicClock) {
   EXPECT_LT(pump.waited, std::chrono::milliseconds(2300));
   EXPECT_GT(pump.calls, 1);  // in slices, so that events keep flowing
   Espera(pump, -1);
+  // Ended early once the program is ending.
+  pump.waited = {};
+  bool ending = false;
+  pump.on_events = [&] { ending = pump.waited >= std::chrono::seconds(1); };
+  Espera(pump, 11, [&] { return ending; });
+  EXPECT_LT(pump.waited, std::chrono::milliseconds(1300));
 }
 
 }  // namespace

@@ -17,12 +17,13 @@ class FakeClock : public Clock {
  public:
   explicit FakeClock(LocalDateTime now) : now_(now) {}
   LocalDateTime Now() const override { return now_; }
+  void Set(LocalDateTime now) { now_ = now; }
 
  private:
   LocalDateTime now_;
 };
 
-// Fixed formats "13:05:09" and "06/12/2026"; nothing is parsed back.
+// Fixed formats "13:05:09" and "06/12/2026", read back as written.
 class FakeLocale : public Locale {
  public:
   std::string FormatTime(const LocalTime& t) const override {
@@ -31,8 +32,18 @@ class FakeLocale : public Locale {
   std::string FormatShortDate(const LocalDate& d) const override {
     return Format("%02d/%02d/%04d", d.day, d.month, d.year);
   }
-  std::optional<LocalTime> ParseTime(const std::string&) const override { return {}; }
-  std::optional<LocalDate> ParseShortDate(const std::string&) const override { return {}; }
+  std::optional<LocalTime> ParseTime(const std::string& text) const override {
+    int h = 0, m = 0, s = 0;
+    char end = 0;
+    if (std::sscanf(text.c_str(), "%2d:%2d:%2d%c", &h, &m, &s, &end) != 3) return {};
+    return LocalTime{h, m, s};
+  }
+  std::optional<LocalDate> ParseShortDate(const std::string& text) const override {
+    int d = 0, m = 0, y = 0;
+    char end = 0;
+    if (std::sscanf(text.c_str(), "%2d/%2d/%4d%c", &d, &m, &y, &end) != 3) return {};
+    return LocalDate{y, m, d};
+  }
   std::string FormatWholeNumber(std::int64_t value) const override { return std::to_string(value); }
 
  private:
