@@ -83,6 +83,7 @@ inline constexpr int kFilterText = 96;
 inline constexpr int kDays = 106;
 inline constexpr int kWeeks = 107;
 inline constexpr int kMonths = 108;
+inline constexpr int kBackupThenShutdown = 109;
 inline constexpr int kTrayTip = 112;
 inline constexpr int kWelcome = 114;
 
@@ -104,7 +105,8 @@ inline constexpr int kProgress = 128;
 inline constexpr int kShareUnchangedFiles = 129;
 inline constexpr int kVerifyingCopy = 130;
 inline constexpr int kCopyDiffers = 131;
+inline constexpr int kNoShutdownChannel = 132;
 
-inline constexpr int kLastTextNumber = 131;
+inline constexpr int kLastTextNumber = 132;
 
 }  // namespace orvessa::text_id

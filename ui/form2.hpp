@@ -32,6 +32,7 @@
 #include "platform/clock.hpp"
 #include "platform/event_pump.hpp"
 #include "platform/file_system.hpp"
+#include "platform/inhibitor.hpp"
 #include "platform/locale.hpp"
 #include "platform/power.hpp"
 #include "platform/settings_store.hpp"
@@ -50,6 +51,7 @@ struct Form2Services {
   PowerService& power;
   SettingsStore& settings;
   Autostart& autostart;
+  Inhibitor& inhibitor;
 };
 
 struct Form2Folders {
@@ -111,6 +113,14 @@ class Form2 : public QMainWindow, public RunView {
   const JobFileIdentity& Identity() const { return identity_; }
   bool PowerOffAfterCopy() const { return run_->PowerOffAfterCopy; }
 
+  // The copy at shutdown is armed: the session's end is to be called off and asked about.
+  bool AtShutdownArmed() const;
+  // How the session announces its end ("none": it does not, and the option says so).
+  void SetShutdownChannel(const std::string& channel);
+  // The session's request to end has been called off while armed: the user is asked,
+  // then the copy runs and, when it succeeded, the computer is powered off.
+  void SessionEndRequested();
+
  signals:
   // The user chose another language (its base); Qt's own texts follow it.
   void LanguageChanged(std::int16_t language_base);
@@ -118,6 +128,8 @@ class Form2 : public QMainWindow, public RunView {
   void TrayIconWanted(const QString& tip);
   // First step of the unload: the tray icon goes.
   void Unloading();
+  // The copy at shutdown was armed or disarmed.
+  void AtShutdownArmedChanged(bool armed);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -249,6 +261,11 @@ class Form2 : public QMainWindow, public RunView {
   void AppendSource(const SourceEntry& entry);
   void ShowLastOutcome();
   void EndAfterRun();
+  // Tells the session channels when the armed state has changed.
+  void UpdateArming();
+  void ApplyShutdownChannel();
+  // The user's answer and what follows it, once the session's end was called off.
+  void CopyAtShutdown();
 
   // Controls, under the names the design gives them.
   QMenu* MenuArchivo;
@@ -343,6 +360,7 @@ class Form2 : public QMainWindow, public RunView {
   PowerService& power_;
   SettingsStore& settings_;
   Autostart& autostart_;
+  Inhibitor& inhibitor_;
   Form2Folders folders_;
   float WindowsVersion_;
 
@@ -369,6 +387,10 @@ class Form2 : public QMainWindow, public RunView {
   bool unloaded_ = false;
   bool power_off_sent_ = false;
   bool end_after_run_ = false;
+  bool armed_shown_ = false;         // what the session channels were last told
+  bool shutdown_channel_ = true;     // the session announces its end in some way
+  bool shutdown_flow_ = false;       // the question or its copy is under way
+  bool shutdown_after_run_ = false;  // asked while a run was copying
   bool fitted_ = false;
   QSize wanted_size_;  // as stored or first given, before fitting it to a screen
   double progress_value_ = 0;

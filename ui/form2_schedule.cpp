@@ -25,6 +25,9 @@ void Form2::SetTimeBoxesEnabled(bool enabled) {
 }
 
 void Form2::SetTimerMode(ScheduleTimer mode) {
+  // Once the handlers have settled: the schedule may pass through the at-shutdown state
+  // on its way elsewhere, and the session need not hear of that.
+  QTimer::singleShot(0, this, [this] { UpdateArming(); });
   if (mode == ScheduleTimer::Off) {
     Timer1->stop();
     return;
@@ -100,7 +103,7 @@ void Form2::OptCada_Click() {
   cboDSM->setEnabled(true);
   SelectUnitLine(job_.IntervalUnit);
   chkHoraGraba->setEnabled(true);
-  chkApaga->setEnabled(true);
+  chkApaga->setEnabled(shutdown_channel_);
   // Ticking the timed box from code passes through the at-shutdown state first.
   if (!chkHoraGraba->isChecked()) EnterAtShutdownMode();
   EnterTimedMode();

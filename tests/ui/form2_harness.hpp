@@ -25,6 +25,7 @@
 #include "platform/linux/posix_file_system.hpp"
 #include "platform/linux/qt_event_pump.hpp"
 #include "platform/linux/xdg_autostart.hpp"
+#include "tests/support/fake_inhibitor.hpp"
 #include "tests/support/fake_services.hpp"
 #include "tests/support/run_fakes.hpp"
 #include "ui/dialogs.hpp"
@@ -78,13 +79,16 @@ struct Harness {
         WriteText(start + "/" + name, bytes);
       }
     }
-    window =
-        std::make_unique<Form2>(Form2Services{fs, clock, locale, pump, power, settings, autostart},
-                                Form2Folders{program, data, start}, kEnglishBase, 6.01f);
+    window = std::make_unique<Form2>(Services(), Form2Folders{program, data, start}, kEnglishBase,
+                                     6.01f);
     if (before_load) before_load(*this);
     window->Form_Load();
     window->show();
     (void)QTest::qWaitForWindowExposed(window.get());
+  }
+
+  Form2Services Services() {
+    return {fs, clock, locale, pump, power, settings, autostart, inhibitor};
   }
 
   // A control of the window by its object name, as a user finds it by its place.
@@ -122,6 +126,7 @@ struct Harness {
   QtEventPump pump;
   FakePower power;
   MemorySettings settings;
+  FakeInhibitor inhibitor;
   // The private XDG_CONFIG_HOME's autostart folder; the shipped entry is looked for in data.
   XdgAutostart autostart{data + "/autostart/" + XdgAutostart::kEntryName, temp / "bin/orvessa"};
   std::unique_ptr<Form2> window;
