@@ -17,8 +17,9 @@ bool XsmpWatch::Connected() {
 
 void XsmpWatch::CommitDataRequest(QSessionManager& manager) {
   if (!armed_ || !manager.allowsInteraction()) return;
+  // Qt ends the interaction itself, telling the manager the end is called off; releasing
+  // it here would tell it the opposite first.
   manager.cancel();
-  manager.release();
   // The manager hears the answer when this handler returns; the question comes after.
   QTimer::singleShot(0, this, [this] { emit EndRequested(); });
 }
