@@ -87,6 +87,22 @@ powered=$(grep -c poweroff "$scratch/logind.log")
 start_orvessa "$program"
 wait_until 20 logged gnome "register org.orvessa.Orvessa|" ||
   fail "the program did not register with the session manager"
+# A shut-down logind announces cannot be called off or wait for a copy: the delay lock
+# goes at once, and comes back when the shut-down is called off.
+wait_until 10 eval '(($(grep -c "inhibit shutdown|" "$scratch/logind.log") == 2))' ||
+  fail "no shutdown delay lock at the second start"
+delay_lock=$(grep -F "inhibit shutdown|" "$scratch/logind.log" | tail -1)
+delay_lock=${delay_lock##*#}
+delay_lock=${delay_lock%% *}
+logind_says() {
+  dbus-send --bus="$system_bus" --print-reply --dest=org.freedesktop.login1 \
+    /org/freedesktop/login1 org.orvessa.Test.PrepareForShutdown "boolean:$1" >/dev/null
+}
+logind_says true
+wait_until 10 logged logind "release #$delay_lock " || fail "the delay lock held up a shut-down"
+logind_says false
+wait_until 10 eval '(($(grep -c "inhibit shutdown|" "$scratch/logind.log") == 3))' ||
+  fail "the delay lock was not taken again after the shut-down was called off"
 dbus-send --session --print-reply --dest=org.gnome.SessionManager /org/gnome/SessionManager \
   org.orvessa.Test.QueryEndSession >/dev/null
 wait_until 10 logged gnome "response 0|$why" || fail "the end of the session was not refused"
