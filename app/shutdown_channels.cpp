@@ -10,6 +10,10 @@ ShutdownChannels::ShutdownChannels(Form2& window, Inhibitor& inhibitor)
     : window_(window), gnome_(QStringLiteral("org.orvessa.Orvessa")), logind_(inhibitor) {
   QObject::connect(&window, &Form2::AtShutdownArmedChanged, &xsmp_,
                    [this](bool armed) { SetArmed(armed); });
+  // The reason the session shows follows the language.
+  QObject::connect(&window, &Form2::LanguageChanged, &xsmp_, [this] {
+    if (window_.AtShutdownArmed()) SetArmed(true);
+  });
   QObject::connect(&xsmp_, &XsmpWatch::EndRequested, &window, &Form2::SessionEndRequested);
   QObject::connect(&gnome_, &GnomeSessionClient::EndRequested, &window,
                    &Form2::SessionEndRequested);
