@@ -20,7 +20,7 @@ void LogindShutdownWatch::SetArmed(bool armed, const std::string& why) {
   }
   if (lock_ && why == why_) return;
   why_ = why;
-  lock_.reset();
+  // The new lock before the old one goes, so that no shut-down slips through between.
   lock_ = inhibitor_.Inhibit({"shutdown", "Orvessa", why_, "delay"});
 }
 
