@@ -9,9 +9,11 @@
 #include "app/desktop_host.hpp"
 #include "app/desktop_url_opener.hpp"
 #include "app/program_folders.hpp"
+#include "app/shutdown_channels.hpp"
 #include "core/power_off.hpp"
 #include "platform/linux/dbus_notifier.hpp"
 #include "platform/linux/dbus_session_probe.hpp"
+#include "platform/linux/logind_inhibitor.hpp"
 #include "platform/linux/logind_power.hpp"
 #include "platform/linux/logind_sleep_watch.hpp"
 #include "platform/linux/posix_file_system.hpp"
@@ -47,6 +49,7 @@ struct Application::Services {
   LogindPower power;
   QtSettingsStore settings;
   DesktopUrlOpener opener;
+  LogindInhibitor inhibitor;
   // The shipped entry from the read-only data folder; Exec starts this very program.
   XdgAutostart autostart{DataFolder(QCoreApplication::applicationFilePath().toStdString()) +
                              "/autostart/" + XdgAutostart::kEntryName,
@@ -70,11 +73,12 @@ Application::Application(QApplication& qt, const std::string& start_folder) {
   Services& s = *services_;
   const auto language = static_cast<std::int16_t>(StoredLanguageBase(s.settings));
   window_ = std::make_unique<Form2>(
-      Form2Services{s.fs, s.clock, s.locale, s.pump, s.power, s.settings, s.autostart},
+      Form2Services{s.fs, s.clock, s.locale, s.pump, s.power, s.settings, s.autostart, s.inhibitor},
       Form2Folders{ProgramFolder(), data_folder,
                    start_folder.empty() ? QDir::homePath().toStdString() : start_folder},
       language, ReadWindowsVersion(s.power));
   window_->SetUrlOpener(&s.opener);
+  shutdown_channels_ = std::make_unique<ShutdownChannels>(*window_, s.inhibitor);
   splash_ = std::make_unique<Form1>(QString::fromStdString(data_folder + "/splash.png"), language);
   splash_->Form_Load();
   tray_wait_ = std::make_unique<TrayWait>(&TrayHostPresent);
@@ -158,9 +162,9 @@ void Application::MaybeGoResident() {
   QObject::connect(&tray_check_, &QTimer::timeout, window, [this] { CheckTray(); });
   tray_check_.start();
 
-  const bool xsmp = !qEnvironmentVariableIsEmpty("SESSION_MANAGER") && !qApp->sessionId().isEmpty();
-  LearnShutdownChannel(nullptr, services_->settings, DbusSessionProbe(xsmp),
+  LearnShutdownChannel(nullptr, services_->settings, DbusSessionProbe(XsmpWatch::Connected()),
                        window->LanguageBase());
+  window->SetShutdownChannel(services_->settings.Get("Language", "ShutDown", ""));
   if (show_when_resident_) {
     const QByteArray token = *show_when_resident_;
     show_when_resident_.reset();

@@ -16,6 +16,7 @@ class DbusNotifier;
 class Form1;
 class LogindSleepWatch;
 class Form2;
+class ShutdownChannels;
 class SignalWatcher;
 class TrayIcon;
 class TrayWait;
@@ -49,6 +50,7 @@ class Application {
   std::unique_ptr<Services> services_;
   std::unique_ptr<SignalWatcher> signals_;
   std::unique_ptr<Form2> window_;
+  std::unique_ptr<ShutdownChannels> shutdown_channels_;
   std::unique_ptr<Form1> splash_;
   std::unique_ptr<TrayWait> tray_wait_;
   std::unique_ptr<TrayIcon> tray_;  // before the window goes, as it shows the window's menu

@@ -94,6 +94,7 @@ inline constexpr int kFilterText = 96;
 inline constexpr int kDays = 106;
 inline constexpr int kWeeks = 107;
 inline constexpr int kMonths = 108;
+inline constexpr int kBackupThenShutdown = 109;
 inline constexpr int kTrayTip = 112;
 inline constexpr int kNoSystemInfo = 113;
 inline constexpr int kWelcome = 114;
@@ -120,7 +121,8 @@ inline constexpr int kScheduleInvalidTime = 132;
 inline constexpr int kScheduleCatchUp = 133;
 inline constexpr int kScheduleNext = 134;
 inline constexpr int kScheduleNoReference = 135;
+inline constexpr int kNoShutdownChannel = 136;
 
-inline constexpr int kLastTextNumber = 135;
+inline constexpr int kLastTextNumber = 136;
 
 }  // namespace orvessa::text_id

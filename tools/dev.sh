@@ -10,15 +10,15 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 # qt6-translations-l10n: Qt's own dialog texts in the program's four languages; libxcb1-dev:
-# the X11 tray and window activation.
+# the X11 tray and window activation; libsm-dev: the X session manager the tests stand up.
 build_packages=(cmake ninja-build g++ libgtest-dev qt6-base-dev qt6-qpa-plugins dbus-daemon
-  qt6-translations-l10n libxcb1-dev pkg-config)
+  qt6-translations-l10n libxcb1-dev pkg-config libsm-dev)
 # The window's end-to-end test runs the program on a virtual display with a window manager;
 # the run's tests make stick images (vfat, or exFAT through FUSE where the kernel has no
 # vfat), read extended attributes and compare copies with cp -a.
 test_packages=(xvfb xdotool openbox x11-utils dosfstools exfat-fuse exfatprogs attr trayer
   haskell-status-notifier-item-utils haskell-gtk-sni-tray-utils desktop-file-utils imagemagick
-  procps)
+  procps dbus-bin)
 # The package: dpkg-shlibdeps and file find the libraries' packages; the validators check
 # the desktop entries, the AppStream metadata and the package itself.
 package_packages=(dpkg-dev file lintian appstream desktop-file-utils man-db)

@@ -45,8 +45,8 @@ QString NextFileName() {
 }  // namespace
 
 QMessageBox::StandardButton Dialogs::Message(QWidget* owner, const QString& text, MessageIcon icon,
-                                             Buttons buttons) {
-  const QString title = QStringLiteral("Orvessa");
+                                             Buttons buttons, const QString& title_asked) {
+  const QString title = title_asked.isEmpty() ? QStringLiteral("Orvessa") : title_asked;
   TestHooks& hooks = Hooks();
   if (hooks.on) {
     hooks.shown.push_back({text, icon, title});

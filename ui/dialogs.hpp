@@ -27,8 +27,10 @@ class Dialogs {
     QString title;
   };
 
+  // An empty title is the program's name.
   static QMessageBox::StandardButton Message(QWidget* owner, const QString& text, MessageIcon icon,
-                                             Buttons buttons = Buttons::Ok);
+                                             Buttons buttons = Buttons::Ok,
+                                             const QString& title = {});
   // filter in Qt's syntax; an empty result means Cancel.
   static QString OpenFileName(QWidget* owner, const QString& start_folder, const QString& filter);
   static QString SaveFileName(QWidget* owner, const QString& start_folder, const QString& filter);

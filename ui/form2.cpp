@@ -10,6 +10,7 @@
 #include "core/power_off.hpp"
 #include "i18n/string_table.hpp"
 #include "i18n/text_ids.hpp"
+#include "platform/session_probe.hpp"
 #include "ui/dialogs.hpp"
 #include "ui/qt_text.hpp"
 
@@ -24,6 +25,7 @@ Form2::Form2(const Form2Services& services, Form2Folders folders, std::int16_t l
       power_(services.power),
       settings_(services.settings),
       autostart_(services.autostart),
+      inhibitor_(services.inhibitor),
       folders_(std::move(folders)),
       WindowsVersion_(windows_version),
       space_(job_, services.fs, services.locale, *this,
@@ -96,6 +98,9 @@ void Form2::Form_Load() {
   } else {
     Timer1->stop();
   }
+  // Before the last job comes back: its schedule may be the copy at shutdown.
+  shutdown_channel_ = settings_.Get("Language", "ShutDown", "") != kChannelNone;
+  ApplyShutdownChannel();
   // The autostart folder first: its entry sets the marks before the last job comes back.
   ReadSpecialFolders();
   RestoreLastJob();
@@ -115,6 +120,8 @@ void Form2::Form_Unload() {
   if (unloaded_) return;
   unloaded_ = true;
   emit Unloading();
+  // The session may end freely from here on, and our own power-off must not wait for us.
+  UpdateArming();
   settings_.Save("Language", "Language", std::to_string(LanguageBase_));
   // A window that never came up has no place of its own to keep.
   if (fitted_) SaveGeometry();
@@ -159,11 +166,22 @@ void Form2::cmdCopiar_Click() {
   stop_asked_ = false;
   run_message_.clear();
   LockJobCommands(true);
-  run_->cmdCopiar_Click();
+  {
+    // Going to sleep would cut the copy off; the lock goes with the run, however it ends.
+    const std::unique_ptr<InhibitLock> awake =
+        inhibitor_.Inhibit({"sleep:idle", "Orvessa", "Backup in progress", "block"});
+    run_->cmdCopiar_Click();
+  }
   LockJobCommands(false);
   ShowRunOutcome();
   ShowScheduleStatus();  // a successful run moves the next automatic one
-  if (end_after_run_) EndAfterRun();
+  if (end_after_run_) {
+    EndAfterRun();
+  } else if (shutdown_after_run_) {
+    // Asked once this run and whatever started it have finished.
+    shutdown_after_run_ = false;
+    QTimer::singleShot(0, this, [this] { SessionEndRequested(); });
+  }
 }
 
 void Form2::cmdDetener_Click() {

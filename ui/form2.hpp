@@ -35,12 +35,13 @@
 #include "platform/clock.hpp"
 #include "platform/event_pump.hpp"
 #include "platform/file_system.hpp"
+#include "platform/inhibitor.hpp"
 #include "platform/locale.hpp"
 #include "platform/notifier.hpp"
 #include "platform/power.hpp"
 #include "platform/settings_store.hpp"
-#include "platform/url_opener.hpp"
 #include "platform/sleep_watch.hpp"
+#include "platform/url_opener.hpp"
 #include "ui/drive_list.hpp"
 #include "ui/file_list.hpp"
 #include "ui/folder_list.hpp"
@@ -57,6 +58,7 @@ struct Form2Services {
   PowerService& power;
   SettingsStore& settings;
   Autostart& autostart;
+  Inhibitor& inhibitor;
 };
 
 struct Form2Folders {
@@ -128,6 +130,13 @@ class Form2 : public QMainWindow, public RunView {
   void SetNotifier(Notifier* notifier) { notifier_ = notifier; }
   void WatchSleep(SleepWatch& watch);
   void CheckScheduleSoon();
+  // The copy at shutdown is armed: the session's end is to be called off and asked about.
+  bool AtShutdownArmed() const;
+  // How the session announces its end ("none": it does not, and the option says so).
+  void SetShutdownChannel(const std::string& channel);
+  // The session's request to end has been called off while armed: the user is asked,
+  // then the copy runs and, when it succeeded, the computer is powered off.
+  void SessionEndRequested();
 
  signals:
   // The user chose another language (its base); Qt's own texts follow it.
@@ -136,6 +145,8 @@ class Form2 : public QMainWindow, public RunView {
   void TrayIconWanted(const QString& tip);
   // First step of the unload: the tray icon goes.
   void Unloading();
+  // The copy at shutdown was armed or disarmed.
+  void AtShutdownArmedChanged(bool armed);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -220,9 +231,6 @@ class Form2 : public QMainWindow, public RunView {
   // The scheduler: Timer1's tick, one automatic run, what the schedule label says.
   void ConnectScheduler();
   void Timer1_Timer();
-  // The at-shutdown mode's tick calls this hook; the copy at shutdown fills it (or leaves
-  // it empty when the session's own events drive that copy).
-  void WatchForShutdownDialog() {}
   void RunScheduledCopy();
   void ShowScheduleStatus();
   void NoticeRunEnd();
@@ -285,6 +293,11 @@ class Form2 : public QMainWindow, public RunView {
   void AppendSource(const SourceEntry& entry);
   void ShowLastOutcome();
   void EndAfterRun();
+  // Tells the session channels when the armed state has changed.
+  void UpdateArming();
+  void ApplyShutdownChannel();
+  // The user's answer and what follows it, once the session's end was called off.
+  void CopyAtShutdown();
 
   // Controls, under the names the design gives them.
   QMenu* MenuArchivo;
@@ -387,6 +400,7 @@ class Form2 : public QMainWindow, public RunView {
   PowerService& power_;
   SettingsStore& settings_;
   Autostart& autostart_;
+  Inhibitor& inhibitor_;
   Form2Folders folders_;
   float WindowsVersion_;
 
@@ -415,6 +429,10 @@ class Form2 : public QMainWindow, public RunView {
   bool unloaded_ = false;
   bool power_off_sent_ = false;
   bool end_after_run_ = false;
+  bool armed_shown_ = false;         // what the session channels were last told
+  bool shutdown_channel_ = true;     // the session announces its end in some way
+  bool shutdown_flow_ = false;       // the question or its copy is under way
+  bool shutdown_after_run_ = false;  // asked while a run was copying
   bool fitted_ = false;
   QSize wanted_size_;  // as stored or first given, before fitting it to a screen
   double progress_value_ = 0;

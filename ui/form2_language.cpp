@@ -126,6 +126,7 @@ void Form2::ApplyLanguage() {
   for (int tab = 0; tab < 3; ++tab) SSTab1->setTabText(tab, Text(tabs[tab]));
   Panel[0]->setText(Text(kLastCopy));
   ApplyAccessibleNames();
+  ApplyShutdownChannel();
 
   cboDSM->clear();
   cboDSM->addItems({Text(kDays), Text(kWeeks), Text(kMonths)});

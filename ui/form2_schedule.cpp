@@ -40,6 +40,9 @@ void Form2::SetTimeBoxesEnabled(bool enabled) {
 }
 
 void Form2::SetTimerMode(ScheduleTimer mode) {
+  // Once the handlers have settled: the schedule may pass through the at-shutdown state
+  // on its way elsewhere, and the session need not hear of that.
+  QTimer::singleShot(0, this, [this] { UpdateArming(); });
   if (mode == ScheduleTimer::Off) {
     Timer1->stop();
     return;
@@ -115,7 +118,7 @@ void Form2::OptCada_Click() {
   cboDSM->setEnabled(true);
   SelectUnitLine(job_.IntervalUnit);
   chkHoraGraba->setEnabled(true);
-  chkApaga->setEnabled(true);
+  chkApaga->setEnabled(shutdown_channel_);
   // Ticking the timed box from code passes through the at-shutdown state first.
   if (!chkHoraGraba->isChecked()) EnterAtShutdownMode();
   EnterTimedMode();
@@ -292,10 +295,8 @@ void Form2::WatchSleep(SleepWatch& watch) {
 void Form2::CheckScheduleSoon() { ScheduleCheck->start(kPromptCheckMs); }
 
 void Form2::Timer1_Timer() {
-  if (job_.CopyAtShutdown) {
-    WatchForShutdownDialog();
-    return;
-  }
+  // At shutdown the session's own end-of-session events start the copy, not this tick.
+  if (job_.CopyAtShutdown) return;
   const ScheduleDecision decision = scheduler_.Check(job_);
   // One run at a time: a run started by hand lets ticks through while it copies.
   if (!decision.Start() || run_->Running() || unloaded_) {

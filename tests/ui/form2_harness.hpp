@@ -11,6 +11,7 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <algorithm>
 #include <cmath>
@@ -25,6 +26,7 @@
 #include "platform/linux/posix_file_system.hpp"
 #include "platform/linux/qt_event_pump.hpp"
 #include "platform/linux/xdg_autostart.hpp"
+#include "tests/support/fake_inhibitor.hpp"
 #include "tests/support/fake_services.hpp"
 #include "tests/support/run_fakes.hpp"
 #include "ui/dialogs.hpp"
@@ -78,13 +80,16 @@ struct Harness {
         WriteText(start + "/" + name, bytes);
       }
     }
-    window =
-        std::make_unique<Form2>(Form2Services{fs, clock, locale, pump, power, settings, autostart},
-                                Form2Folders{program, data, start}, kEnglishBase, 6.01f);
+    window = std::make_unique<Form2>(Services(), Form2Folders{program, data, start}, kEnglishBase,
+                                     6.01f);
     if (before_load) before_load(*this);
     window->Form_Load();
     window->show();
     (void)QTest::qWaitForWindowExposed(window.get());
+  }
+
+  Form2Services Services() {
+    return {fs, clock, locale, pump, power, settings, autostart, inhibitor};
   }
 
   // A control of the window by its object name, as a user finds it by its place.
@@ -122,6 +127,7 @@ struct Harness {
   QtEventPump pump;
   FakePower power;
   MemorySettings settings;
+  FakeInhibitor inhibitor;
   // The private XDG_CONFIG_HOME's autostart folder; the shipped entry is looked for in data.
   XdgAutostart autostart{data + "/autostart/" + XdgAutostart::kEntryName, temp / "bin/orvessa"};
   std::unique_ptr<Form2> window;
@@ -182,5 +188,29 @@ inline bool LastMessageIs(const QString& text, MessageIcon icon) {
   return !shown.empty() && shown.back().text == text && shown.back().icon == icon &&
          shown.back().title == QStringLiteral("Orvessa");
 }
+
+// A job of a folder and a file, saved as job.cop, into a fresh destination. Each folder
+// entry makes the run wait for the drive for two seconds, time enough to act meanwhile.
+struct RunHarness : Harness {
+  RunHarness() : Harness({{"docs/a.txt", "alpha"}, {"docs/b.txt", "beta"}, {"one.txt", "one"}}) {
+    ClickRow(Find<QListWidget>("Dir1"), QStringLiteral("docs"));
+    Click(Find<QPushButton>("cmdA\u00f1adirCarp"));
+    AddFile(QStringLiteral("one.txt"));
+    Pick(dest.path().string(), "cmdDestino");
+    Pick(program + "/job.cop", "cmdGuardar");
+  }
+
+  // Clicks Run and, once the run is under way, does what `during` says.
+  void RunWhile(std::function<void()> during) {
+    QTimer::singleShot(300, window.get(), [this, during] {
+      seen_running = window->RunInProgress();
+      if (during) during();
+    });
+    Click(Find<QPushButton>("cmdCopiar"));
+  }
+
+  TempFolder dest;
+  bool seen_running = false;
+};
 
 }  // namespace orvessa::testing

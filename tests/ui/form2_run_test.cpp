@@ -27,30 +27,6 @@ std::map<std::string, bool> EnabledStates(const Harness& h) {
   return states;
 }
 
-// A job of a folder and a file, saved as job.cop, into a fresh destination. Each folder
-// entry makes the run wait for the drive for two seconds, time enough to act meanwhile.
-struct RunHarness : Harness {
-  RunHarness() : Harness({{"docs/a.txt", "alpha"}, {"docs/b.txt", "beta"}, {"one.txt", "one"}}) {
-    ClickRow(Find<QListWidget>("Dir1"), QStringLiteral("docs"));
-    Click(Find<QPushButton>("cmdA\u00f1adirCarp"));
-    AddFile(QStringLiteral("one.txt"));
-    Pick(dest.path().string(), "cmdDestino");
-    Pick(program + "/job.cop", "cmdGuardar");
-  }
-
-  // Clicks Run and, once the run is under way, does what `during` says.
-  void RunWhile(std::function<void()> during) {
-    QTimer::singleShot(300, window.get(), [this, during] {
-      seen_running = window->RunInProgress();
-      if (during) during();
-    });
-    Click(Find<QPushButton>("cmdCopiar"));
-  }
-
-  TempFolder dest;
-  bool seen_running = false;
-};
-
 // Calls `seen` with the size of the largest file under folder, over and over, once it
 // has bytes. Files are written under a temporary name and renamed when complete, so the
 // folder is watched rather than the final name.

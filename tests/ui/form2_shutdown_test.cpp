@@ -1,0 +1,198 @@
+// The computer's power around a run: kept awake while a run copies, powered off only
+// after a successful one, and the copy asked for when the session is about to end.
+#include <QSignalSpy>
+
+#include "tests/ui/form2_harness.hpp"
+
+using namespace orvessa;
+using namespace orvessa::testing;
+
+namespace {
+
+// The run harness with its events and the armed state in one list, in order.
+struct PowerHarness : RunHarness {
+  PowerHarness() {
+    QObject::connect(window.get(), &Form2::AtShutdownArmedChanged, window.get(),
+                     [this](bool armed) { power.events.push_back(armed ? "armed" : "disarmed"); });
+  }
+  // Every N with the copy at shutdown, as a user sets it.
+  void Arm() {
+    Click(Find<QRadioButton>("OptCada"));
+    Click(Find<QCheckBox>("chkApaga"));
+    QTRY_VERIFY(window->AtShutdownArmed() && power.events == Strings{"armed"});
+  }
+  using Strings = std::vector<std::string>;
+};
+
+}  // namespace
+
+class Form2ShutdownTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void initTestCase() { Dialogs::TestMode(true); }
+  void init() { Dialogs::ClearShown(); }
+
+  void aRunHoldsTheSleepLockExactlyWhileItLasts() {
+    RunHarness h;
+    int held_during = -1;
+    h.RunWhile([&] { held_during = h.inhibitor.held; });
+    QVERIFY(h.seen_running);
+    QCOMPARE(held_during, 1);
+    QCOMPARE(h.inhibitor.held, 0);
+    QCOMPARE(h.inhibitor.requests.size(), std::size_t{1});
+    const InhibitRequest& asked = h.inhibitor.requests.front();
+    QCOMPARE(asked.what + "|" + asked.who + "|" + asked.why + "|" + asked.mode,
+             std::string("sleep:idle|Orvessa|Backup in progress|block"));
+    QCOMPARE(ReadText(h.dest / "one.txt"), std::string("one"));
+
+    // Stopped, refused at its checks, or without any lock to be had: nothing stays held
+    // and the run is not held up.
+    h.RunWhile([&] { Click(h.Find<QPushButton>("cmdDetener")); });
+    QCOMPARE(h.Panel(5), Text(text_id::kStopped));
+    std::filesystem::remove_all(h.dest.path());
+    Click(h.Find<QPushButton>("cmdCopiar"));
+    QCOMPARE(h.inhibitor.requests.size(), std::size_t{3});
+    QCOMPARE(h.inhibitor.held, 0);
+    // A destination found missing is dropped from the job; the user picks it again.
+    std::filesystem::create_directories(h.dest.path());
+    h.Pick(h.dest.path().string(), "cmdDestino");
+    h.inhibitor.refuse = true;
+    Click(h.Find<QPushButton>("cmdCopiar"));
+    QCOMPARE(h.Panel(5), Text(text_id::kSuccessful));
+  }
+
+  void powerOffAfterACopyOnlyWhenItSucceeded() {
+    PowerHarness h;
+    Click(h.Find<QCheckBox>("chkShutDown"));
+    std::filesystem::remove_all(h.dest.path());
+    Click(h.Find<QPushButton>("cmdCopiar"));
+    // The failure stays on the screen and the computer stays on.
+    QVERIFY(h.power.events.empty());
+    QVERIFY(!h.window->Unloaded() && h.window->isVisible());
+    QVERIFY(h.Label("Label8").startsWith(Text(text_id::kBackupError)));
+    QVERIFY(h.Find<QCheckBox>("chkShutDown")->isChecked());
+
+    std::filesystem::create_directories(h.dest.path());
+    h.Pick(h.dest.path().string(), "cmdDestino");
+    Click(h.Find<QPushButton>("cmdCopiar"));
+    QCOMPARE(h.power.events, (PowerHarness::Strings{"privilege", "exit 12"}));
+    QVERIFY(h.window->Unloaded());
+    QCOMPARE(ReadText(h.dest / "docs/b.txt"), std::string("beta"));
+  }
+
+  void atShutdownIsOfferedOnlyWhereTheSessionAnnouncesItsEnd() {
+    Harness h({}, [](Harness& before) { before.settings.Save("Language", "ShutDown", "none"); });
+    auto* box = h.Find<QCheckBox>("chkApaga");
+    Click(h.Find<QRadioButton>("OptCada"));
+    QVERIFY(!box->isEnabled());
+    QCOMPARE(box->toolTip(), Text(text_id::kNoShutdownChannel));
+    QVERIFY(h.Find<QCheckBox>("chkHoraGraba")->isEnabled());
+    h.Action("mnuLang_alem\u00e1n")->trigger();
+    QCOMPARE(box->toolTip(), Text(text_id::kNoShutdownChannel, kGermanBase));
+    QVERIFY(!box->isEnabled());
+
+    // Learned later on a first start: offered from then on, with nothing to explain.
+    h.window->SetShutdownChannel("xsmp");
+    QVERIFY(box->isEnabled() && box->toolTip().isEmpty());
+    Click(box);
+    QVERIFY(box->isChecked() && h.window->AtShutdownArmed());
+    Click(h.Find<QRadioButton>("optManual"));
+    QVERIFY(!box->isEnabled() && !h.window->AtShutdownArmed());
+    h.window->SetShutdownChannel("none");
+    QVERIFY(!box->isEnabled());
+    Click(h.Find<QRadioButton>("OptCada"));
+    QVERIFY(!box->isEnabled() && !h.window->AtShutdownArmed());
+  }
+
+  void armedOnlyInTheAtShutdownSchedule() {
+    PowerHarness h;
+    h.window->SessionEndRequested();
+    QVERIFY(Dialogs::ShownMessages().empty());
+    h.Arm();
+    // Back to the timed schedule: disarmed. A schedule passing through the at-shutdown
+    // state on its way to the timed one never arms.
+    Click(h.Find<QCheckBox>("chkHoraGraba"));
+    QTRY_COMPARE(h.power.events, (PowerHarness::Strings{"armed", "disarmed"}));
+    Click(h.Find<QRadioButton>("optManual"));
+    Click(h.Find<QRadioButton>("OptCada"));
+    QTest::qWait(50);
+    QCOMPARE(h.power.events.size(), std::size_t{2});
+    h.window->SessionEndRequested();
+    QVERIFY(Dialogs::ShownMessages().empty());
+  }
+
+  void cancelEndsTheProgramWithoutCopyOrPowerOff() {
+    PowerHarness h;
+    h.Arm();
+    Dialogs::setNextAnswer(QMessageBox::Cancel);
+    h.window->SessionEndRequested();
+    QCOMPARE(Dialogs::ShownMessages().size(), std::size_t{1});
+    const Dialogs::Shown& asked = Dialogs::ShownMessages().front();
+    QCOMPARE(asked.text, Text(text_id::kBackupThenShutdown));
+    QCOMPARE(asked.title, Text(text_id::kMainTitle));
+    QVERIFY(h.window->Unloaded());
+    QVERIFY(!Exists(h.dest / "one.txt"));
+    QCOMPARE(h.power.events, (PowerHarness::Strings{"armed", "disarmed"}));
+  }
+
+  void okCopiesThenPowersOffOnceDisarmed() {
+    PowerHarness h;
+    h.window->hide();
+    h.Arm();
+    bool shown_during = false;
+    int held_during = -1;
+    QTimer::singleShot(300, h.window.get(), [&] {
+      shown_during = h.window->isVisible() && h.window->RunInProgress();
+      held_during = h.inhibitor.held;
+      // A second request meanwhile is called off by the channels and asks nothing more.
+      h.window->SessionEndRequested();
+    });
+    Dialogs::setNextAnswer(QMessageBox::Ok);
+    h.window->SessionEndRequested();
+    QVERIFY(shown_during);
+    QCOMPARE(held_during, 1);
+    QCOMPARE(Dialogs::ShownMessages().size(), std::size_t{1});
+    QCOMPARE(ReadText(h.dest / "docs/a.txt"), std::string("alpha"));
+    // The copy first, then the shutdown lock goes, then the power-off.
+    QCOMPARE(h.power.events, (PowerHarness::Strings{"armed", "privilege", "disarmed", "exit 12"}));
+    QVERIFY(h.window->Unloaded() && !h.window->isVisible());
+    QCOMPARE(h.inhibitor.held, 0);
+  }
+
+  void aFailedCopyAtShutdownLeavesTheComputerOnShowingWhy() {
+    PowerHarness h;
+    h.Arm();
+    std::filesystem::remove_all(h.dest.path());
+    Dialogs::setNextAnswer(QMessageBox::Ok);
+    h.window->SessionEndRequested();
+    QCOMPARE(h.power.events, PowerHarness::Strings{"armed"});
+    QVERIFY(!h.window->Unloaded() && h.window->isVisible());
+    QCOMPARE(h.Panel(5), Text(text_id::kError));
+    QVERIFY(h.Label("Label8").startsWith(Text(text_id::kBackupError)));
+    // Still armed: the next request is asked about again.
+    QVERIFY(h.window->AtShutdownArmed());
+    Dialogs::setNextAnswer(QMessageBox::Cancel);
+    h.window->SessionEndRequested();
+    QVERIFY(h.window->Unloaded());
+    QCOMPARE(h.power.events, (PowerHarness::Strings{"armed", "disarmed"}));
+  }
+
+  void aRequestDuringARunByHandIsAskedOnceItEnds() {
+    PowerHarness h;
+    h.Arm();
+    Dialogs::setNextAnswer(QMessageBox::Cancel);
+    h.RunWhile([&] {
+      h.window->SessionEndRequested();
+      QVERIFY(Dialogs::ShownMessages().empty());
+    });
+    QVERIFY(h.seen_running);
+    QCOMPARE(ReadText(h.dest / "one.txt"), std::string("one"));
+    QTRY_VERIFY(h.window->Unloaded());
+    QCOMPARE(Dialogs::ShownMessages().size(), std::size_t{1});
+    QVERIFY(std::find(h.power.events.begin(), h.power.events.end(), "exit 12") ==
+            h.power.events.end());
+  }
+};
+
+QTEST_MAIN(Form2ShutdownTest)
+#include "form2_shutdown_test.moc"

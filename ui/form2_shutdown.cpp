@@ -1,0 +1,94 @@
+// The copy when the session ends. No dialog is watched for on this host: the session's
+// channels call its end off while armed and then hand over here.
+#include "core/espera.hpp"
+#include "core/power_off.hpp"
+#include "i18n/text_ids.hpp"
+#include "platform/session_probe.hpp"
+#include "ui/dialogs.hpp"
+#include "ui/form2.hpp"
+
+namespace orvessa {
+namespace {
+
+// The pause after the run, so the user sees how it ended before the computer goes off.
+constexpr std::int16_t kPauseAfterRun = 11;
+
+}  // namespace
+
+bool Form2::AtShutdownArmed() const {
+  return !unloaded_ && OptCada->isChecked() && chkApaga->isChecked() && job_.CopyAtShutdown;
+}
+
+void Form2::UpdateArming() {
+  const bool armed = AtShutdownArmed();
+  if (armed == armed_shown_) return;
+  armed_shown_ = armed;
+  emit AtShutdownArmedChanged(armed);
+}
+
+void Form2::SetShutdownChannel(const std::string& channel) {
+  shutdown_channel_ = channel != kChannelNone;
+  ApplyShutdownChannel();
+}
+
+// Without a way to learn of the session's end the option cannot keep its promise, so it
+// is offered only where one was found, and says why otherwise.
+void Form2::ApplyShutdownChannel() {
+  const QString why = shutdown_channel_ ? QString() : Text(text_id::kNoShutdownChannel);
+  chkApaga->setToolTip(why);
+  chkApaga->setAccessibleDescription(why);
+  if (!OptCada->isChecked()) return;
+  if (run_->Running()) {
+    // The run gives the controls back as they were; this one as the channel allows.
+    for (auto& [control, enabled] : locked_) {
+      if (control == chkApaga) enabled = shutdown_channel_;
+    }
+    return;
+  }
+  chkApaga->setEnabled(shutdown_channel_);
+}
+
+void Form2::SessionEndRequested() {
+  if (!AtShutdownArmed() || shutdown_flow_) return;
+  if (run_->Running()) {
+    shutdown_after_run_ = true;
+    return;
+  }
+  shutdown_flow_ = true;
+  CopyAtShutdown();
+  shutdown_flow_ = false;
+}
+
+void Form2::CopyAtShutdown() {
+  const auto answer =
+      Dialogs::Message(this, Text(text_id::kBackupThenShutdown), MessageIcon::Information,
+                       Dialogs::Buttons::OkCancel, Text(text_id::kMainTitle));
+  if (answer != QMessageBox::Ok) {
+    // No copy and no power-off: the program ends, so the next request to end goes ahead.
+    mnuArchivo_Salir_Click();
+    return;
+  }
+  in_tray_ = false;
+  setWindowState(windowState() & ~Qt::WindowMinimized);
+  show();
+  raise();
+  activateWindow();
+  run_->LastEnd = RunEnd::NotRun;  // a run refused before it began is no success
+  cmdCopiar_Click();
+  if (unloaded_) return;  // closed during the run: never powers off
+  Espera(pump_, kPauseAfterRun);
+  if (unloaded_) return;
+  if (run_->LastEnd != RunEnd::Normal || job_.LastRunOutcome != 0) {
+    // Powering off would hide the failure: the window stays up showing it, and the copy
+    // at shutdown stays armed for the next request.
+    StayVisibleWhenActive_ = true;
+    return;
+  }
+  hide();
+  StayVisibleWhenActive_ = false;
+  run_->PowerOffAfterCopy = true;
+  if (WindowsVersion_ >= kPowerOffVersion) power_.EnableShutdownPrivilege();
+  EndAfterRun();
+}
+
+}  // namespace orvessa
