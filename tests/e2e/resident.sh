@@ -57,22 +57,21 @@ wait_until() {
   return 1
 }
 
-icon_line() {
-  local tree
-  tree=$(xwininfo -root -tree)
-  grep -m1 '"Orvessa": ("orvessa"' <<<"$tree"
+# The docked icon's centre, once trayer has given it a real size: while it docks, the
+# icon can be listed for a moment without one.
+icon_centre() {
+  local line
+  while read -r line; do
+    [[ $line =~ \ ([0-9]+)x([0-9]+)\+-?[0-9]+\+-?[0-9]+\ +\+(-?[0-9]+)\+(-?[0-9]+)$ ]] || continue
+    local width=${BASH_REMATCH[1]} height=${BASH_REMATCH[2]} x=${BASH_REMATCH[3]} y=${BASH_REMATCH[4]}
+    ((width > 1 && width <= 128 && height > 1)) || continue
+    echo "$((x + width / 2)) $((y + height / 2))"
+    return 0
+  done < <(xwininfo -root -tree 2>/dev/null | grep '"Orvessa": ("orvessa"')
+  return 1
 }
 
-tray_icon_xembed() {
-  local line size at width height x y
-  wait_until 15 icon_line >/dev/null || return 1
-  line=$(icon_line)
-  size=$(grep -o ' [0-9]*x[0-9]*+' <<<"$line" | head -1 | tr -d ' +')
-  at=$(grep -o ' +-\?[0-9]*+-\?[0-9]*$' <<<"$line")
-  width=${size%x*} height=${size#*x}
-  IFS=+ read -r _ x y <<<"$at"
-  echo "$((x + width / 2)) $((y + height / 2))"
-}
+tray_icon_xembed() { wait_until 15 icon_centre; }
 
 window_id() {
   local found
