@@ -14,6 +14,8 @@ desktop_pids=()
 desktop_cleanup() {
   local pid
   for pid in ${app:-} "${desktop_pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  # The program writes its settings as it ends: the scratch folder goes after it.
+  [ -z "${app:-}" ] || wait "$app" 2>/dev/null || true
   rm -rf "$scratch"
 }
 trap desktop_cleanup EXIT

@@ -60,18 +60,30 @@ wait_until() {
 # The docked icon's centre, once trayer has given it a real size: while it docks, the
 # icon can be listed for a moment without one.
 icon_centre() {
-  local line
+  local line screen
+  screen=$(xwininfo -root | awk '/Height:/{print $NF}')
   while read -r line; do
     [[ $line =~ \ ([0-9]+)x([0-9]+)\+-?[0-9]+\+-?[0-9]+\ +\+(-?[0-9]+)\+(-?[0-9]+)$ ]] || continue
     local width=${BASH_REMATCH[1]} height=${BASH_REMATCH[2]} x=${BASH_REMATCH[3]} y=${BASH_REMATCH[4]}
     ((width > 1 && width <= 128 && height > 1)) || continue
+    # trayer runs on the bottom edge; anywhere else the panel has not been placed yet.
+    ((y >= screen - 40)) || continue
     echo "$((x + width / 2)) $((y + height / 2))"
     return 0
   done < <(xwininfo -root -tree 2>/dev/null | grep '"Orvessa": ("orvessa"')
   return 1
 }
 
-tray_icon_xembed() { wait_until 15 icon_centre; }
+# The same place twice in a row: trayer lays its icons out again as they dock.
+icon_settled() {
+  local first second
+  first=$(icon_centre) || return 1
+  sleep 0.3
+  second=$(icon_centre) || return 1
+  [ "$first" = "$second" ] && echo "$first"
+}
+
+tray_icon_xembed() { wait_until 15 icon_settled; }
 
 window_id() {
   local found
