@@ -55,7 +55,6 @@ printf '#!/bin/sh\nprintf "%%s\\n" "$*" >>"%s"\n' "$scratch/opened" >"$scratch/b
 chmod +x "$scratch/bin/xdg-open"
 export PATH=$scratch/bin:$PATH
 
-store_settings '[Language]\nLanguage=328\nShutDown=none\n'
 desktop_start 1024x700
 start_orvessa "$root/usr/bin/orvessa"
 wait_until 15 eval '[ "$(window_state "$(window_id "$title")")" = Iconic ]' ||

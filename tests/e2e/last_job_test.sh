@@ -8,7 +8,6 @@ program=$1 runner=$2
 . "$(dirname "$0")/desktop.sh"
 . "$(dirname "$0")/resident.sh"
 resident_home trayer
-store_settings '[Language]\nLanguage=328\nShutDown=none\n'
 src=$scratch/src dest=$scratch/dest
 mkdir -p "$src" "$dest"
 echo first >"$src/a.txt"

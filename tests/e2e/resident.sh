@@ -1,6 +1,7 @@
 # Sourced after desktop.sh by the scripts that check the program living in the tray.
 #   resident_home TOOL..            skips without the tools (the usual X ones and TOOL..),
-#                                   then a private home; $title is the German window title
+#                                   then a private home with German settings (ShutDown=none);
+#                                   $title is the German window title
 #   write_job PATH DEST SRC         a job file: overwrite mode, run by hand, the folder SRC
 #   run_now_from_tray               a click on the icon, then "run now" on the copy page
 #   start_orvessa PROGRAM           starts it in the background as $app, output in $scratch/out;
@@ -18,6 +19,8 @@ resident_home() {
   desktop_require Xvfb xdotool openbox dbus-daemon xwininfo xprop "$@"
   desktop_home
   title="Orvessa. Automatische Sicherung."
+  # German, and a host already met: no first-start message takes the focus.
+  store_settings '[Language]\nLanguage=328\nShutDown=none\n'
 }
 
 write_job() {

@@ -10,7 +10,6 @@ program=$1 sink_program=$2
 . "$(dirname "$0")/resident.sh"
 resident_home trayer
 export LC_ALL=C.UTF-8 # dates in the job file as this locale writes them: "2 Dec 2026"
-store_settings '[Language]\nLanguage=328\nShutDown=none\n'
 src=$scratch/src dest=$scratch/dest folder=$XDG_DATA_HOME/Orvessa
 mkdir -p "$src" "$dest" "$folder"
 echo hello >"$src/a.txt"

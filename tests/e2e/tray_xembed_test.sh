@@ -8,7 +8,6 @@ program=$1
 . "$(dirname "$0")/desktop.sh"
 . "$(dirname "$0")/resident.sh"
 resident_home trayer
-store_settings '[Language]\nLanguage=328\nShutDown=none\n'
 desktop_start 1024x700 xembed
 start_orvessa "$program"
 
