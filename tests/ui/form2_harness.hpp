@@ -183,6 +183,15 @@ inline QStringList Lines(const QListWidget* list) {
   return lines;
 }
 
+// The window tests' base: message boxes are recorded instead of shown, and forgotten
+// before each case.
+class WindowTestCase : public QObject {
+  Q_OBJECT
+ private slots:
+  void initTestCase() { Dialogs::TestMode(true); }
+  void init() { Dialogs::ClearShown(); }
+};
+
 inline bool LastMessageIs(const QString& text, MessageIcon icon) {
   const auto& shown = Dialogs::ShownMessages();
   return !shown.empty() && shown.back().text == text && shown.back().icon == icon &&

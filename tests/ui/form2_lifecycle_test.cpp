@@ -44,14 +44,9 @@ class FakeProbe : public SessionProbe {
 
 }  // namespace
 
-class Form2LifecycleTest : public QObject {
+class Form2LifecycleTest : public WindowTestCase {
   Q_OBJECT
  private slots:
-  void init() {
-    Dialogs::TestMode(true);
-    Dialogs::ClearShown();
-  }
-
   void startsWithNothingToRestore() {
     // No record yet, or a record naming a job file that is gone.
     for (bool record : {false, true}) {

@@ -49,12 +49,9 @@ void WatchFile(QTimer& watch, const std::string& folder, std::function<void(std:
 
 }  // namespace
 
-class Form2RunTest : public QObject {
+class Form2RunTest : public WindowTestCase {
   Q_OBJECT
  private slots:
-  void initTestCase() { Dialogs::TestMode(true); }
-  void init() { Dialogs::ClearShown(); }
-
   void aRunCopiesWhatWasSelectedWhateverIsClickedMeanwhile() {
     RunHarness h;
     Form2& w = *h.window;

@@ -53,12 +53,9 @@ QString Next(const char* when) { return Text(text_id::kScheduleNext) + u' ' + QL
 
 }  // namespace
 
-class Form2ScheduleTest : public QObject {
+class Form2ScheduleTest : public WindowTestCase {
   Q_OBJECT
  private slots:
-  void initTestCase() { Dialogs::TestMode(true); }
-  void init() { Dialogs::ClearShown(); }
-
   void theTickStartsOneRunAtTheTimeOfCopyAndAnnouncesIt() {
     ScheduleHarness h("13", "6");
     auto* timer = h.Find<QTimer>("Timer1");

@@ -26,12 +26,9 @@ struct PowerHarness : RunHarness {
 
 }  // namespace
 
-class Form2ShutdownTest : public QObject {
+class Form2ShutdownTest : public WindowTestCase {
   Q_OBJECT
  private slots:
-  void initTestCase() { Dialogs::TestMode(true); }
-  void init() { Dialogs::ClearShown(); }
-
   void aRunHoldsTheSleepLockExactlyWhileItLasts() {
     RunHarness h;
     int held_during = -1;

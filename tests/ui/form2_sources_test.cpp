@@ -4,12 +4,9 @@
 using namespace orvessa;
 using namespace orvessa::testing;
 
-class Form2SourcesTest : public QObject {
+class Form2SourcesTest : public WindowTestCase {
   Q_OBJECT
  private slots:
-  void initTestCase() { Dialogs::TestMode(true); }
-  void init() { Dialogs::ClearShown(); }
-
   void filterAndTogglesDecideTheListedNames() {
     Harness h({{"a.txt", "1"},
                {"a.txt.bak", "2"},

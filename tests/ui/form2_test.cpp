@@ -62,12 +62,9 @@ Shown ScheduleShown(const Harness& h) {
 
 }  // namespace
 
-class Form2Test : public QObject {
+class Form2Test : public WindowTestCase {
   Q_OBJECT
  private slots:
-  void initTestCase() { Dialogs::TestMode(true); }
-  void init() { Dialogs::ClearShown(); }
-
   void scheduleBoxesWorkAsAPair() {
     Harness h;
     Form2& w = *h.window;

@@ -90,12 +90,9 @@ double Contrast(const QColor& a, const QColor& b) {
 
 }  // namespace
 
-class Form2WindowTest : public QObject {
+class Form2WindowTest : public WindowTestCase {
   Q_OBJECT
  private slots:
-  void initTestCase() { Dialogs::TestMode(true); }
-  void init() { Dialogs::ClearShown(); }
-
   void everyTextNameAndAltLetterFollowsTheLanguage() {
     Harness h;
     Form2& w = *h.window;

@@ -44,14 +44,9 @@ void FakeTool(const std::string& folder, const std::string& name, const std::str
 
 }  // namespace
 
-class HelpTest : public QObject {
+class HelpTest : public WindowTestCase {
   Q_OBJECT
  private slots:
-  void init() {
-    Dialogs::TestMode(true);
-    Dialogs::ClearShown();
-  }
-
   void menuHoldsTheHelpEntriesInEveryLanguage() {
     Harness h;
     const QList<QAction*> entries = h.Find<QMenu>("mnuAyuda")->actions();
