@@ -61,6 +61,19 @@ QMessageBox::StandardButton Dialogs::Message(QWidget* owner, const QString& text
   return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
+void Dialogs::Show(QWidget* owner, const QString& text, MessageIcon icon) {
+  const QString title = QStringLiteral("Orvessa");
+  TestHooks& hooks = Hooks();
+  if (hooks.on) {
+    hooks.shown.push_back({text, icon, title, false});
+    return;
+  }
+  auto* box = new QMessageBox(ToQt(icon), title, text, QMessageBox::Ok, owner);
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->setWindowModality(Qt::NonModal);
+  box->show();
+}
+
 QString Dialogs::OpenFileName(QWidget* owner, const QString& start_folder, const QString& filter) {
   TestHooks& hooks = Hooks();
   if (hooks.on) {

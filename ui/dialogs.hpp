@@ -25,12 +25,15 @@ class Dialogs {
     QString text;
     MessageIcon icon;
     QString title;
+    bool modal = true;
   };
 
   // An empty title is the program's name.
   static QMessageBox::StandardButton Message(QWidget* owner, const QString& text, MessageIcon icon,
                                              Buttons buttons = Buttons::Ok,
                                              const QString& title = {});
+  // An OK box that waits for nobody: shown, and gone when closed.
+  static void Show(QWidget* owner, const QString& text, MessageIcon icon);
   // filter in Qt's syntax; an empty result means Cancel.
   static QString OpenFileName(QWidget* owner, const QString& start_folder, const QString& filter);
   static QString SaveFileName(QWidget* owner, const QString& start_folder, const QString& filter);

@@ -321,8 +321,17 @@ void Form2::SetCopyCursor(bool on) {
 }
 
 void Form2::ShowMessage(const std::string& text, MessageIcon icon) {
-  if (run_->Running()) run_message_ = text;
-  Dialogs::Message(this, Q(text), icon);
+  if (!run_->Running()) {
+    Dialogs::Message(this, Q(text), icon);
+    return;
+  }
+  run_message_ = text;
+  // A run waiting for OK keeps its unfinished copy and the destination's lock meanwhile.
+  if (unattended_run_) {
+    Dialogs::Show(this, Q(text), icon);
+  } else {
+    Dialogs::Message(this, Q(text), icon);
+  }
 }
 
 bool Form2::ShowTab(int index) {

@@ -440,6 +440,8 @@ class Form2 : public QMainWindow, public RunView {
   Scheduler scheduler_;
   Notifier* notifier_ = nullptr;
   std::optional<LocalDate> catching_up_;  // the automatic run in progress catches up from
+  // Nobody may be at the computer: a message must not hold the run up until it is read.
+  bool unattended_run_ = false;
 };
 
 }  // namespace orvessa

@@ -307,9 +307,7 @@ void Form2::Timer1_Timer() {
   if (decision.state == ScheduleState::CatchUp) catching_up_ = decision.missed_since;
   ShowScheduleStatus();
   RunScheduledCopy();
-  catching_up_.reset();
   if (unloaded_) return;
-  ShowScheduleStatus();
   // Back to the tray after a success; a failure stays on the screen until it is read.
   if (run_->LastEnd == RunEnd::Normal && job_.LastRunOutcome == 0) GoResident();
   StayVisibleWhenActive_ = false;
@@ -322,9 +320,14 @@ void Form2::RunScheduledCopy() {
   raise();
   activateWindow();
   Timer1->stop();
+  unattended_run_ = true;
   cmdCopiar_Click();
+  unattended_run_ = false;
   NoticeRunEnd();
   if (unloaded_) return;
+  // The catching up is over, whatever its outcome: the line says when the next run is.
+  catching_up_.reset();
+  ShowScheduleStatus();
   Espera(pump_, kAfterRunPause, [this] { return unloaded_; });
   if (!unloaded_ && OptCada->isChecked()) Timer1->start();
 }

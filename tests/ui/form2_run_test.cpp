@@ -154,6 +154,7 @@ class Form2RunTest : public WindowTestCase {
       Click(h.Find<QPushButton>(r.command));
       Click(h.Find<QPushButton>("cmdCopiar"));
       QVERIFY(LastMessageIs(Text(r.message), r.icon));
+      QVERIFY(Dialogs::ShownMessages().back().modal);  // someone clicked: it waits for OK
       QCOMPARE(h.Panel(5), Text(text_id::kError));
       QVERIFY(h.Label("Label8").startsWith(Text(text_id::kBackupError)));
       QVERIFY(h.Label("Label8").endsWith(Text(r.message)));

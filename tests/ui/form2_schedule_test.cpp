@@ -110,6 +110,9 @@ class Form2ScheduleTest : public WindowTestCase {
     QTRY_COMPARE_WITH_TIMEOUT(h.notifier.notices.size(), std::size_t{1}, 8000);
     QCOMPARE(Q(h.notifier.notices.front().summary), Text(text_id::kBackupError));
     QVERIFY(!h.notifier.notices.front().body.empty());
+    // The message did not hold the run up: it ended, and was announced, with it still open.
+    QCOMPARE(Dialogs::ShownMessages().size(), std::size_t{1});
+    QVERIFY(!Dialogs::ShownMessages().back().modal);
     QTRY_VERIFY_WITH_TIMEOUT(h.Find<QTimer>("Timer1")->isActive(), 15000);
     QVERIFY(h.window->isVisible() && !h.window->isMinimized());
     // Tried again at the next time of copy, not at the next tick.

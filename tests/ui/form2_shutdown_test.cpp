@@ -166,6 +166,7 @@ class Form2ShutdownTest : public WindowTestCase {
     QVERIFY(!h.window->Unloaded() && h.window->isVisible());
     QCOMPARE(h.Panel(5), Text(text_id::kError));
     QVERIFY(h.Label("Label8").startsWith(Text(text_id::kBackupError)));
+    QVERIFY(!Dialogs::ShownMessages().back().modal);  // the user had walked away
     // Still armed: the next request is asked about again.
     QVERIFY(h.window->AtShutdownArmed());
     Dialogs::setNextAnswer(QMessageBox::Cancel);
