@@ -75,7 +75,8 @@ Application::Application(QApplication& qt, const std::string& start_folder) {
   window_ = std::make_unique<Form2>(
       Form2Services{s.fs, s.clock, s.locale, s.pump, s.power, s.settings, s.autostart, s.inhibitor},
       Form2Folders{ProgramFolder(), data_folder,
-                   start_folder.empty() ? QDir::homePath().toStdString() : start_folder},
+                   start_folder.empty() ? QDir::homePath().toStdString() : start_folder,
+                   StateFolder()},
       language, ReadWindowsVersion(s.power));
   window_->SetUrlOpener(&s.opener);
   shutdown_channels_ = std::make_unique<ShutdownChannels>(*window_, s.inhibitor);

@@ -17,6 +17,13 @@ std::string ProgramFolder() {
   return std::string(home ? home : "") + "/.local/share/Orvessa";
 }
 
+std::string StateFolder() {
+  const char* state = std::getenv("XDG_STATE_HOME");
+  if (state && state[0] == '/') return std::string(state) + "/Orvessa";
+  const char* home = std::getenv("HOME");
+  return std::string(home ? home : "") + "/.local/state/Orvessa";
+}
+
 std::string DataFolder(const std::string& program_path) {
   const auto slash = program_path.rfind('/');
   if (slash != std::string::npos) {

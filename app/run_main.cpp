@@ -68,22 +68,41 @@ constexpr const char* kHelp =
     "A destination that cannot hold hard links (FAT, exFAT, some network shares) gets\n"
     "copies. A change of mode, owner or time alone gives the file a fresh copy.\n"
     "\n"
-    "After the copy, files of the new copy are compared byte for byte with their\n"
-    "sources (all up to 200 files, else a random 1%, at least 200, shared files\n"
-    "included), and a check file is written into the copy, read back and removed. A\n"
-    "copy that differs makes the run end with an error and is named in the summary,\n"
-    "and no prior copy is deleted for it; a source that changed after it was copied\n"
-    "is listed apart and is no error.\n"
+    "Once everything is copied, the destination's file system is synced (syncfs), so\n"
+    "the new copy is on the disk before it gets its name or replaces the previous\n"
+    "copy; the folders whose names changed are synced in turn before any older copy\n"
+    "is deleted. A sync that fails ends the run with an error and keeps every prior\n"
+    "copy. Then files of the new copy are compared byte for byte with their sources,\n"
+    "the copy read from the disk itself (its cached pages dropped first): all up to\n"
+    "200 files, else a random 1%, at least 200, shared files included, and at most\n"
+    "64 MiB or 2% of the bytes written, whichever is more, a large file compared in a\n"
+    "few random parts and its end. A check file written into the copy is read back\n"
+    "from the disk and removed. --verify-all compares every file whole. A copy that\n"
+    "differs makes the run end with an error and is named in the summary, and no\n"
+    "prior copy is deleted for it; a source that changed after it was copied is\n"
+    "listed apart and is no error.\n"
+    "\n"
+    "A destination that was a file system of its own (a mount point) at the last run\n"
+    "that reached it, or that /etc/fstab or a mount unit names as one, is not ready\n"
+    "while that file system is not mounted: its bare folder on the disk above is never\n"
+    "filled. Another disk mounted there is fine. What was found is kept in\n"
+    "$XDG_STATE_HOME/Orvessa/destination-disks (~/.local/state by default).\n"
     "\n"
     "Each source is printed as its copy starts, then the final line of the run and a\n"
     "summary: files and bytes copied, the time taken and the first 20 files or folders\n"
     "that could not be copied, each with the reason. One file that cannot be copied (a\n"
     "name the destination cannot hold, a file too big for it, a file the system will\n"
     "not let be read, a file that vanished) does not stop the others, but the run then\n"
-    "ends with an error. In keep-prior-copies mode the new CopyNN folder is built under\n"
-    "a temporary name and numbered only when complete; older copies are deleted only\n"
-    "after that, so a failed or stopped run leaves every prior copy as it was. A\n"
-    "destination folder that does not exist is never created.\n"
+    "ends with an error. Such a file or folder is taken over from the newest older\n"
+    "copy that has it (a hard link where the destination takes links), so the new\n"
+    "copy is never poorer than the last; a list of what was taken over or is missing\n"
+    "lies at the top of the copy in .orvessa-missing.txt (one original path, a tab and\n"
+    "the reason a line), and the newest copy that missed nothing is never rotated\n"
+    "away for such a copy. In keep-prior-copies mode the new CopyNN folder is built\n"
+    "under a temporary name and numbered only when complete; older copies are deleted\n"
+    "only after that, so a stopped run, a full disk or a read-only destination leaves\n"
+    "every prior copy as it was. A destination folder that does not exist is never\n"
+    "created.\n"
     "\n"
     "Messages go to standard error as \"Orvessa: <text>\", in the language chosen in the\n"
     "program ($XDG_CONFIG_HOME/Orvessa/Orvessa.conf), English unless one was chosen.\n"
@@ -98,10 +117,12 @@ constexpr const char* kHelp =
     "Exit status:\n"
     "  0    the backup ended normally: every file was copied\n"
     "  1    the backup ended with an error: a file or folder could not be copied (see\n"
-    "       the summary), the disk is full, the destination failed, or the new copy\n"
-    "       differs from its sources\n"
+    "       the summary; the copy is kept, with older versions where there are any),\n"
+    "       the disk is full, the destination failed or could not be synced, or the\n"
+    "       new copy differs from its sources\n"
     "  2    the backup was stopped by a check before copying anything (no destination,\n"
-    "       destination not ready or missing, no sources, not enough space)\n"
+    "       destination not ready or missing, its disk not mounted, no sources, not\n"
+    "       enough space)\n"
     "  64   wrong use of the command\n"
     "  65   the job file is malformed (empty, cut short, binary, overlong lines, or a\n"
     "       count of sources that disagrees with its lines); nothing was run\n"
@@ -142,8 +163,10 @@ unsigned long long U(std::uint64_t n) { return static_cast<unsigned long long>(n
 
 void PrintVerification(std::FILE* out, const Verification& v) {
   if (v.files + v.mismatched + v.changed == 0 && !v.canary_checked) return;
-  std::fprintf(out, "Verified %s%llu files, %llu bytes, against their sources%s: %llu differ.\n",
-               v.all ? "all " : "", U(v.files + v.mismatched), U(v.bytes),
+  char parts[64] = "";
+  if (v.in_parts > 0) std::snprintf(parts, sizeof parts, " (%llu in parts)", U(v.in_parts));
+  std::fprintf(out, "Verified %s%llu files%s, %llu bytes, against their sources%s: %llu differ.\n",
+               v.all ? "all " : "", U(v.files + v.mismatched), parts, U(v.bytes),
                v.canary_checked ? " and a check file" : "", U(v.mismatched));
   for (const FailedPath& mismatch : v.mismatches) {
     std::fprintf(out, "  differs: %s: %s\n", mismatch.path.c_str(), mismatch.reason.c_str());
@@ -156,6 +179,18 @@ void PrintVerification(std::FILE* out, const Verification& v) {
   for (const std::string& path : v.changed_paths) std::fprintf(out, "  %s\n", path.c_str());
   if (v.changed > v.changed_paths.size()) {
     std::fprintf(out, "  and %llu more\n", U(v.changed - v.changed_paths.size()));
+  }
+}
+
+void PrintCarried(std::FILE* out, const RunReport& report) {
+  for (const auto& [copy, count] : report.carried_from) {
+    if (copy.empty()) {
+      std::fprintf(out, "Kept from the previous copy, not copied today: %llu files or folders.\n",
+                   U(count));
+    } else {
+      std::fprintf(out, "Carried over from %s, not copied today: %llu files or folders.\n",
+                   copy.c_str(), U(count));
+    }
   }
 }
 
@@ -178,6 +213,7 @@ void PrintSummary(std::FILE* out, const RunReport& report) {
     std::fprintf(out, "  and %llu more\n",
                  static_cast<unsigned long long>(report.failed - report.failures.size()));
   }
+  PrintCarried(out, report);
 }
 
 struct Arguments {
@@ -282,7 +318,7 @@ int Run(const Arguments& args) {
                        : ::isatty(STDOUT_FILENO) == 1 ? ProgressStyle::Redrawn
                                                       : ProgressStyle::Plain);
   view.SetLabelText(Control::Label5, job.Destination);
-  SpaceAccounting space(job, fs, locale, view, text);
+  SpaceAccounting space(job, fs, locale, view, text, StateFolder());
   // Measured as loading a job measures them; a stop signal cuts that short too.
   for (const SourceEntry& entry : job.Sources) {
     if (g_stop_signal != 0) break;
@@ -296,6 +332,7 @@ int Run(const Arguments& args) {
 
   RunSettings run_settings;
   run_settings.program_folder = ProgramFolder();
+  run_settings.state_folder = StateFolder();
   run_settings.text = text;
   run_settings.WindowsVersion = ReadWindowsVersion(power);
   run_settings.share_unchanged = args.share >= 0 ? args.share == 1 : StoredShareUnchanged(settings);

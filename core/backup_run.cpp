@@ -6,10 +6,10 @@
 #include <optional>
 #include <random>
 
+#include "core/destination_disks.hpp"
 #include "core/espera.hpp"
 #include "core/job_file_writer.hpp"
 #include "core/power_off.hpp"
-#include "core/prior_copies.hpp"
 #include "core/run_records.hpp"
 #include "core/temporary_copies.hpp"
 #include "i18n/text_ids.hpp"
@@ -59,6 +59,8 @@ class BackupRun::Yielder : public CopyObserver {
 
   // Off while the copy is compared with its sources: those bytes are not copied ones.
   bool counting = true;
+  // On while files are taken from an older copy: neither copied today nor compared.
+  bool carrying = false;
 
   bool Continue(std::uint64_t bytes_copied) override {
     const auto now = run_.pump_.MonotonicNow();
@@ -76,12 +78,14 @@ class BackupRun::Yielder : public CopyObserver {
   }
 
   bool Skip(const std::string& source, const FsError& error) override {
-    return run_.Failed(source, error);
+    // What an older copy cannot give stays missing; it is listed already.
+    return carrying || run_.Failed(source, error);
   }
 
   void Starting(const std::string& source) override { current_ = source; }
 
   void Placed(const PlacedFile& file) override {
+    if (carrying) return;
     ++files_;
     if (run_.sample_) run_.sample_->Offer(file);
   }
@@ -141,6 +145,9 @@ void BackupRun::Run() {
   links_ = {};
   link_support_ = {};
   newest_copy_.clear();
+  pending_.clear();
+  missed_.clear();
+  canary_ = {};
   seed_ = settings_.seed;
   if (seed_ == 0) seed_ = (std::uint64_t{std::random_device{}()} << 32) | std::random_device{}();
   sample_ = std::make_unique<CopySample>(settings_.verify_all, seed_);
@@ -167,11 +174,24 @@ void BackupRun::Run() {
     LastEnd = RunEnd::StoppedAtCheck;
     return;
   }
+  // A disk that is not there (or whose bare mount point is left) is reported before
+  // anything at the destination is looked at, cleaned or locked.
+  space_.CheckDestinationSpace();
+  if (job_.Destination.empty()) {
+    view_.CloseAnimation();
+    view_.SetStatusPanel(5, settings_.text(text_id::kError));
+    LastEnd = RunEnd::StoppedAtCheck;
+    return;
+  }
 
   std::shared_ptr<FolderLock> lock;
   if (!LockDestination(lock)) return;
   // What a run cut off (killed, powered off) left under the engine's own names.
-  RemoveLeftovers(fs_, job_.Destination);
+  std::vector<std::string> names;
+  for (const SourceEntry& entry : job_.Sources) {
+    names.push_back(entry.IsFolder() ? CopyNameOf(entry) : FileNameOf(entry.Path()));
+  }
+  RemoveLeftovers(fs_, job_.Destination, names);
 
   // The rotation is worked out now but carried out only once the new copy is complete,
   // so that a refused, failed or stopped run costs no prior copy.
@@ -224,22 +244,17 @@ void BackupRun::Run() {
       return EndWithFailures();
     }
   }
-  if (!CopyEntries(yielder)) return;
-  if (rotation) {
-    // Incomplete: the prior copies stay as they are and no half copy gets a number.
-    if (Report.failed > 0) return EndWithFailures();
-    if (!Verify(building_, yielder)) return;
-    // A copy that differs from its sources is kept for what it holds, but no prior copy
-    // makes way for it.
-    if (Report.verified.mismatched > 0) rotation->to_delete.clear();
-    if (FsStatus done = ApplyCopyRotation(fs_, job_.Destination, *rotation, building_); !done) {
-      Report.AddFailure(job_.Destination + rotation->new_name, done.error(), true);
-      return EndWithFailures();
-    }
-    building_.clear();
-  } else if (Report.failed == 0 && !Verify(WithoutFinalSlash(job_.Destination), yielder)) {
-    return;
+  if (!CopyEntries(yielder) || !CarryOver(yielder)) return;
+  if (!building_.empty() && !missed_.empty()) {
+    std::vector<MissedPath> missed;
+    for (const Missed& m : missed_) missed.push_back(m.path);
+    FsStatus listed = fs_.WriteNewFile(building_ + "/" + kMissingListName, MissingListText(missed));
+    if (!listed && !Handle(listed.error())) return;
   }
+  canary_ = WriteCanary(fs_, building_.empty() ? WithoutFinalSlash(job_.Destination) : building_,
+                        seed_, Report.verified);
+  if (!SyncCopy() || !Verify(yielder) || !PlaceCopies(rotation)) return;
+
   // Every file that was not copied makes the run an error run.
   if (Report.failed > 0) return EndWithFailures();
   if (Report.verified.mismatched > 0) {
@@ -274,7 +289,8 @@ void BackupRun::Run() {
 bool BackupRun::CopyEntries(Yielder& yielder) {
   const int count = static_cast<int>(job_.Sources.size());
   for (int i = 0; i < count; ++i) {
-    const SourceEntry& entry = job_.Sources[static_cast<std::size_t>(i)];
+    entry_ = static_cast<std::size_t>(i);
+    const SourceEntry& entry = job_.Sources[entry_];
     view_.SetLabelText(Control::Label8, entry.Text());
     view_.SetProgressValue((i + 1) - 0.1);
     const bool go_on =
@@ -287,6 +303,25 @@ bool BackupRun::CopyEntries(Yielder& yielder) {
 
 std::string BackupRun::CopyBase() const {
   return building_.empty() ? job_.Destination : building_ + "/";
+}
+
+std::string BackupRun::ShownPath(const std::string& path) const {
+  for (const Pending& pending : pending_) {
+    if (IsInside(path, pending.fresh)) {
+      return ShownPath(pending.folder + "/" + pending.name + path.substr(pending.fresh.size()));
+    }
+  }
+  if (!building_.empty() && IsInside(path, building_)) {
+    return job_.Destination + CopyFolderName.substr(0, CopyFolderName.size() - 1) +
+           path.substr(building_.size());
+  }
+  return path;
+}
+
+void BackupRun::DropPending(const std::string& fresh) {
+  (void)fs_.DeleteTree(fresh, true);
+  if (sample_) sample_->Dropped(fresh);
+  std::erase_if(pending_, [&](const Pending& pending) { return pending.fresh == fresh; });
 }
 
 void BackupRun::Counted(const CopyStats& stats) {
@@ -317,17 +352,172 @@ double BackupRun::BytesToWrite() const {
   return total;
 }
 
-bool BackupRun::Verify(const std::string& copy, Yielder& yielder) {
+bool BackupRun::CarryOver(Yielder& yielder) {
+  yielder.counting = false;
+  yielder.carrying = true;
+  bool go_on = true;
+  for (Missed& missed : missed_) {
+    if (!(go_on = CarryOver(missed, yielder))) break;
+  }
+  yielder.counting = true;
+  yielder.carrying = false;
+  return go_on;
+}
+
+// The newest older copy of a file that could not be copied takes its place in the new
+// copy, as a further name of it where the destination takes links: the new copy is never
+// poorer than the last.
+bool BackupRun::CarryOver(Missed& missed, Yielder& yielder) {
+  const SourceEntry& entry = job_.Sources[missed.entry];
+  const std::string name = entry.IsFolder() ? CopyNameOf(entry) : FileNameOf(entry.Path());
+  const std::string below = missed.relative.empty() ? std::string() : "/" + missed.relative;
+  const bool keep_mode = !building_.empty();
+  if (keep_mode && newest_copy_.empty()) return true;
+  const std::string older =
+      job_.Destination + (keep_mode ? newest_copy_ + "/" : std::string()) + name + below;
+  const bool older_folder = fs_.FolderExists(older) && !fs_.FileExists(older);
+  if (!older_folder && !fs_.FileExists(older)) return true;
+
+  std::string into;
+  const std::string base = keep_mode ? building_ : WithoutFinalSlash(job_.Destination);
+  auto pending = std::find_if(pending_.begin(), pending_.end(),
+                              [&](const Pending& p) { return p.folder == base && p.name == name; });
+  if (pending != pending_.end()) {
+    into = pending->fresh + below;
+  } else if (!below.empty()) {
+    return true;  // the entry's copy itself is gone
+  } else if (!keep_mode) {
+    // An entry with no new copy leaves its previous one where it is.
+    if (entry.IsFolder() != older_folder) return true;
+    missed.path.carried = true;
+    Report.AddCarried({}, 1);
+    return true;
+  } else if (entry.IsFolder()) {
+    into = NewCopyPath(building_, name);
+    pending_.push_back({into, building_, name});
+  } else {
+    into = building_ + "/" + name;
+  }
+  // A folder copied in part today keeps what it got.
+  if (fs_.FolderExists(into) || fs_.FileExists(into)) return true;
+
+  CopyOptions options;
+  options.overwrite = false;
+  options.link_files = true;
+  options.observer = &yielder;
+  options.link_support = &link_support_;
+  auto carried =
+      older_folder ? fs_.CopyTree(older, into, options) : fs_.CopyFile(older, into, options);
+  if (!carried) {
+    if (older_folder) (void)fs_.DeleteTree(into, true);
+    FsError error = carried.error();
+    if (ReactionTo(error, Context(error)) != ErrorReaction::Skip) return Handle(error);
+    return true;
+  }
+  missed.path.carried = true;
+  missed.path.carried_from = keep_mode ? newest_copy_ : std::string();
+  Report.AddCarried(missed.path.carried_from, 1);
+  return true;
+}
+
+bool BackupRun::SyncCopy() {
+  const std::string destination = WithoutFinalSlash(job_.Destination);
+  if (FsStatus synced = fs_.SyncFileSystem(destination); !synced) {
+    // Writes the disk (or a server) did not take: nothing of this copy can be trusted.
+    FsError error = synced.error();
+    error.path = destination;
+    RunErrorContext context = Context(error);
+    context.at_destination = true;
+    Report.AddFailure(destination, error, true);
+    const int message = MessageFor(ReactionTo(error, context));
+    Message(message != 0 ? message : text_id::kDriveNotReady, MessageIcon::Critical);
+    ErrorEnd();
+    return false;
+  }
+  DriveInfo drive = fs_.GetDrive(destination);
+  if (drive.ready) (void)RememberMount(fs_, settings_.state_folder, destination, drive.mount_point);
+  return true;
+}
+
+bool BackupRun::PlaceCopies(std::optional<CopyRotation>& rotation) {
+  const std::string destination = WithoutFinalSlash(job_.Destination);
+  std::vector<Pending> parked;
+  const std::vector<Pending> pending = pending_;
+  for (const Pending& copy : pending) {
+    auto swapped = SwapIn(fs_, copy.fresh, copy.folder, copy.name);
+    if (!swapped) {
+      (void)fs_.DeleteTree(copy.fresh, true);
+      Report.AddFailure(ShownPath(copy.fresh), swapped.error(), true);
+    } else if (swapped.value()) {
+      // Inside a copy folder not yet numbered nothing needs to wait for a sync.
+      if (copy.folder == building_) {
+        (void)DeleteParked(fs_, copy.folder, copy.name);
+      } else {
+        parked.push_back(copy);
+      }
+    }
+    std::erase_if(pending_, [&](const Pending& p) { return p.fresh == copy.fresh; });
+  }
+  std::string numbered;
+  if (rotation) {
+    // A copy that differs from its sources is kept for what it holds, but no prior copy
+    // makes way for it; one that misses files keeps the newest copy that missed none.
+    if (Report.verified.mismatched > 0) {
+      rotation->to_delete.clear();
+    } else if (Report.failed > 0) {
+      KeepNewestCompleteCopy(fs_, job_.Destination, *rotation);
+    }
+    if (FsStatus placed = PlaceNewCopy(fs_, job_.Destination, *rotation, building_); !placed) {
+      Report.AddFailure(job_.Destination + rotation->new_name, placed.error(), true);
+      EndWithFailures();
+      return false;
+    }
+    building_.clear();
+    numbered = job_.Destination + rotation->new_name;
+  }
+  // The new names are made durable before anything they replace is deleted.
+  FsStatus synced = numbered.empty() ? FsStatus(FsOk{}) : fs_.SyncFolder(numbered);
+  if (synced) synced = fs_.SyncFolder(destination);
+  if (!synced) {
+    Report.AddFailure(destination, synced.error(), true);
+    Message(text_id::kDriveNotReady, MessageIcon::Critical);
+    ErrorEnd();
+    return false;
+  }
+  for (const Pending& copy : parked) (void)DeleteParked(fs_, copy.folder, copy.name);
+  if (rotation) {
+    DeleteRotatedCopies(fs_, job_.Destination, *rotation);
+    return true;
+  }
+  // In overwrite mode the destination's top is the copy's: its list says what it misses.
+  const std::string list = job_.Destination + kMissingListName;
+  if (missed_.empty()) {
+    if (fs_.FileExists(list)) (void)fs_.DeleteTree(list, true);
+    return true;
+  }
+  std::vector<MissedPath> missed;
+  for (const Missed& m : missed_) missed.push_back(m.path);
+  (void)fs_.WriteFileAtomic(list, MissingListText(missed));
+  return true;
+}
+
+bool BackupRun::Verify(Yielder& yielder) {
   Verification& verified = Report.verified;
   verified.all = settings_.verify_all;
-  view_.SetLabelText(Control::Label8, settings_.text(text_id::kVerifyingCopy));
+  // A copy that misses files ends in error anyway; it is checked without a word.
+  if (Report.failed == 0) {
+    view_.SetLabelText(Control::Label8, settings_.text(text_id::kVerifyingCopy));
+  }
   yielder.counting = false;
-  const bool finished = CompareWithSources(fs_, sample_->Chosen(), &yielder, verified);
+  const bool finished =
+      CompareWithSources(fs_, sample_->Chosen(), &yielder, verified,
+                         settings_.verify_all ? 0 : ComparisonBudget(Report.bytes), seed_);
   yielder.counting = true;
   sample_.reset();
   if (!finished) return Handle(FsError{FsErrorKind::Cancelled, 0, {}});
-  CheckCanary(fs_, copy, seed_, verified);
-  for (FailedPath& mismatch : verified.mismatches) mismatch.path = FinalPath(mismatch.path);
+  CheckCanary(fs_, canary_, verified);
+  canary_ = {};
+  for (FailedPath& mismatch : verified.mismatches) mismatch.path = ShownPath(mismatch.path);
   return true;
 }
 
@@ -366,7 +556,7 @@ FsStatus BackupRun::WaitForDrive() {
     if (stop_requested_) return FsError{FsErrorKind::Cancelled, 0, destination};
     if (!fs_.FolderExists(destination))
       return FsError{FsErrorKind::PathNotFound, ENOENT, destination};
-    if (fs_.GetDrive(destination).ready) return FsOk{};
+    if (DestinationReady(fs_, settings_.state_folder, destination)) return FsOk{};
     if (poll >= settings_.drive_wait_polls) return FsError{FsErrorKind::NotReady, 0, destination};
   }
 }
@@ -416,45 +606,48 @@ bool BackupRun::CopyFolderEntry(const SourceEntry& entry, Yielder& yielder) {
   options.link_support = &link_support_;
   if (!building_.empty() || replace) options.share_from = SharedFrom(entry);
 
-  // Built beside its place and put there only when complete.
+  // Built beside its place and put there once the whole copy is on the disk. Two entries
+  // of the same name: the later one takes the place of the earlier one.
   const std::string fresh = NewCopyPath(base, name);
-  if (fs_.FolderExists(fresh) || fs_.FileExists(fresh)) (void)fs_.DeleteTree(fresh, true);
+  DropPending(fresh);
   auto copied = fs_.CopyTree(source, fresh, options);
   if (!copied) {
-    (void)fs_.DeleteTree(fresh, true);
-    sample_->Dropped(fresh);
+    DropPending(fresh);
     return Failed(source, copied.error()) || Handle(copied.error());
   }
   Counted(copied.value());
-  // An incomplete copy never replaces the previous one; with none before, what could be
-  // copied is better than nothing, and the files left out are reported.
-  if (copied.value().failed > 0 && replace) {
-    (void)fs_.DeleteTree(fresh, true);
-    sample_->Dropped(fresh);
-    return true;
-  }
-  // Two entries of the same name: the later one takes the place of the earlier one.
-  sample_->Dropped(target);
-  if (FsStatus placed = PutInPlace(fs_, fresh, WithoutFinalSlash(base), name); !placed) {
-    (void)fs_.DeleteTree(fresh, true);
-    sample_->Dropped(fresh);
-    return Failed(source, placed.error()) || Handle(placed.error());
-  }
-  links_.Moved(fresh, target);
-  sample_->Moved(fresh, target);
+  pending_.push_back({fresh, WithoutFinalSlash(base), name});
   return true;
 }
 
 bool BackupRun::CopyFileEntry(const SourceEntry& entry, Yielder& yielder) {
+  const std::string source = entry.Path();
+  const std::string name = FileNameOf(source);
   CopyOptions options;
-  options.overwrite = true;
   options.observer = &yielder;
   options.link_support = &link_support_;
   options.share_from = SharedFrom(entry);
-  const std::string source = entry.Path();
-  auto copied = fs_.CopyFile(source, CopyBase() + FileNameOf(source), options);
-  if (!copied) return Failed(source, copied.error()) || Handle(copied.error());
+  if (!building_.empty()) {
+    // Nothing in a copy folder being built needs to wait for the sync.
+    options.overwrite = true;
+    auto copied = fs_.CopyFile(source, CopyBase() + name, options);
+    if (!copied) return Failed(source, copied.error()) || Handle(copied.error());
+    Counted(copied.value());
+    return true;
+  }
+  // A file entry whose copy is the file itself stays as it is.
+  const std::string target = job_.Destination + name;
+  if (ResolvedPath(fs_, target) == ResolvedPath(fs_, source)) return true;
+  const std::string fresh = NewCopyPath(WithoutFinalSlash(job_.Destination), name);
+  DropPending(fresh);
+  options.overwrite = false;
+  auto copied = fs_.CopyFile(source, fresh, options);
+  if (!copied) {
+    DropPending(fresh);
+    return Failed(source, copied.error()) || Handle(copied.error());
+  }
   Counted(copied.value());
+  pending_.push_back({fresh, WithoutFinalSlash(job_.Destination), name});
   return true;
 }
 
@@ -474,6 +667,17 @@ bool BackupRun::Failed(const std::string& source, const FsError& error) {
   const RunErrorContext context = Context(error);
   if (ReactionTo(error, context) != ErrorReaction::Skip) return false;
   Report.AddFailure(source, error, context.at_destination);
+  Missed missed;
+  missed.entry = entry_;
+  const std::string entry = job_.Sources[entry_].Path();
+  if (entry == "/") {
+    missed.relative = source.substr(1);
+  } else if (source.size() > entry.size() && IsInside(source, entry)) {
+    missed.relative = source.substr(entry.size() + 1);
+  }
+  missed.path.source = source;
+  missed.path.reason = ReasonInWords(error, context.at_destination);
+  missed_.push_back(std::move(missed));
   return true;
 }
 
@@ -483,7 +687,7 @@ bool BackupRun::Handle(const FsError& error) {
   if (reaction == ErrorReaction::Skip) return true;
   // What ended the run is one of the things not copied.
   if (reaction != ErrorReaction::StoppedEnd && !error.path.empty()) {
-    Report.AddFailure(FinalPath(error.path), error, context.at_destination);
+    Report.AddFailure(ShownPath(error.path), error, context.at_destination);
   }
   if (int message = MessageFor(reaction)) {
     Message(message,
@@ -501,9 +705,14 @@ void BackupRun::EndWithFailures() {
 }
 
 void BackupRun::ErrorEnd() {
-  // A copy folder that is not complete never gets its number.
+  // A copy folder that is not complete never gets its number, nor does a copy not yet in
+  // place replace anything.
   if (!building_.empty()) (void)fs_.DeleteTree(building_, true);
+  for (const Pending& copy : pending_) (void)fs_.DeleteTree(copy.fresh, true);
+  if (canary_.written) (void)fs_.DeleteTree(canary_.path, true);
   building_.clear();
+  pending_.clear();
+  canary_ = {};
   view_.SetLabelText(Control::Label8, settings_.text(text_id::kBackupError) + " " + NowText());
   job_.LastRunOutcome = 1;
   view_.SetLabel6Visible(false);

@@ -2,10 +2,14 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "core/backup_job.hpp"
 #include "core/copy_verification.hpp"
+#include "core/missing_list.hpp"
+#include "core/prior_copies.hpp"
 #include "core/run_errors.hpp"
 #include "core/run_report.hpp"
 #include "core/run_view.hpp"
@@ -39,6 +43,7 @@ struct RunSettings {
   bool verify_all = false;
   // Picks the verification sample and names the check file; 0: a random seed per run.
   std::uint64_t seed = 0;
+  std::string state_folder;  // which disk each destination lies on; empty: not kept
 };
 
 enum class RunEnd { NotRun, Normal, StoppedAtCheck, Error };
@@ -76,20 +81,46 @@ class BackupRun {
  private:
   class Yielder;
 
+  // A copy built beside its place, put there once everything is on the disk.
+  struct Pending {
+    std::string fresh;
+    std::string folder;
+    std::string name;
+  };
+  // A file or folder that could not be copied today.
+  struct Missed {
+    std::size_t entry = 0;  // of the job's sources
+    std::string relative;   // below the entry's copy; empty for the whole entry
+    MissedPath path;
+  };
+
   void Run();
   bool CheckSourcesAgainstTargets();
   bool CopyEntries(Yielder& yielder);  // false when the run ended
   bool CopyFolderEntry(const SourceEntry& entry, Yielder& yielder);
   bool CopyFileEntry(const SourceEntry& entry, Yielder& yielder);
+  // Takes what could not be copied today from the newest older copy that has it.
+  bool CarryOver(Yielder& yielder);
+  bool CarryOver(Missed& missed, Yielder& yielder);
+  // Syncs the destination's file system; false when the run ended.
+  bool SyncCopy();
+  // Puts the copies in place once synced, syncs the folders that changed and only then
+  // deletes what they replace; false when the run ended.
+  bool PlaceCopies(std::optional<CopyRotation>& rotation);
   // Where the prior copy of an entry's copy lies, to share its unchanged files; empty
   // when nothing is shared.
   std::string SharedFrom(const SourceEntry& entry) const;
   // Bytes the run will write: the selection less what the prior copies share.
   double BytesToWrite() const;
-  // Compares the new copy at `copy` with its sources; false when the run was stopped.
-  bool Verify(const std::string& copy, Yielder& yielder);
+  // Compares the new copy with its sources and reads the check file back; false when
+  // the run was stopped.
+  bool Verify(Yielder& yielder);
   // Where this run's copies go: the destination, or the copy folder being built in it.
   std::string CopyBase() const;
+  // The name a path below a copy being built will have once the copy is in place.
+  std::string ShownPath(const std::string& path) const;
+  // Deletes a copy not yet in place, when a later entry of the same name replaces it.
+  void DropPending(const std::string& fresh);
   // Counts a file or entry that was not copied; true when the run goes on.
   bool Failed(const std::string& source, const FsError& error);
   void Counted(const CopyStats& stats);
@@ -126,6 +157,10 @@ class BackupRun {
   std::string newest_copy_;  // keep mode: the copy folder files are shared from
   std::unique_ptr<CopySample> sample_;
   std::uint64_t seed_ = 0;
+  std::vector<Pending> pending_;
+  std::vector<Missed> missed_;
+  std::size_t entry_ = 0;  // the entry being copied
+  Canary canary_;
 };
 
 }  // namespace orvessa

@@ -29,8 +29,6 @@ class CopySample {
   CopySample(bool all, std::uint64_t seed) : all_(all), random_(seed) {}
 
   void Offer(const PlacedFile& file);
-  // The copies below `from` now lie below `to`.
-  void Moved(const std::string& from, const std::string& to);
   // The copies below `folder` were deleted.
   void Dropped(const std::string& folder);
 
@@ -45,15 +43,34 @@ class CopySample {
   std::vector<SampledFile> hundredth_;
 };
 
-// Compares each chosen copy with its source byte for byte. A source whose size or time
+// Bytes a sample compares at most, besides the check file: the larger of 64 MiB and a
+// fiftieth of the bytes the run wrote.
+std::uint64_t ComparisonBudget(std::uint64_t bytes_written);
+
+// The parts of each file to compare within `budget` bytes: small files whole, and each
+// file above its fair share of what is left in a few ranges of that share, one of them at
+// its end, the others drawn at random. A budget of 0 compares everything whole.
+std::vector<std::vector<ByteRange>> ComparisonRanges(const std::vector<SampledFile>& files,
+                                                     std::uint64_t budget, std::uint64_t seed);
+
+// Compares each chosen copy with its source byte for byte, the copy read from the disk
+// rather than from the cache (it must have been synced). A source whose size or time
 // differs from when it was copied changed meanwhile: noted apart, not a fault of the copy.
 // The observer is told the bytes read and may stop the comparison: false is returned.
 bool CompareWithSources(const FileSystem& fs, const std::vector<SampledFile>& files,
-                        CopyObserver* observer, Verification& result);
+                        CopyObserver* observer, Verification& result, std::uint64_t budget = 0,
+                        std::uint64_t seed = 0);
 
-// Writes a file of known bytes into `folder`, reads it back and removes it; a failure or
-// different bytes are recorded as a mismatch of the copy.
-void CheckCanary(FileSystem& fs, const std::string& folder, std::uint64_t seed,
-                 Verification& result);
+// A file of known bytes written into `folder` before the sync, read back from the disk
+// after it by CheckCanary, which removes it.
+struct Canary {
+  std::string path;
+  std::string bytes;
+  bool written = false;
+};
+Canary WriteCanary(FileSystem& fs, const std::string& folder, std::uint64_t seed,
+                   Verification& result);
+// A failure or different bytes are recorded as a mismatch of the copy.
+void CheckCanary(FileSystem& fs, const Canary& canary, Verification& result);
 
 }  // namespace orvessa

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <set>
 
+#include "core/missing_list.hpp"
 #include "core/temporary_copies.hpp"
 
 namespace orvessa {
@@ -98,8 +99,8 @@ CopyRotation PlanCopyRotation(const FileSystem& fs, const std::string& destinati
   return rotation;
 }
 
-FsStatus ApplyCopyRotation(FileSystem& fs, const std::string& destination,
-                           const CopyRotation& rotation, const std::string& fresh) {
+FsStatus PlaceNewCopy(FileSystem& fs, const std::string& destination, const CopyRotation& rotation,
+                      const std::string& fresh) {
   const std::string target = Join(destination, rotation.new_name);
   const bool planned_out = std::find(rotation.to_delete.begin(), rotation.to_delete.end(),
                                      rotation.new_name) != rotation.to_delete.end();
@@ -108,15 +109,40 @@ FsStatus ApplyCopyRotation(FileSystem& fs, const std::string& destination,
     return FsError{FsErrorKind::AlreadyExists, EEXIST, target};
   }
   // After "Copy99" the new Copy01 may take the place of the old one.
-  if (FsStatus placed = PutInPlace(fs, fresh, destination, rotation.new_name); !placed) {
-    return placed;
-  }
+  auto placed = SwapIn(fs, fresh, destination, rotation.new_name);
+  if (!placed) return placed.error();
+  return FsOk{};
+}
+
+void DeleteRotatedCopies(FileSystem& fs, const std::string& destination,
+                         const CopyRotation& rotation) {
   for (const std::string& name : rotation.to_delete) {
     // A name must never resolve to the destination itself.
-    if (name == rotation.new_name || !IsCopyFolderName(name)) continue;
-    (void)DeleteCopy(fs, destination, name);
+    if (!IsCopyFolderName(name)) continue;
+    if (name == rotation.new_name) {
+      (void)DeleteParked(fs, destination, name);
+    } else {
+      (void)DeleteCopy(fs, destination, name);
+    }
   }
-  return FsOk{};
+}
+
+void KeepNewestCompleteCopy(const FileSystem& fs, const std::string& destination,
+                            CopyRotation& rotation) {
+  auto listing = fs.ListFolder(destination);
+  if (!listing) return;
+  std::vector<std::string> names;
+  for (const FolderEntry& entry : listing.value()) {
+    if (entry.type == EntryType::Folder && IsCopyFolderName(entry.name)) {
+      names.push_back(entry.name);
+    }
+  }
+  std::sort(names.rbegin(), names.rend());
+  for (const std::string& name : names) {
+    if (fs.FileExists(Join(Join(destination, name), kMissingListName))) continue;
+    std::erase(rotation.to_delete, name);
+    return;
+  }
 }
 
 }  // namespace orvessa

@@ -29,10 +29,20 @@ CopyRotation PlanCopyRotation(const FileSystem& fs, const std::string& destinati
                               std::int16_t copies_to_keep,
                               const std::vector<std::string>& protected_paths = {});
 
-// Gives the complete copy at `fresh` its new name, and only then deletes the planned
-// folders; a failure to delete one leaves it where it is. Fails, touching nothing, when
-// the new name is taken by something the plan does not delete.
-FsStatus ApplyCopyRotation(FileSystem& fs, const std::string& destination,
-                           const CopyRotation& rotation, const std::string& fresh);
+// Gives the complete copy at `fresh` its new name. A copy of that name the plan gives up
+// (after "Copy99") is parked until DeleteRotatedCopies. Fails, touching nothing, when the
+// name is taken by something the plan does not delete.
+FsStatus PlaceNewCopy(FileSystem& fs, const std::string& destination, const CopyRotation& rotation,
+                      const std::string& fresh);
+
+// Deletes the folders the plan gives up, once the new copy's name is durable; a failure
+// to delete one leaves it where it is.
+void DeleteRotatedCopies(FileSystem& fs, const std::string& destination,
+                         const CopyRotation& rotation);
+
+// For a copy that misses files: the newest prior copy that missed nothing (whose top holds
+// no list of missing files) is taken off the plan's deletions.
+void KeepNewestCompleteCopy(const FileSystem& fs, const std::string& destination,
+                            CopyRotation& rotation);
 
 }  // namespace orvessa

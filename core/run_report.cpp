@@ -13,6 +13,17 @@ void RunReport::AddFailure(const std::string& path, const FsError& error, bool a
   }
 }
 
+void RunReport::AddCarried(const std::string& copy, std::uint64_t files) {
+  carried += files;
+  for (auto& [name, count] : carried_from) {
+    if (name == copy) {
+      count += files;
+      return;
+    }
+  }
+  carried_from.emplace_back(copy, files);
+}
+
 void Verification::AddMismatch(const std::string& path, const std::string& reason) {
   ++mismatched;
   if (mismatches.size() < kListedFailures) mismatches.push_back({path, reason});

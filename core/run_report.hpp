@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/fs_error.hpp"
@@ -20,10 +21,11 @@ struct FailedPath {
 
 // What the comparison of the new copy with its sources found.
 struct Verification {
-  bool all = false;             // every file was compared, not a sample
-  bool canary_checked = false;  // a check file was written and read back
-  std::uint64_t files = 0;      // compared and equal
-  std::uint64_t bytes = 0;
+  bool all = false;                        // every file was compared, not a sample
+  bool canary_checked = false;             // a check file was written and read back
+  std::uint64_t files = 0;                 // compared and equal
+  std::uint64_t in_parts = 0;              // of them, compared in ranges rather than whole
+  std::uint64_t bytes = 0;                 // compared
   std::uint64_t mismatched = 0;            // copies that differ or cannot be read
   std::vector<FailedPath> mismatches;      // the first kListedFailures of them
   std::uint64_t changed = 0;               // sources that changed after being copied
@@ -42,11 +44,16 @@ struct RunReport {
   std::uint64_t failed = 0;          // files and folders that were not copied
   std::vector<FailedPath> failures;  // the first kListedFailures of them
   bool permission_denied = false;    // one of them was refused by the system
+  // Files not copied today that the new copy holds as an older copy had them: per copy
+  // ("Copy03", or "" for the copy an overwrite replaced) in the order first met.
+  std::uint64_t carried = 0;
+  std::vector<std::pair<std::string, std::uint64_t>> carried_from;
   std::chrono::milliseconds elapsed{0};
   Verification verified;
 
   // `at_destination`: error.path is on the copy's side, not the source's.
   void AddFailure(const std::string& path, const FsError& error, bool at_destination);
+  void AddCarried(const std::string& copy, std::uint64_t files);
 };
 
 // Why a file or folder could not be copied, in words.

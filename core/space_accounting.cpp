@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "core/destination_disks.hpp"
 #include "i18n/text_ids.hpp"
 
 namespace orvessa {
@@ -79,12 +80,16 @@ void SpaceAccounting::CheckDestinationSpace() {
     drive = fs_.GetDrive(destination);
     DestinationDrive = drive.network ? std::string(kNetworkDrive) : destination;
   }
+  const bool ready =
+      drive.ready &&
+      OnItsDisk(drive, state_folder_.empty() ? std::string()
+                                             : RememberedMount(fs_, state_folder_, destination));
   if (DestinationDrive.empty() || DestinationDrive == kNetworkDrive) {
     FreeBytes = 0;
     view_.SetCopyCursor(false);
     return;
   }
-  if (drive.ready) {
+  if (ready) {
     // Copies the run will replace stay until their new copies are complete, so their
     // space is not free.
     FreeBytes = drive.free_bytes;

@@ -33,9 +33,15 @@ bool InsufficientSpace(double selected_bytes, double free_bytes,
 // kept in step with the labels that show them. Failing host calls add nothing.
 class SpaceAccounting {
  public:
+  // state_folder holds what is known of the destinations' disks; empty: nothing is.
   SpaceAccounting(BackupJob& job, FileSystem& fs, const Locale& locale, SpaceView& view,
-                  TextSource text)
-      : job_(job), fs_(fs), locale_(locale), view_(view), text_(std::move(text)) {}
+                  TextSource text, std::string state_folder = {})
+      : job_(job),
+        fs_(fs),
+        locale_(locale),
+        view_(view),
+        text_(std::move(text)),
+        state_folder_(std::move(state_folder)) {}
 
   double FreeBytes = 0;
   // Empty (no destination), kNetworkDrive, or the destination path.
@@ -51,8 +57,8 @@ class SpaceAccounting {
   void AddFolderSize(std::string& entry_text);
   void SubtractFolderSize(const std::string& folder_path);
 
-  // Measures FreeBytes for the job's destination. A destination that is not ready
-  // is reported and forgotten.
+  // Measures FreeBytes for the job's destination. A destination that is not ready, or is
+  // the bare folder its disk belongs on, is reported and forgotten.
   void CheckDestinationSpace();
   // The reaction to the tab strip showing another tab.
   void ShowCopyTabSpace(int tab_index);
@@ -65,6 +71,7 @@ class SpaceAccounting {
   const Locale& locale_;
   SpaceView& view_;
   TextSource text_;
+  std::string state_folder_;
 };
 
 // Name of the folder an entry's copy gets: its last component, "root" for "/".

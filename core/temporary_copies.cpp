@@ -1,7 +1,12 @@
 #include "core/temporary_copies.hpp"
 
+#include <cstdint>
+#include <cstdio>
+
 namespace orvessa {
 namespace {
+
+constexpr std::size_t kNameMax = 255;  // bytes of one name on the file systems of this host
 
 constexpr std::string_view kNewSuffix = ".orvessa-new";
 constexpr std::string_view kOldSuffix = ".orvessa-old";     // replaced: put back if alone
@@ -13,10 +18,31 @@ std::string Join(const std::string& folder, const std::string& name) {
   return folder + "/" + name;
 }
 
+// FNV-1a: stable across builds, so a later run finds an earlier run's names.
+std::string Hash(const std::string& name) {
+  std::uint64_t hash = 14695981039346656037ull;
+  for (unsigned char c : name) hash = (hash ^ c) * 1099511628211ull;
+  char text[17];
+  std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash));
+  return text;
+}
+
+std::string TemporaryName(const std::string& name, std::string_view suffix) {
+  if (1 + name.size() + suffix.size() <= kNameMax) return "." + name + std::string(suffix);
+  return std::string(suffix) + "-" + Hash(name);
+}
+
 // The X of ".X<suffix>", empty when name is not of that form.
 std::string InnerName(const std::string& name, std::string_view suffix) {
   if (name.size() <= suffix.size() + 1 || name[0] != '.' || !name.ends_with(suffix)) return {};
   return name.substr(1, name.size() - suffix.size() - 1);
+}
+
+// Whether name is "<suffix>-<16 hex digits>", the form for names too long to extend.
+bool IsHashedName(const std::string& name, std::string_view suffix) {
+  if (name.size() != suffix.size() + 17 || !name.starts_with(suffix) || name[suffix.size()] != '-')
+    return false;
+  return name.find_first_not_of("0123456789abcdef", suffix.size() + 1) == std::string::npos;
 }
 
 bool Present(const FileSystem& fs, const std::string& path) {
@@ -26,46 +52,38 @@ bool Present(const FileSystem& fs, const std::string& path) {
 }  // namespace
 
 std::string NewCopyPath(const std::string& folder, const std::string& name) {
-  return Join(folder, "." + name + std::string(kNewSuffix));
+  return Join(folder, TemporaryName(name, kNewSuffix));
 }
 
 std::string OldCopyPath(const std::string& folder, const std::string& name) {
-  return Join(folder, "." + name + std::string(kOldSuffix));
+  return Join(folder, TemporaryName(name, kOldSuffix));
 }
 
-std::string FinalPath(const std::string& path) {
-  std::string shown;
-  std::size_t begin = 0;
-  while (begin <= path.size()) {
-    std::size_t end = path.find('/', begin);
-    if (end == std::string::npos) end = path.size();
-    const std::string part = path.substr(begin, end - begin);
-    const std::string inner = InnerName(part, kNewSuffix);
-    shown += inner.empty() ? part : inner;
-    if (end < path.size()) shown += '/';
-    begin = end + 1;
-  }
-  return shown;
-}
-
-FsStatus PutInPlace(FileSystem& fs, const std::string& fresh, const std::string& folder,
-                    const std::string& name) {
+FsResult<bool> SwapIn(FileSystem& fs, const std::string& fresh, const std::string& folder,
+                      const std::string& name) {
   const std::string target = Join(folder, name);
-  if (!Present(fs, target)) return fs.Rename(fresh, target);
+  if (!Present(fs, target)) {
+    if (FsStatus moved = fs.Rename(fresh, target); !moved) return moved.error();
+    return false;
+  }
   const std::string old = OldCopyPath(folder, name);
   if (Present(fs, old)) {
-    if (FsStatus removed = fs.DeleteTree(old, true); !removed) return removed;
+    if (FsStatus removed = fs.DeleteTree(old, true); !removed) return removed.error();
   }
-  if (FsStatus moved = fs.Rename(target, old); !moved) return moved;
+  if (FsStatus moved = fs.Rename(target, old); !moved) return moved.error();
   if (FsStatus placed = fs.Rename(fresh, target); !placed) {
     (void)fs.Rename(old, target);
-    return placed;
+    return placed.error();
   }
-  return fs.DeleteTree(old, true);
+  return true;
+}
+
+FsStatus DeleteParked(FileSystem& fs, const std::string& folder, const std::string& name) {
+  return fs.DeleteTree(OldCopyPath(folder, name), true);
 }
 
 FsStatus DeleteCopy(FileSystem& fs, const std::string& folder, const std::string& name) {
-  const std::string old = Join(folder, "." + name + std::string(kGoneSuffix));
+  const std::string old = Join(folder, TemporaryName(name, kGoneSuffix));
   if (Present(fs, old)) {
     if (FsStatus removed = fs.DeleteTree(old, true); !removed) return removed;
   }
@@ -73,18 +91,28 @@ FsStatus DeleteCopy(FileSystem& fs, const std::string& folder, const std::string
   return fs.DeleteTree(old, true);
 }
 
-void RemoveLeftovers(FileSystem& fs, const std::string& destination) {
+void RemoveLeftovers(FileSystem& fs, const std::string& destination,
+                     const std::vector<std::string>& names) {
   auto listing = fs.ListFolder(destination);
   if (!listing) return;
   for (const FolderEntry& entry : listing.value()) {
     const std::string path = Join(destination, entry.name);
-    if (std::string place = InnerName(entry.name, kOldSuffix); !place.empty()) {
+    std::string place = InnerName(entry.name, kOldSuffix);
+    if (place.empty() && IsHashedName(entry.name, kOldSuffix)) {
+      for (const std::string& name : names) {
+        if (TemporaryName(name, kOldSuffix) == entry.name) place = name;
+      }
+      if (place.empty()) continue;  // whose it is cannot be told: it stays
+    }
+    if (!place.empty()) {
       if (!Present(fs, Join(destination, place)) && fs.Rename(path, Join(destination, place))) {
         continue;
       }
       (void)fs.DeleteTree(path, true);
     } else if (!InnerName(entry.name, kNewSuffix).empty() ||
-               !InnerName(entry.name, kGoneSuffix).empty() || entry.name.starts_with(kPartPrefix)) {
+               !InnerName(entry.name, kGoneSuffix).empty() ||
+               IsHashedName(entry.name, kNewSuffix) || IsHashedName(entry.name, kGoneSuffix) ||
+               entry.name.starts_with(kPartPrefix)) {
       (void)fs.DeleteTree(path, true);
     }
   }

@@ -27,6 +27,15 @@ struct DriveInfo {
   double capacity = 0;    // total bytes of the file system
   double used_bytes = 0;  // bytes its files take (capacity less every free block)
   std::string mount_point;
+  // The innermost mount point the system's configuration (fstab, mount units) names for
+  // the path; deeper than mount_point when that file system is not mounted now.
+  std::string configured_mount;
+};
+
+// Bytes [offset, offset + length) of a file.
+struct ByteRange {
+  std::uint64_t offset = 0;
+  std::uint64_t length = 0;
 };
 
 enum class EntryType { File, Folder, Link, Other };  // Other: FIFO, socket, device
@@ -85,16 +94,6 @@ struct LinkSupport {
 // also across the tree copies of one run.
 struct HardLinks {
   std::map<std::pair<std::uint64_t, std::uint64_t>, std::string> first_copy;  // file -> path
-
-  // The copies below `from` now lie below `to`.
-  void Moved(const std::string& from, const std::string& to) {
-    for (auto& [file, path] : first_copy) {
-      if (path.compare(0, from.size(), from) == 0 && path.size() > from.size() &&
-          path[from.size()] == '/') {
-        path = to + path.substr(from.size());
-      }
-    }
-  }
 };
 
 struct CopyOptions {
@@ -109,6 +108,9 @@ struct CopyOptions {
   // of a copy. Empty: every file is copied.
   std::string share_from = {};
   LinkSupport* link_support = nullptr;  // kept across the copies of one run
+  // Every regular file becomes a further name (hard link) of its source where the
+  // destination takes links, a copy elsewhere: for carrying files over from an older copy.
+  bool link_files = false;
 };
 
 struct CopyStats {
@@ -139,7 +141,8 @@ class FileSystem {
 
   // Replaces the file at path with bytes so that readers see either the old or the
   // new contents, never a mix: written beside it, flushed to disk, then renamed.
-  // A failure leaves the previous file as it was and no temporary file behind.
+  // A failure leaves the previous file as it was and no temporary file behind; what a
+  // killed save of the same file left is removed.
   virtual FsStatus WriteFileAtomic(const std::string& path, std::string_view bytes) = 0;
 
   // Creates the file at path with bytes, without waiting for the disk; AlreadyExists when
@@ -194,10 +197,21 @@ class FileSystem {
   virtual FsResult<std::uint64_t> SharedBytes(const std::string& from,
                                               const std::string& prior) const = 0;
   // Whether two regular files hold the same bytes, read in chunks; the observer is told
-  // the bytes read so far and may stop the comparison (Cancelled).
+  // the bytes read so far and may stop the comparison (Cancelled). With ranges, only those
+  // parts are compared besides the sizes.
   virtual FsResult<bool> SameContent(const std::string& a, const std::string& b,
-                                     CopyObserver* observer) const = 0;
+                                     CopyObserver* observer,
+                                     const std::vector<ByteRange>& ranges = {}) const = 0;
+  // Forgets the file's cached pages that are already on the disk, so that the next read
+  // comes from the disk itself. Best effort.
+  virtual void DropCached(const std::string& path) const = 0;
   virtual FsResult<FileStamp> Stamp(const std::string& path) const = 0;  // links not followed
+
+  // Writes whatever is cached for the file system holding path to its disk. A write the
+  // disk (or a network server) failed to take is reported here, also one of other files.
+  virtual FsStatus SyncFileSystem(const std::string& path) = 0;
+  // Makes the names in a folder (made, renamed, removed) durable.
+  virtual FsStatus SyncFolder(const std::string& path) = 0;
 
   virtual FsResult<bool> IsReadOnly(const std::string& path) const = 0;
   virtual FsStatus ClearReadOnly(const std::string& path) = 0;  // gives the owner write

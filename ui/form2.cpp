@@ -28,13 +28,15 @@ Form2::Form2(const Form2Services& services, Form2Folders folders, std::int16_t l
       inhibitor_(services.inhibitor),
       folders_(std::move(folders)),
       WindowsVersion_(windows_version),
-      space_(job_, services.fs, services.locale, *this,
-             [this](int number) { return TextUtf8(number); }),
+      space_(
+          job_, services.fs, services.locale, *this,
+          [this](int number) { return TextUtf8(number); }, folders_.state_folder),
       LanguageBase_(IsLanguageBase(language_base) ? language_base : kEnglishBase),
       scheduler_(services.clock, services.locale) {
   setObjectName(QStringLiteral("Form2"));
   RunSettings run_settings;
   run_settings.program_folder = folders_.program_folder;
+  run_settings.state_folder = folders_.state_folder;
   run_settings.animation_path = folders_.data_folder + "/filecopy.gif";
   run_settings.text = [this](int number) { return TextUtf8(number); };
   run_settings.WindowsVersion = WindowsVersion_;

@@ -65,6 +65,7 @@ struct Form2Folders {
   std::string program_folder;  // writable: job file copy, last-copy record, dialogs' start
   std::string data_folder;     // read-only: help pages, copy animation
   std::string start_folder;    // where the source browser opens
+  std::string state_folder;    // which disk each destination lies on; empty: not kept
 };
 
 // Timer1's three modes, set by the schedule controls.

@@ -55,6 +55,42 @@ std::optional<MountPoint> MountOf(std::string_view mountinfo, const std::string&
   return best;
 }
 
+std::vector<std::string> ConfiguredMountPoints(std::string_view fstab,
+                                               const std::vector<std::string>& units) {
+  std::vector<std::string> points;
+  auto add = [&](std::string point) {
+    while (point.size() > 1 && point.back() == '/') point.pop_back();
+    if (!point.empty() && point[0] == '/') points.push_back(std::move(point));
+  };
+  std::istringstream lines{std::string(fstab)};
+  std::string line;
+  while (std::getline(lines, line)) {
+    std::istringstream fields(line);
+    std::string device, point;
+    if (!(fields >> device >> point) || device[0] == '#') continue;
+    add(Unescape(point));  // fstab escapes blanks as mountinfo does
+  }
+  for (const std::string& unit : units) {
+    std::istringstream unit_lines(unit);
+    while (std::getline(unit_lines, line)) {
+      const auto start = line.find_first_not_of(" \t");
+      if (start == std::string::npos || line.compare(start, 6, "Where=") != 0) continue;
+      std::string where = line.substr(start + 6);
+      while (!where.empty() && (where.back() == ' ' || where.back() == '\r')) where.pop_back();
+      add(where);
+    }
+  }
+  return points;
+}
+
+std::string InnermostHolding(const std::vector<std::string>& points, const std::string& real_path) {
+  std::string best;
+  for (const std::string& point : points) {
+    if (IsUnder(real_path, point) && point.size() > best.size()) best = point;
+  }
+  return best;
+}
+
 bool IsNetworkFileSystemType(std::string_view type) {
   static constexpr std::array<std::string_view, 14> kNetwork = {
       "nfs", "nfs4",  "cifs", "smb3",      "smbfs",  "fuse.sshfs",  "9p",

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace orvessa::posix {
 
@@ -17,5 +18,13 @@ struct MountPoint {
 std::optional<MountPoint> MountOf(std::string_view mountinfo, const std::string& real_path);
 
 bool IsNetworkFileSystemType(std::string_view type);
+
+// The mount points the system's configuration names: the second field of each line of an
+// fstab text, and the Where= of each mount or automount unit text. Swap has none.
+std::vector<std::string> ConfiguredMountPoints(std::string_view fstab,
+                                               const std::vector<std::string>& units);
+
+// The innermost of `points` that is real_path or a folder above it; empty when none is.
+std::string InnermostHolding(const std::vector<std::string>& points, const std::string& real_path);
 
 }  // namespace orvessa::posix

@@ -130,8 +130,9 @@ class Copier {
       prior = {prior_folder.get(), ParentFolder(options_.share_from)};
       prior_name = options_.share_from.substr(options_.share_from.rfind('/') + 1);
     }
+    // Only a file that may replace another needs a temporary name to be cut off under.
     if (FsStatus copied = Regular(AT_FDCWD, from.c_str(), parent.get(), name.c_str(), from, to,
-                                  true, prior, prior_name.c_str());
+                                  options_.overwrite, prior, prior_name.c_str());
         !copied) {
       return copied;
     }
@@ -316,6 +317,20 @@ class Copier {
   FsStatus Regular(int from_folder, const char* from_name, int to_folder, const char* to_name,
                    const std::string& from, const std::string& to, bool always_temp,
                    const Prior& prior, const char* prior_name) {
+    if (options_.link_files && !link_support_->refused) {
+      struct stat st {};
+      if (::fstatat(from_folder, from_name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+        return ErrorFromErrno(errno, from);
+      }
+      if (S_ISREG(st.st_mode)) {
+        if (FsStatus linked = fs_.LinkFileAt(from_folder, from_name, to_folder, to_name, from)) {
+          Placed(from, to, st, true);
+          return FsOk{};
+        } else if (LinksUnsupported(linked.error().errnum)) {
+          link_support_->refused = true;
+        }
+      }
+    }
     // An unchanged file is shared on its status alone, without opening it; a further name
     // of a file with several is left to the copy below, which links it to its first copy.
     bool share_tried = false;

@@ -5,6 +5,7 @@
 #include <sys/statvfs.h>
 
 #include <array>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -50,6 +51,30 @@ std::string ReadMountTable() {
   return text.str();
 }
 
+namespace {
+
+std::string ReadText(const std::string& path) {
+  std::ifstream in(path);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+std::vector<std::string> UnitTexts(const std::vector<std::string>& folders) {
+  std::vector<std::string> texts;
+  for (const std::string& folder : folders) {
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+      const std::string name = entry.path().filename().string();
+      if (name.ends_with(".mount") || name.ends_with(".automount")) {
+        texts.push_back(ReadText(entry.path().string()));
+      }
+    }
+  }
+  return texts;
+}
+
+}  // namespace
 }  // namespace posix
 
 DriveInfo PosixFileSystem::GetDrive(const std::string& path) const {
@@ -66,6 +91,10 @@ DriveInfo PosixFileSystem::GetDrive(const std::string& path) const {
 
   auto real = RealPath(path);
   if (real) {
+    drive.configured_mount = posix::InnermostHolding(
+        posix::ConfiguredMountPoints(posix::ReadText(mounts_.fstab),
+                                     posix::UnitTexts(mounts_.unit_folders)),
+        real.value());
     if (auto mount = posix::MountOf(posix::ReadMountTable(), real.value())) {
       drive.mount_point = mount->path;
       drive.network = drive.network || posix::IsNetworkFileSystemType(mount->type);

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -42,6 +43,25 @@ std::string ResolveTarget(const std::string& path) {
     if (real) return real.get();
   }
   return path;
+}
+
+// What a save killed before its rename left: ".<base>.XXXXXX", the pattern mkostemp fills.
+void RemoveKilledSaves(const std::string& folder, const std::string& base) {
+  const std::string prefix = "." + base + ".";
+  posix::Dir dir(Fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)));
+  if (!dir.valid()) return;
+  while (struct dirent* entry = dir.Next()) {
+    const std::string_view name = entry->d_name;
+    if (name.size() != prefix.size() + 6 || !name.starts_with(prefix)) continue;
+    const std::string_view tail = name.substr(prefix.size());
+    if (!std::all_of(tail.begin(), tail.end(), [](char c) { return std::isalnum(c) != 0; })) {
+      continue;
+    }
+    struct stat st {};
+    if (::fstatat(dir.fd(), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode)) {
+      ::unlinkat(dir.fd(), entry->d_name, 0);
+    }
+  }
 }
 
 }  // namespace
@@ -92,6 +112,7 @@ FsStatus PosixFileSystem::WriteFileAtomic(const std::string& path, std::string_v
   const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
   if (base.empty()) return FsError{FsErrorKind::PathNotFound, ENOENT, path};
 
+  RemoveKilledSaves(folder, base);
   std::string temp = folder + "/." + base + ".XXXXXX";
   Fd fd(::mkostemp(temp.data(), O_CLOEXEC));
   if (fd.get() < 0) return ErrorFromErrno(errno, path);
@@ -194,7 +215,8 @@ FsStatus PosixFileSystem::Rename(const std::string& from, const std::string& to)
 }
 
 FsResult<bool> PosixFileSystem::SameContent(const std::string& a, const std::string& b,
-                                            CopyObserver* observer) const {
+                                            CopyObserver* observer,
+                                            const std::vector<ByteRange>& ranges) const {
   Fd first(::open(a.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW));
   if (!first.valid()) return ErrorFromErrno(errno, a);
   Fd second(::open(b.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW));
@@ -206,9 +228,46 @@ FsResult<bool> PosixFileSystem::SameContent(const std::string& a, const std::str
   if (!S_ISREG(sa.st_mode)) return FsError{FsErrorKind::PathFileAccess, EINVAL, a};
   if (!S_ISREG(sb.st_mode)) return FsError{FsErrorKind::PathFileAccess, EINVAL, b};
   if (sa.st_size != sb.st_size) return false;
+  const off_t size = sa.st_size;
+  // Allocated once per thread and never cleared: a fresh pair per file cost a zero fill
+  // and new pages for every comparison.
+  constexpr std::size_t kChunk = 256u << 10;
+  thread_local const std::unique_ptr<char[]> buffer(new char[2 * kChunk]);
+  char* const left = buffer.get();
+  char* const right = buffer.get() + kChunk;
+  std::uint64_t done = 0;
+  // Compares [at, end); false when they differ, true when equal.
+  auto compare = [&](off_t at, off_t end) -> FsResult<bool> {
+    while (at < end) {
+      const auto want = static_cast<std::size_t>(std::min<off_t>(end - at, kChunk));
+      const ssize_t n = ::pread(first.get(), left, want, at);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) return ErrorFromErrno(errno, a);
+      const ssize_t m = ::pread(second.get(), right, want, at);
+      if (m < 0 && errno == EINTR) continue;
+      if (m < 0) return ErrorFromErrno(errno, b);
+      if (n != m || std::memcmp(left, right, static_cast<std::size_t>(n)) != 0) return false;
+      if (n == 0) return true;  // both shrank alike meanwhile
+      at += n;
+      done += static_cast<std::uint64_t>(n);
+      if (observer && !observer->Continue(done)) return FsError{FsErrorKind::Cancelled, 0, {}};
+    }
+    return true;
+  };
+
+  if (!ranges.empty()) {
+    for (const ByteRange& range : ranges) {
+      const auto begin = static_cast<off_t>(std::min<std::uint64_t>(range.offset, size));
+      const auto end =
+          static_cast<off_t>(std::min<std::uint64_t>(range.offset + range.length, size));
+      auto same = compare(begin, end);
+      if (!same || !same.value()) return same;
+    }
+    return true;
+  }
+
   ::posix_fadvise(first.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
   ::posix_fadvise(second.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
-  const off_t size = sa.st_size;
   // Where the next data may lie: a hole both files have reads as zeros in both.
   auto next_data = [size](int fd, off_t at) {
     const off_t data = ::lseek(fd, at, SEEK_DATA);
@@ -219,36 +278,38 @@ FsResult<bool> PosixFileSystem::SameContent(const std::string& a, const std::str
     const off_t hole = ::lseek(fd, at, SEEK_HOLE);
     return hole >= 0 ? hole : size;
   };
-  // Allocated once per thread and never cleared: a fresh pair per file cost a zero fill
-  // and new pages for every comparison.
-  constexpr std::size_t kChunk = 256u << 10;
-  thread_local const std::unique_ptr<char[]> buffer(new char[2 * kChunk]);
-  char* const left = buffer.get();
-  char* const right = buffer.get() + kChunk;
-  std::uint64_t done = 0;
   off_t at = 0;
   while (at < size) {
     at = std::min(next_data(first.get(), at), next_data(second.get(), at));
     if (at >= size) break;
     const off_t end = std::max(next_hole(first.get(), at), next_hole(second.get(), at));
-    while (at < end) {
-      const auto want = static_cast<std::size_t>(std::min<off_t>(end - at, kChunk));
-      const ssize_t n = ::pread(first.get(), left, want, at);
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0) return ErrorFromErrno(errno, a);
-      const ssize_t m = ::pread(second.get(), right, want, at);
-      if (m < 0 && errno == EINTR) continue;
-      if (m < 0) return ErrorFromErrno(errno, b);
-      if (n != m || std::memcmp(left, right, static_cast<std::size_t>(n)) != 0) {
-        return false;
-      }
-      if (n == 0) return true;  // both shrank alike meanwhile
-      at += n;
-      done += static_cast<std::uint64_t>(n);
-      if (observer && !observer->Continue(done)) return FsError{FsErrorKind::Cancelled, 0, {}};
-    }
+    auto same = compare(at, end);
+    if (!same || !same.value()) return same;
+    at = end;
   }
   return true;
+}
+
+void PosixFileSystem::DropCached(const std::string& path) const {
+  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW));
+  if (fd.valid()) ::posix_fadvise(fd.get(), 0, 0, POSIX_FADV_DONTNEED);
+}
+
+FsStatus PosixFileSystem::SyncFileSystem(const std::string& path) {
+  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+  if (!fd.valid()) return ErrorFromErrno(errno, path);
+  if (::syncfs(fd.get()) != 0) return ErrorFromErrno(errno, path);
+  return FsOk{};
+}
+
+FsStatus PosixFileSystem::SyncFolder(const std::string& path) {
+  Fd fd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!fd.valid()) return ErrorFromErrno(errno, path);
+  // Some file systems keep no folder state to flush and say so.
+  if (::fsync(fd.get()) != 0 && errno != EINVAL && errno != EROFS) {
+    return ErrorFromErrno(errno, path);
+  }
+  return FsOk{};
 }
 
 FsResult<FileStamp> PosixFileSystem::Stamp(const std::string& path) const {

@@ -1,13 +1,25 @@
 #pragma once
 
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "platform/file_system.hpp"
 
 namespace orvessa {
+
+// Where the system says which file systems belong where.
+struct MountConfig {
+  std::string fstab = "/etc/fstab";
+  std::vector<std::string> unit_folders = {"/etc/systemd/system"};  // *.mount, *.automount
+};
 
 // FileSystem on POSIX calls. Tree walks go through directory descriptors and never
 // follow links below the folder they start from.
 class PosixFileSystem : public FileSystem {
  public:
+  explicit PosixFileSystem(MountConfig mounts = {}) : mounts_(std::move(mounts)) {}
+
   FsResult<FileContent> ReadFile(const std::string& path, std::size_t max_bytes) const override;
   FsStatus WriteFileAtomic(const std::string& path, std::string_view bytes) override;
   FsStatus WriteNewFile(const std::string& path, std::string_view bytes) override;
@@ -40,13 +52,19 @@ class PosixFileSystem : public FileSystem {
                               const char* to_name, const std::string& existing);
   FsResult<std::uint64_t> SharedBytes(const std::string& from,
                                       const std::string& prior) const override;
-  FsResult<bool> SameContent(const std::string& a, const std::string& b,
-                             CopyObserver* observer) const override;
+  FsResult<bool> SameContent(const std::string& a, const std::string& b, CopyObserver* observer,
+                             const std::vector<ByteRange>& ranges = {}) const override;
+  void DropCached(const std::string& path) const override;
+  FsStatus SyncFileSystem(const std::string& path) override;
+  FsStatus SyncFolder(const std::string& path) override;
   FsResult<FileStamp> Stamp(const std::string& path) const override;
 
   FsResult<bool> IsReadOnly(const std::string& path) const override;
   FsStatus ClearReadOnly(const std::string& path) override;
   FsResult<std::shared_ptr<FolderLock>> LockFolder(const std::string& path) override;
+
+ private:
+  MountConfig mounts_;
 };
 
 }  // namespace orvessa

@@ -40,7 +40,7 @@ TEST_F(Run, OverwriteModeCopiesEverythingAndRecordsTheRun) {
   EXPECT_EQ(view.progress_value, 2);
 }
 
-TEST_F(Run, OverwriteReplacesThePreviousCopyWholeOnlyWithACompleteOne) {
+TEST_F(Run, OverwriteReplacesThePreviousCopyWholeAndKeepsWhatCouldNotBeCopied) {
   Folder(src + "/Docs");
   File(src + "/notes.txt");
   ASSERT_EQ(Start(), RunEnd::Normal);
@@ -50,23 +50,40 @@ TEST_F(Run, OverwriteReplacesThePreviousCopyWholeOnlyWithACompleteOne) {
   EXPECT_EQ(ReadText(dest + "/Docs/a.txt"), "alpha 2");
   EXPECT_FALSE(Exists(dest + "/Docs/sub/b.txt"));
 
-  // The failed entry keeps its previous copy, the others are copied.
+  // What cannot be read keeps its previous copy; the others are copied.
   std::filesystem::remove(program + "/ultima.ovs");
   WriteText(src + "/Docs/a.txt", "changed");
   WriteText(src + "/notes.txt", "notes 2");
-  fs.Fail(FsOp::CopyTree, src + "/Docs", FsErrorKind::PermissionDenied);
+  fs.Fail(FsOp::CopyFile, src + "/notes.txt", FsErrorKind::PermissionDenied, EACCES);
   EXPECT_EQ(Start(), RunEnd::Error);
-  EXPECT_EQ(ReadText(dest + "/Docs/a.txt"), "alpha 2");
+  EXPECT_EQ(ReadText(dest + "/Docs/a.txt"), "changed");
+  EXPECT_EQ(ReadText(dest + "/notes.txt"), "notes");
+  EXPECT_EQ(run->Report.carried_from,
+            (std::vector<std::pair<std::string, std::uint64_t>>{{"", 1}}));
+
+  fs = {};
+  view.messages.clear();
+  WriteText(src + "/Docs/a.txt", "changed again");
+  fs.Fail(FsOp::CopyTree, src + "/Docs", FsErrorKind::PermissionDenied, EACCES);
+  EXPECT_EQ(Start(), RunEnd::Error);
+  EXPECT_EQ(ReadText(dest + "/Docs/a.txt"), "changed");
   EXPECT_EQ(ReadText(dest + "/notes.txt"), "notes 2");
-  EXPECT_EQ(Names(dest), (Strings{"Docs", "daily.cop", "notes.txt"}));
+  EXPECT_EQ(Names(dest), (Strings{".orvessa-missing.txt", "Docs", "daily.cop", "notes.txt"}));
+  EXPECT_EQ(
+      ReadText(dest + "/.orvessa-missing.txt"),
+      src + "/Docs\tkept from the previous copy: the system denies the permission to read it\n");
   EXPECT_EQ(view.messages,
             Strings{"The folder or file can not be copied, the system denies the permission."});
   EXPECT_EQ(view.label8_history.back(), "Backup Error 06/12/2026 13:05:09");
   EXPECT_FALSE(Exists(program + "/ultima.ovs"));
   EXPECT_NE(ReadText(program + "/daily.cop").find("\r\n 1 \r\n 2 \r\n"), std::string::npos);
 
-  // Gone during the wait before a replace: a wrong path.
+  // A complete copy again: the list goes.
   fs = {};
+  ASSERT_EQ(Start(), RunEnd::Normal);
+  EXPECT_EQ(Names(dest), (Strings{"Docs", "daily.cop", "notes.txt"}));
+
+  // Gone during the wait before a replace: a wrong path.
   view.messages.clear();
   const auto before = pump.waited;
   pump.on_events = [&] {
@@ -100,7 +117,45 @@ TEST_F(Run, KeepModeCountsPriorCopiesAsOccupiedAndRefusesBeforeTouchingThem) {
   EXPECT_EQ(Names(dest), Strings{"Copy01"});
 }
 
-TEST_F(Run, KeepModeRunThatFailsOrIsStoppedLeavesEveryPriorCopyAndNoHalfCopy) {
+// What cannot be read today is taken from the newest copy, so a new copy is never poorer
+// than the last, and the newest copy that missed nothing stays.
+TEST_F(Run, KeepModeRunThatMissesFilesKeepsItsCopyWithTheirOlderVersions) {
+  job.CopyMode = true;
+  job.CopiesToKeep = 0;
+  WriteText(src + "/More/x.txt", "x");
+  Folder(src + "/Docs");
+  Folder(src + "/More");
+  File(src + "/notes.txt");
+  ASSERT_EQ(Start(), RunEnd::Normal);
+
+  WriteText(src + "/Docs/a.txt", "alpha 2");
+  std::filesystem::remove_all(src + "/More");
+  fs.Fail(FsOp::CopyFile, src + "/notes.txt", FsErrorKind::PermissionDenied, EACCES);
+  EXPECT_EQ(Start(), RunEnd::Error);
+  EXPECT_EQ(job.LastRunOutcome, 1);
+  EXPECT_EQ(Names(dest), (Strings{"Copy01", "Copy02", "daily.cop"}));
+  const std::string copy = dest + "/Copy02";
+  EXPECT_EQ(ReadText(copy + "/Docs/a.txt"), "alpha 2");
+  EXPECT_TRUE(std::filesystem::equivalent(copy + "/notes.txt", dest + "/Copy01/notes.txt"));
+  EXPECT_TRUE(std::filesystem::equivalent(copy + "/More/x.txt", dest + "/Copy01/More/x.txt"));
+  EXPECT_EQ(
+      ReadText(copy + "/.orvessa-missing.txt"),
+      src + "/More\tcarried over from Copy01: it vanished or was not found\n" + src +
+          "/notes.txt\tcarried over from Copy01: the system denies the permission to read it\n");
+  EXPECT_EQ(run->Report.carried_from,
+            (std::vector<std::pair<std::string, std::uint64_t>>{{"Copy01", 2}}));
+  EXPECT_EQ(view.messages,
+            Strings{"The folder or file can not be copied, the system denies the permission."});
+
+  // Whole again: the older copies go as the number to keep says.
+  fs = {};
+  WriteText(src + "/More/x.txt", "x");
+  ASSERT_EQ(Start(), RunEnd::Normal);
+  EXPECT_EQ(Names(dest), (Strings{"Copy03", "daily.cop"}));
+  EXPECT_EQ(ReadText(dest + "/Copy03/notes.txt"), "notes");
+}
+
+TEST_F(Run, KeepModeRunThatIsStoppedOrFindsTheDiskFullLeavesEveryPriorCopyAndNoHalfCopy) {
   job.CopyMode = true;
   job.CopiesToKeep = 1;
   Folder(src + "/Docs");
@@ -109,27 +164,22 @@ TEST_F(Run, KeepModeRunThatFailsOrIsStoppedLeavesEveryPriorCopyAndNoHalfCopy) {
   WriteText(dest + "/Copy02/old.txt", "two");
   const Strings before = {"Copy01", "Copy02"};
 
-  fs.Fail(FsOp::CopyFile, src + "/notes.txt", FsErrorKind::PathFileAccess);
-  EXPECT_EQ(Start(), RunEnd::Error);
-  EXPECT_EQ(Names(dest), before);
-  EXPECT_EQ(run->Report.failed, 1u);
-  EXPECT_EQ(run->Report.failures.at(0).path, src + "/notes.txt");
-  EXPECT_EQ(view.label8_history.back(), "Backup Error 06/12/2026 13:05:09");
-  EXPECT_EQ(job.LastRunOutcome, 1);
-
-  fs = {};
   pump.on_events = [&] {
     if (Exists(dest + "/.Copy03.orvessa-new/.Docs.orvessa-new")) run->RequestStop();
   };
   EXPECT_EQ(Start(), RunEnd::Error);
   EXPECT_EQ(Names(dest), before);
   EXPECT_EQ(ReadText(dest + "/Copy01/old.txt"), "one");
+  EXPECT_EQ(view.label8_history.back(), "Backup Error 06/12/2026 13:05:09");
 
-  fs.Fail(FsOp::CopyTree, src + "/Docs", FsErrorKind::DiskFull);
   pump.on_events = {};
-  EXPECT_EQ(Start(), RunEnd::Error);
-  EXPECT_EQ(view.messages.back(), "There is not enough space on disk.");
-  EXPECT_EQ(Names(dest), before);
+  for (const std::string& full : {src + "/Docs", src + "/notes.txt"}) {
+    fs = {};
+    fs.Fail(full.ends_with("Docs") ? FsOp::CopyTree : FsOp::CopyFile, full, FsErrorKind::DiskFull);
+    EXPECT_EQ(Start(), RunEnd::Error);
+    EXPECT_EQ(view.messages.back(), "There is not enough space on disk.");
+    EXPECT_EQ(Names(dest), before);
+  }
 }
 
 // As one `cp -a` of all the sources would: a file's further names, in any entry, become

@@ -50,16 +50,35 @@ TEST(CopySample, EveryFileUpTo200ThenAUniformHundredthOfAtLeast200) {
   EXPECT_EQ(ChosenOf(all, 3000).size(), 3000u);
 }
 
-TEST(CopySample, FollowsCopiesThatMoveAndForgetsDeletedOnes) {
-  CopySample sample(true, 1);
-  sample.Offer({"/s/a", "/d/.Docs.orvessa-new/a", 1, 1, false});
-  sample.Offer({"/s/b", "/d/.Docs.orvessa-new-2/b", 1, 1, true});
-  sample.Offer({"/t/c", "/d/Other/c", 1, 1, false});
-  sample.Moved("/d/.Docs.orvessa-new", "/d/Docs");
-  sample.Dropped("/d/Other");
-  ASSERT_EQ(sample.Chosen().size(), 2u);
-  EXPECT_EQ(sample.Chosen()[0].to, "/d/Docs/a");
-  EXPECT_EQ(sample.Chosen()[1].to, "/d/.Docs.orvessa-new-2/b");
+// Eight 64 MiB files and many small ones within 64 MiB: small files whole, the large ones
+// in parts that fill what is left, each with its end.
+TEST(ComparisonRanges, SmallFilesWholeLargeOnesInPartsWithinTheBudget) {
+  std::vector<SampledFile> files;
+  for (int n = 0; n < 8; ++n) files.push_back({"/s/big", "/c/big", {64u << 20, 0}});
+  for (int n = 0; n < 100; ++n) files.push_back({"/s/small", "/c/small", {5000, 0}});
+  const std::uint64_t budget = ComparisonBudget(512u << 20);
+  EXPECT_EQ(budget, 64u << 20);
+  EXPECT_EQ(ComparisonBudget(std::uint64_t{10'000} << 20), 200u << 20);
+  const auto ranges = ComparisonRanges(files, budget, 7);
+  std::uint64_t total = 0;
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    const std::uint64_t size = files[i].stamp.size;
+    if (size == 5000) {
+      EXPECT_TRUE(ranges[i].empty()) << "a small file is compared whole";
+      total += size;
+      continue;
+    }
+    ASSERT_EQ(ranges[i].size(), 4u);
+    EXPECT_EQ(ranges[i].back().offset + ranges[i].back().length, size);
+    for (const ByteRange& range : ranges[i]) {
+      EXPECT_LE(range.offset + range.length, size);
+      total += range.length;
+    }
+  }
+  EXPECT_LE(total, budget);
+  EXPECT_GT(total, budget / 2);
+  EXPECT_NE(ComparisonRanges(files, budget, 8)[0][0].offset, ranges[0][0].offset);
+  for (const auto& whole : ComparisonRanges(files, 0, 7)) EXPECT_TRUE(whole.empty());
 }
 
 TEST(CompareWithSources, SortsEqualDifferentMissingAndChangedSources) {
@@ -88,6 +107,12 @@ TEST(CompareWithSources, SortsEqualDifferentMissingAndChangedSources) {
   EXPECT_EQ(result.mismatches[0].path, tmp / "c/differs");
   EXPECT_EQ(result.mismatches[1].path, tmp / "c/missing");
   EXPECT_EQ(result.changed_paths, std::vector<std::string>{tmp / "s/changed"});
+  // In parts, the end where a cut-off write shows is among them.
+  Verification parts;
+  ASSERT_TRUE(CompareWithSources(fs, files, nullptr, parts, 100'000, 1));
+  EXPECT_EQ(parts.in_parts, 1u);
+  EXPECT_LT(parts.bytes, 100'000u);
+  EXPECT_EQ(parts.mismatched, 2u);
 
   // Holes both files have are skipped; a byte written into one file's hole is found.
   auto compare_same = [&] {

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "core/missing_list.hpp"
 #include "core/temporary_copies.hpp"
 #include "platform/linux/posix_file_system.hpp"
 #include "tests/support/fake_services.hpp"
@@ -25,13 +26,16 @@ class PriorCopies : public ::testing::Test {
     CopyRotation plan = PlanCopyRotation(fs, root, keep, sources);
     const std::string fresh = NewCopyPath(root, plan.new_name);
     WriteText(fresh + "/file.txt", plan.new_name);
-    if (!ApplyCopyRotation(fs, root, plan, fresh)) return "failed";
+    if (partial) KeepNewestCompleteCopy(fs, root, plan);
+    if (!PlaceNewCopy(fs, root, plan, fresh)) return "failed";
+    DeleteRotatedCopies(fs, root, plan);
     return plan.new_name;
   }
 
   TempFolder dest;
   const std::string root = dest.path().string();
   PosixFileSystem fs;
+  bool partial = false;  // the new copy misses files
 };
 
 TEST_F(PriorCopies, KeepsTheNewestNumbersAboveTheHighestAndReusesNoGap) {
@@ -60,6 +64,21 @@ TEST_F(PriorCopies, OnlyCopyAndTwoDigitsAreCopyFoldersAndAFileInTheWayStopsTheRo
   EXPECT_EQ(Names(root), (Strings{".Copy02.orvessa-new", "Copy of report", "Copy01", "Copy02",
                                   "Copy0x", "Copy123", "Copy7", "copy01"}));
   EXPECT_EQ(ReadText(dest / "Copy02"), "a file, not a folder");
+}
+
+// A copy that misses files never costs the newest copy that missed none.
+TEST_F(PriorCopies, APartialCopyKeepsTheNewestCompleteOneWhateverTheNumberToKeep) {
+  MakeFolders({"Copy01", "Copy02", "Copy03"});
+  WriteText(dest / ("Copy03/" + std::string(kMissingListName)), "/home/a.txt\tmissing: gone\n");
+  partial = true;
+  EXPECT_EQ(Rotate(0), "Copy04");
+  EXPECT_EQ(Names(root), (Strings{"Copy02", "Copy04"}));
+  WriteText(dest / ("Copy04/" + std::string(kMissingListName)), "/home/a.txt\tmissing: gone\n");
+  EXPECT_EQ(Rotate(1), "Copy05");
+  EXPECT_EQ(Names(root), (Strings{"Copy02", "Copy04", "Copy05"}));
+  partial = false;
+  EXPECT_EQ(Rotate(0), "Copy06");
+  EXPECT_EQ(Names(root), Strings{"Copy06"});
 }
 
 // A number below 0 is what an unreadable value becomes: never "keep none".
@@ -91,17 +110,26 @@ TEST_F(PriorCopies, PlanTouchesNothingAndAMissingDestinationGetsNothing) {
   EXPECT_FALSE(Exists(dest / "gone"));
 }
 
-// What a killed run leaves: its copy being built, a swap cut short, a deletion cut short.
+// What a killed run leaves: its copy being built, a swap cut short, a deletion cut short,
+// also under the short names that stand in for names too long to extend.
 TEST_F(PriorCopies, LeftoversOfTheEngineAreCleanedAndNothingElse) {
+  const std::string long_name(250, 'L'), other(251, 'O');
   MakeFolders({"Copy01", ".Copy02.orvessa-new", ".Docs.orvessa-old", ".Copy00.orvessa-gone",
                "Notes", ".Notes.orvessa-old", ".orvessa-mine", "Copy of .orvessa-new"});
+  for (const std::string& path :
+       {NewCopyPath(root, long_name), OldCopyPath(root, long_name), OldCopyPath(root, other)}) {
+    const std::string name = path.substr(root.size() + 1);
+    EXPECT_LE(name.size(), 255u);
+    WriteText(path + "/file.txt", name);
+  }
   WriteText(dest / ".orvessa-part-12-3", "half a file");
-  RemoveLeftovers(fs, root);
-  EXPECT_EQ(Names(root),
-            (Strings{".orvessa-mine", "Copy of .orvessa-new", "Copy01", "Docs", "Notes"}));
+  RemoveLeftovers(fs, root, {"Notes", long_name});
+  const std::string unknown = OldCopyPath(root, other).substr(root.size() + 1);
+  EXPECT_EQ(Names(root), (Strings{".orvessa-mine", unknown, "Copy of .orvessa-new", "Copy01",
+                                  "Docs", long_name, "Notes"}));
   EXPECT_EQ(ReadText(dest / "Docs/file.txt"), ".Docs.orvessa-old");  // put back
+  EXPECT_EQ(ReadText(dest / (long_name + "/file.txt")), OldCopyPath("", long_name).substr(1));
   EXPECT_EQ(ReadText(dest / "Notes/file.txt"), "Notes");
-  EXPECT_EQ(FinalPath(root + "/.Copy02.orvessa-new/Docs/a.txt"), root + "/Copy02/Docs/a.txt");
 }
 
 }  // namespace

@@ -34,9 +34,15 @@ class Run : public ::testing::Test {
 
   BackupRun& Engine() {
     if (!run) {
-      space = std::make_unique<SpaceAccounting>(job, fs, locale, view, EnglishText);
-      RunSettings settings{program, "/nowhere/filecopy.gif", EnglishText, host_version, 3};
+      space = std::make_unique<SpaceAccounting>(job, fs, locale, view, EnglishText, state);
+      RunSettings settings;
+      settings.program_folder = program;
+      settings.animation_path = "/nowhere/filecopy.gif";
+      settings.text = EnglishText;
+      settings.WindowsVersion = host_version;
+      settings.drive_wait_polls = 3;
       settings.verify_all = verify_all;
+      settings.state_folder = state;
       run = std::make_unique<BackupRun>(RunServices{fs, clock, locale, pump, power}, view, *space,
                                         job, identity, settings);
     }
@@ -55,7 +61,8 @@ class Run : public ::testing::Test {
   }
 
   TempFolder tmp;
-  const std::string src = tmp / "src", dest = tmp / "backup", program = tmp / "data/Orvessa";
+  const std::string src = tmp / "src", dest = tmp / "backup", program = tmp / "data/Orvessa",
+                    state = tmp / "state/Orvessa";
   float host_version = 6.01f;
   bool verify_all = false;
   FaultInjectingFileSystem fs;

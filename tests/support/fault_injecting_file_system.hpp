@@ -12,7 +12,7 @@
 
 namespace orvessa::testing {
 
-enum class FsOp { WriteFileAtomic, WriteNewFile, CopyFile, CopyTree, LinkFile };
+enum class FsOp { WriteFileAtomic, WriteNewFile, CopyFile, CopyTree, LinkFile, Sync };
 
 // The disk, except that chosen operations on chosen paths fail with a chosen kind. A rule
 // matches its path and everything below it; an empty path matches every path.
@@ -67,7 +67,26 @@ class FaultInjectingFileSystem : public PosixFileSystem {
     });
   }
 
+  FsStatus SyncFileSystem(const std::string& path) override {
+    journal.push_back("syncfs " + path);
+    return Guard(FsOp::Sync, path, [&] { return PosixFileSystem::SyncFileSystem(path); });
+  }
+  FsStatus SyncFolder(const std::string& path) override {
+    journal.push_back("fsync " + path);
+    return Guard(FsOp::Sync, path, [&] { return PosixFileSystem::SyncFolder(path); });
+  }
+  FsStatus Rename(const std::string& from, const std::string& to) override {
+    journal.push_back("rename " + from + " " + to);
+    return PosixFileSystem::Rename(from, to);
+  }
+  FsStatus DeleteTree(const std::string& path, bool force) override {
+    if (FolderExists(path) || FileExists(path)) journal.push_back("delete " + path);
+    return PosixFileSystem::DeleteTree(path, force);
+  }
+
   int link_calls = 0;
+  // Syncs, renames and deletions in the order they were asked for.
+  std::vector<std::string> journal;
   // Called with the source after each file or tree copy, e.g. to change it meanwhile.
   std::function<void(const std::string& from)> after_copy;
 

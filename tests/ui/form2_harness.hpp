@@ -80,8 +80,8 @@ struct Harness {
         WriteText(start + "/" + name, bytes);
       }
     }
-    window = std::make_unique<Form2>(Services(), Form2Folders{program, data, start}, kEnglishBase,
-                                     6.01f);
+    window = std::make_unique<Form2>(Services(), Form2Folders{program, data, start, state},
+                                     kEnglishBase, 6.01f);
     if (before_load) before_load(*this);
     window->Form_Load();
     window->show();
@@ -120,7 +120,8 @@ struct Harness {
   }
 
   TempFolder temp;
-  const std::string program = temp / "program", data = temp / "data", start = temp / "start";
+  const std::string program = temp / "program", data = temp / "data", start = temp / "start",
+                    state = temp / "state";
   PosixFileSystem fs;
   FakeClock clock{LocalDateTime{{2026, 12, 6}, {13, 5, 9}}};
   FakeLocale locale;

@@ -152,7 +152,8 @@ class Form2WindowTest : public WindowTestCase {
     share->trigger();
     QVERIFY(!share->isChecked());
     QCOMPARE(h.settings.Get("Options", "ShareUnchangedFiles", ""), std::string("0"));
-    Form2 again(h.Services(), Form2Folders{h.program, h.data, h.start}, kGermanBase, 6.01f);
+    Form2 again(h.Services(), Form2Folders{h.program, h.data, h.start, h.state}, kGermanBase,
+                6.01f);
     again.Form_Load();
     QAction* stored = again.findChild<QAction*>(QStringLiteral("mnuCompartir"));
     QVERIFY(!stored->isChecked());
