@@ -628,9 +628,12 @@ bool BackupRun::CopyFileEntry(const SourceEntry& entry, Yielder& yielder) {
   options.link_support = &link_support_;
   options.share_from = SharedFrom(entry);
   if (!building_.empty()) {
-    // Nothing in a copy folder being built needs to wait for the sync.
-    options.overwrite = true;
-    auto copied = fs_.CopyFile(source, CopyBase() + name, options);
+    // In a copy folder being built the file takes its name at once, nothing being in its
+    // way but an earlier entry of the same name, which gives way.
+    const std::string target = CopyBase() + name;
+    if (fs_.FileExists(target)) (void)fs_.DeleteTree(target, true);
+    options.overwrite = false;
+    auto copied = fs_.CopyFile(source, target, options);
     if (!copied) return Failed(source, copied.error()) || Handle(copied.error());
     Counted(copied.value());
     return true;

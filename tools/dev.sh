@@ -18,7 +18,7 @@ build_packages=(cmake ninja-build g++ libgtest-dev qt6-base-dev qt6-qpa-plugins 
 # vfat), read extended attributes and compare copies with cp -a.
 test_packages=(xvfb xdotool openbox x11-utils dosfstools exfat-fuse exfatprogs attr trayer
   haskell-status-notifier-item-utils haskell-gtk-sni-tray-utils desktop-file-utils imagemagick
-  procps dbus-bin)
+  procps dbus-bin strace)
 # The package: dpkg-shlibdeps and file find the libraries' packages; the validators check
 # the desktop entries, the AppStream metadata and the package itself.
 package_packages=(dpkg-dev file lintian appstream desktop-file-utils man-db)

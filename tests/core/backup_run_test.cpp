@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 
+#include "core/destination_disks.hpp"
 #include "core/espera.hpp"
 #include "core/run_records.hpp"
 #include "tests/support/backup_run_fixture.hpp"
@@ -358,6 +360,92 @@ TEST_F(Run, DestinationThatStopsAnsweringGivesUpAfterTheWaitOrAStop) {
   EXPECT_EQ(Start(), RunEnd::Error);
   EXPECT_TRUE(view.messages.empty());
   EXPECT_FALSE(Exists(dest + "/Docs"));
+}
+
+// The new copy is on the disk before it takes its name, its name before anything it
+// replaces is deleted; a sync that fails costs no prior copy.
+TEST_F(Run, ACopyIsSyncedBeforeItTakesItsNameAndItsNameBeforeAnythingGoes) {
+  Folder(src + "/Docs");
+  auto at = [&](const std::string& line) {
+    const auto found = std::find(fs.journal.begin(), fs.journal.end(), line);
+    EXPECT_NE(found, fs.journal.end()) << line;
+    return found - fs.journal.begin();
+  };
+  for (bool keep : {false, true}) {
+    job.CopyMode = keep;
+    job.CopiesToKeep = 0;
+    ASSERT_EQ(Start(), RunEnd::Normal);
+    fs.journal.clear();
+    ASSERT_EQ(Start(), RunEnd::Normal);
+    const auto synced = at("syncfs " + dest);
+    for (std::ptrdiff_t i = 0; i < synced; ++i) {
+      EXPECT_FALSE(fs.journal[i].starts_with("rename ")) << fs.journal[i];
+    }
+    const std::string placed = keep ? "rename " + dest + "/.Copy02.orvessa-new " + dest + "/Copy02"
+                                    : "rename " + dest + "/.Docs.orvessa-new " + dest + "/Docs";
+    const std::string gone =
+        keep ? "delete " + dest + "/.Copy01.orvessa-gone" : "delete " + dest + "/.Docs.orvessa-old";
+    EXPECT_LT(at(placed), at("fsync " + dest));
+    EXPECT_LT(at("fsync " + dest), at(gone));
+  }
+
+  // Writes the disk did not take, or a server that finds itself full only now.
+  for (const auto& [errnum, message] : {std::pair{EIO, "Destination drive is not ready."},
+                                        std::pair{ENOSPC, "There is not enough space on disk."}}) {
+    WriteText(src + "/Docs/a.txt", "not on the disk");
+    fs.Fail(FsOp::Sync, dest, KindFromErrno(errnum), errnum);
+    view.messages.clear();
+    EXPECT_EQ(Start(), RunEnd::Error);
+    EXPECT_EQ(view.messages, Strings{message});
+    EXPECT_EQ(Names(dest), (Strings{"Copy02", "Docs", "daily.cop"}));
+    EXPECT_EQ(ReadText(dest + "/Copy02/Docs/a.txt"), "alpha");
+    fs = {};
+  }
+}
+
+// Temporary names never make a name longer than a file system allows.
+TEST_F(Run, NamesAtTheLimitAreCopiedInBothModes) {
+  for (std::size_t length : {250u, 255u}) {
+    const std::string folder = src + "/" + std::string(length, 'F');
+    const std::string file = src + "/" + std::string(length, 'f');
+    const std::string inside = "/" + std::string(length, 'g');
+    WriteText(folder + inside, "inside");
+    WriteText(file, "file");
+    job.Sources.clear();
+    Folder(folder);
+    File(file);
+    for (bool keep : {false, true}) {
+      job.CopyMode = keep;
+      job.CopiesToKeep = 1;
+      for (int day = 0; day < 2; ++day) {
+        WriteText(file, "day " + std::to_string(day));
+        ASSERT_EQ(Start(), RunEnd::Normal) << length << " keep " << keep << " day " << day;
+      }
+      const std::string base = keep ? dest + "/Copy02" : dest;
+      EXPECT_EQ(ReadText(base + "/" + std::string(length, 'F') + inside), "inside");
+      EXPECT_EQ(ReadText(base + "/" + std::string(length, 'f')), "day 1");
+    }
+    std::filesystem::remove_all(dest);
+    std::filesystem::create_directories(dest);
+  }
+}
+
+// A destination that was a disk of its own is only its bare mount point now.
+TEST_F(Run, ADestinationWhoseDiskIsNotMountedIsNotReadyAndNothingIsWritten) {
+  File(src + "/notes.txt");
+  ASSERT_EQ(Start(), RunEnd::Normal);
+  EXPECT_EQ(RememberedMount(fs, state, dest), fs.GetDrive(dest).mount_point);
+  WriteText(dest + "/.notes.txt.orvessa-new", "a leftover the next real run removes");
+  ASSERT_TRUE(RememberMount(fs, state, dest, dest));  // as if dest had been a mount point
+  const Strings before = Names(dest);
+  for (bool keep : {false, true}) {
+    job.CopyMode = keep;
+    job.Destination = dest;
+    view.messages.clear();
+    EXPECT_EQ(Start(), RunEnd::StoppedAtCheck);
+    EXPECT_EQ(view.messages, Strings{"Destination drive is not ready."});
+    EXPECT_EQ(Names(dest), before);
+  }
 }
 
 TEST(Espera, WaitsTheSecondsOnTheMonotonicClock) {

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -100,6 +101,10 @@ class Mount {
                 "')\" '" + at_ + "'");
   }
   bool ReadOnly() { return Shell("mount -o remount,ro '" + at_ + "'"); }
+  bool Unmount() {
+    mounted_ = !Shell("umount '" + at_ + "'");
+    return !mounted_;
+  }
 
  private:
   bool Done(const std::string& command) { return mounted_ = ::geteuid() == 0 && Shell(command); }
@@ -128,10 +133,12 @@ class OrvessaRun : public ::testing::Test {
   }
 
   // Starts the program with an environment of its own, an empty standard input and its
-  // outputs in files; CTest's time limit catches a program that hangs.
+  // outputs in files; CTest's time limit catches a program that hangs. `exe` may be a tool
+  // that starts the program itself.
   Result Run(Strings args, std::optional<testing::User> as = {},
-             const std::function<void(pid_t)>& meanwhile = {}) const {
-    args.insert(args.begin(), kProgram);
+             const std::function<void(pid_t)>& meanwhile = {},
+             const std::string& exe = kProgram) const {
+    args.insert(args.begin(), exe);
     Strings env = {
         "PATH=/usr/local/bin:/usr/bin:/bin", "LANG=C.UTF-8",          "HOME=" + home,
         "XDG_CONFIG_HOME=" + config,         "XDG_DATA_HOME=" + data, "XDG_RUNTIME_DIR=" + runtime,
@@ -150,7 +157,7 @@ class OrvessaRun : public ::testing::Test {
           for (int fd = 0; fd < 3; ++fd) {
             if (::dup2(fds[fd], fd) < 0) return 126;
           }
-          ::execve(kProgram, Pointers(args).data(), Pointers(env).data());
+          ::execve(exe.c_str(), Pointers(args).data(), Pointers(env).data());
           return 127;
         },
         as, meanwhile);
@@ -158,6 +165,28 @@ class OrvessaRun : public ::testing::Test {
     result.out = ReadText(out);
     result.err = ReadText(err);
     return result;
+  }
+
+  // The user nobody, who owns everything of the test and can reach the program; no user
+  // when the test does not run as root (whose reads are never refused), a skip message
+  // when root cannot become nobody.
+  std::optional<testing::User> Nobody(std::string& skip) {
+    if (::geteuid() != 0) return std::nullopt;
+    std::optional<testing::User> as = testing::Nobody();
+    if (!as) {
+      skip = "running as root and there is no user nobody to run as";
+      return as;
+    }
+    SetMode(root, 0755);
+    EXPECT_EQ(::chown(root.c_str(), as->uid, as->gid), 0);
+    for (const auto& entry : fs::recursive_directory_iterator(root)) {
+      EXPECT_EQ(::lchown(entry.path().c_str(), as->uid, as->gid), 0) << entry.path();
+    }
+    // The binary sits in the build tree, which that user may not be able to reach.
+    if (testing::InChild([] { return ::access(kProgram, X_OK); }, as) != 0) {
+      skip = std::string("user nobody cannot run ") + kProgram;
+    }
+    return as;
   }
 
   std::string Job(const std::string& name, const std::string& bytes) const {
@@ -281,27 +310,14 @@ TEST_F(OrvessaRun, NoSourcesStopsWithTheMessageInTheChosenLanguage) {
 }
 
 TEST_F(OrvessaRun, WhatTheUserMayNotReadIsListedAndTheRestCopiedOrTheJobIsRefused) {
-  std::optional<testing::User> as;
-  if (::geteuid() == 0) {
-    as = testing::Nobody();
-    if (!as) GTEST_SKIP() << "running as root and there is no user nobody to run as";
-  }
   WriteText(src + "/secret.txt", "secret");
   WriteText(src + "/open.txt", "open");
   const std::string job =
       Job("daily.cop", JobBytes(dest, false, 0, {src + "/secret.txt", src + "/open.txt"}));
   const std::string locked_job = Job("locked.cop", ReadText(job));
-  if (as) {
-    SetMode(root, 0755);
-    ASSERT_EQ(::chown(root.c_str(), as->uid, as->gid), 0);
-    for (const auto& entry : fs::recursive_directory_iterator(root)) {
-      ASSERT_EQ(::lchown(entry.path().c_str(), as->uid, as->gid), 0) << entry.path();
-    }
-    // The binary sits in the build tree, which that user may not be able to reach.
-    if (testing::InChild([] { return ::access(kProgram, X_OK); }, as) != 0) {
-      GTEST_SKIP() << "user nobody cannot run " << kProgram;
-    }
-  }
+  std::string skip;
+  const std::optional<testing::User> as = Nobody(skip);
+  if (!skip.empty()) GTEST_SKIP() << skip;
   SetMode(src + "/secret.txt", 0);
   SetMode(locked_job, 0);
 
@@ -319,6 +335,121 @@ TEST_F(OrvessaRun, WhatTheUserMayNotReadIsListedAndTheRestCopiedOrTheJobIsRefuse
   EXPECT_TRUE(refused.err.starts_with("Orvessa: ") &&
               refused.err.find(locked_job) != std::string::npos)
       << refused;
+}
+
+// A day's copy with a file the user may not read and a source that is gone: the copy is
+// still made, holds yesterday's versions of both, says so, and the run is an error run.
+TEST_F(OrvessaRun, WhatCannotBeReadTodayIsTakenFromTheLastCopyInBothModes) {
+  WriteText(src + "/Docs/a.txt", "alpha");
+  WriteText(src + "/Docs/secret.txt", "secret");
+  WriteText(src + "/Docs/sub/b.txt", "beta");
+  WriteText(src + "/Letters/l.txt", "letter");
+  const Strings entries = {src + "/Docs/*", src + "/Letters/*"};
+  const std::string keep = Job("keep.cop", JobBytes(dest + "/keep", true, 1, entries));
+  const std::string over = Job("over.cop", JobBytes(dest + "/over", false, 0, entries));
+  fs::create_directories(dest + "/keep");
+  fs::create_directories(dest + "/over");
+  std::string skip;
+  const std::optional<testing::User> as = Nobody(skip);
+  if (!skip.empty()) GTEST_SKIP() << skip;
+  for (const auto& job : {keep, over}) ASSERT_EQ(Run({job}, as).status, 0);
+
+  WriteText(src + "/Docs/a.txt", "alpha, day 2");
+  SetMode(src + "/Docs/secret.txt", as ? 0 : 0644);
+  fs::remove_all(src + "/Letters");
+  const std::map<std::string, std::string> copies = {{keep, dest + "/keep/Copy02"},
+                                                     {over, dest + "/over"}};
+  for (const auto& [job, copy] : copies) {
+    Result r = Run({job}, as);
+    EXPECT_EQ(r.status, 1) << r;
+    EXPECT_NE(r.out.find("\n  " + src + "/Letters: it vanished or was not found\n"),
+              std::string::npos)
+        << r;
+    EXPECT_EQ(ReadText(copy + "/Docs/a.txt"), "alpha, day 2");
+    EXPECT_EQ(ReadText(copy + "/Letters/l.txt"), "letter");
+    EXPECT_NE(
+        ReadText(program + "/" + fs::path(job).filename().string()).find("\r\n 1 \r\n 2 \r\n"),
+        std::string::npos)
+        << "recorded as an error run";
+    const std::string list = ReadText(copy + "/.orvessa-missing.txt");
+    if (!as) continue;  // root reads everything
+    EXPECT_NE(r.out.find("\n  " + src + "/Docs/secret.txt: the system denies the permission"),
+              std::string::npos)
+        << r;
+    EXPECT_EQ(ReadText(copy + "/Docs/secret.txt"), "secret");
+    const std::string from =
+        job == keep ? "carried over from Copy01: " : "kept from the previous copy: ";
+    EXPECT_NE(list.find(src + "/Docs/secret.txt\t" + from), std::string::npos) << list;
+    EXPECT_NE(list.find(src + "/Letters\t" + from), std::string::npos) << list;
+    EXPECT_NE(
+        r.out.find(job == keep
+                       ? "\nCarried over from Copy01, not copied today: 2 files or folders.\n"
+                       : "\nKept from the previous copy, not copied today: 2 files or folders.\n"),
+        std::string::npos)
+        << r;
+  }
+  EXPECT_EQ(Names(dest + "/keep"), (Strings{"Copy01", "Copy02", "keep.cop"}));
+  if (as) {
+    EXPECT_TRUE(fs::equivalent(dest + "/keep/Copy01/Docs/secret.txt",
+                               dest + "/keep/Copy02/Docs/secret.txt"));
+  }
+}
+
+// A disk mounted at the destination is filled; its bare mount point, once it is unmounted,
+// is not; another disk mounted there is.
+TEST_F(OrvessaRun, ADestinationDiskThatIsNotMountedIsNotReadyAndAnotherDiskThereIs) {
+  const std::string point = root + "/mnt/backup";
+  WriteText(src + "/notes.txt", "notes");
+  const std::string keep = Job("keep.cop", JobBytes(point, true, 2, {src + "/notes.txt"}));
+  const std::string over = Job("over.cop", JobBytes(point, false, 0, {src + "/notes.txt"}));
+  {
+    Mount first(point);
+    if (!first.Tmpfs("4m")) GTEST_SKIP() << "needs root to mount a tmpfs";
+    for (const auto& job : {keep, over}) ASSERT_EQ(Run({job}).status, 0);
+    ASSERT_TRUE(first.Unmount());
+    for (const auto& job : {keep, over}) {
+      Result r = Run({job});
+      EXPECT_EQ(r.status, 2) << r;
+      EXPECT_EQ(r.err, "Orvessa: Destination drive is not ready.\n") << r;
+      EXPECT_EQ(Names(point), Strings{}) << "nothing is written to the disk below";
+    }
+  }
+  Mount second(point);
+  ASSERT_TRUE(second.Tmpfs("4m"));
+  for (const auto& job : {keep, over}) EXPECT_EQ(Run({job}).status, 0);
+  EXPECT_EQ(Names(point), (Strings{"Copy01", "keep.cop", "notes.txt", "over.cop"}));
+}
+
+// Traced as it happens: the copy reaches the disk before it is named, its name before the
+// copy it replaces goes.
+TEST_F(OrvessaRun, TheSyncComesBeforeTheNewNameAndTheNameBeforeTheOldCopyGoes) {
+  if (!Shell("strace -V")) GTEST_SKIP() << "needs strace";
+  WriteText(src + "/Docs/a.txt", "alpha");
+  const std::string job = Job("daily.cop", JobBytes(dest, true, 1, {src + "/Docs/*"}));
+  for (int day = 0; day < 2; ++day) ASSERT_EQ(Run({job}).status, 0);
+  const std::string trace = root + "/trace";
+  Result r = Run({"-f", "-o", trace, "-e",
+                  "trace=syncfs,fsync,rename,renameat,renameat2,unlinkat,rmdir", kProgram, job},
+                 {}, {}, "/usr/bin/strace");
+  ASSERT_EQ(r.status, 0) << r;
+  std::vector<std::string> calls;
+  std::istringstream lines(ReadText(trace));
+  for (std::string line; std::getline(lines, line);) {
+    if (line.find("+++") == std::string::npos) calls.push_back(line.substr(line.find(' ') + 1));
+  }
+  auto first = [&](const std::string& text) {
+    for (std::size_t i = 0; i < calls.size(); ++i) {
+      if (calls[i].find(text) != std::string::npos) return i;
+    }
+    ADD_FAILURE() << text << " not in\n" << ReadText(trace);
+    return calls.size();
+  };
+  const std::size_t synced = first("syncfs(");
+  EXPECT_LT(first("rename"), calls.size());
+  EXPECT_GT(first("rename"), synced);
+  EXPECT_LT(synced, first("\"" + dest + "/Copy03\""));
+  EXPECT_LT(first("\"" + dest + "/Copy03\""), first("fsync("));
+  EXPECT_LT(first("fsync("), first("\"" + dest + "/.Copy01.orvessa-gone\""));
 }
 
 TEST_F(OrvessaRun, MalformedJobFilesAreRefusedWithoutTouchingAnything) {

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -80,6 +81,18 @@ TEST_F(Posix, WriteReplacesContentsKeepsTheModeAndLinksAndLeavesNoTemporaryFile)
   EXPECT_EQ(Names(tmp.path()), (Strings{"job.cop", "link.cop"}));
   EXPECT_EQ(posix.WriteFileAtomic(tmp / "gone/job.cop", "x").error().kind,
             FsErrorKind::PathNotFound);
+
+  // What a save killed before its rename left goes with the next save of that file; names
+  // that only look alike stay.
+  const Strings others = {".job.cop.ABCDEFG", ".job.cop.keep", ".other.cop.Ab12Cd",
+                          "job.cop.Ab12Cd"};
+  for (const auto& name : Strings{".job.cop.Ab12Cd", ".job.cop.zz99ZZ"}) WriteText(tmp / name, "x");
+  for (const auto& name : others) WriteText(tmp / name, "x");
+  ASSERT_TRUE(posix.WriteFileAtomic(path, "third"));
+  Strings left = others;
+  left.insert(left.end(), {"job.cop", "link.cop"});
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(Names(tmp.path()), left);
 }
 
 // The rest of what `cp -a` keeps is compared with cp's own copy end to end.
@@ -303,6 +316,37 @@ TEST(MountTable, FindsTheInnermostMountAndItsType) {
   EXPECT_EQ(posix::MountOf(info, "/mnt/myotherness")->type, "ext4");  // not under /mnt/myother
   EXPECT_EQ(posix::MountOf(info, "/home/me")->type, "btrfs");
   EXPECT_FALSE(posix::IsNetworkFileSystemType("btrfs"));
+}
+
+// Where the system says a file system belongs, mounted now or not.
+TEST(MountTable, ConfiguredMountPointsComeFromFstabAndMountUnits) {
+  const std::string fstab =
+      "# <file system> <mount point> <type> <options> <dump> <pass>\n"
+      "UUID=1234 / ext4 errors=remount-ro 0 1\n"
+      "\n"
+      "UUID=5678 none swap sw 0 0\n"
+      "/dev/sdb1\t/mnt/my\\040backup/  ext4 noauto,user 0 2\n"
+      "   LABEL=usb /media/usb vfat noauto 0 0\n";
+  const std::vector<std::string> units = {
+      "[Unit]\nDescription=x\n[Mount]\nWhat=nas:/b\nWhere=/srv/nas\n",
+      "[Automount]\n  Where=/mnt/auto \n"};
+  const auto points = posix::ConfiguredMountPoints(fstab, units);
+  EXPECT_EQ(points, (Strings{"/", "/mnt/my backup", "/media/usb", "/srv/nas", "/mnt/auto"}));
+  EXPECT_EQ(posix::InnermostHolding(points, "/mnt/my backup/daily"), "/mnt/my backup");
+  EXPECT_EQ(posix::InnermostHolding(points, "/mnt/my backupx"), "/");
+  EXPECT_EQ(posix::InnermostHolding(points, "/media/usb"), "/media/usb");
+  EXPECT_EQ(posix::InnermostHolding({}, "/media/usb"), "");
+
+  // What the drive says of a folder such a file system is not mounted on.
+  TempFolder tmp;
+  WriteText(tmp / "fstab", "/dev/sdz9 " + (tmp / "disk") + " ext4 noauto 0 0\n");
+  WriteText(tmp / "units/backup.mount", "[Mount]\nWhere=" + (tmp / "unit") + "\n");
+  fs::create_directories(tmp / "disk/inner");
+  PosixFileSystem configured(MountConfig{tmp / "fstab", {tmp / "units"}});
+  const DriveInfo drive = configured.GetDrive(tmp / "disk/inner");
+  EXPECT_EQ(drive.configured_mount, tmp / "disk");
+  EXPECT_NE(drive.mount_point, tmp / "disk");
+  EXPECT_EQ(configured.GetDrive(tmp.path().string()).configured_mount, "");
 }
 
 // A real small file system filled up: a full disk is reported, the previous file is kept
