@@ -122,7 +122,9 @@ inline constexpr int kScheduleCatchUp = 133;
 inline constexpr int kScheduleNext = 134;
 inline constexpr int kScheduleNoReference = 135;
 inline constexpr int kNoShutdownChannel = 136;
+inline constexpr int kCarriedOver = 137;
+inline constexpr int kPreviousCopy = 138;
 
-inline constexpr int kLastTextNumber = 136;
+inline constexpr int kLastTextNumber = 138;
 
 }  // namespace orvessa::text_id

@@ -186,6 +186,21 @@ void Form2::cmdCopiar_Click() {
   }
 }
 
+// Which older copies gave the files a run could not copy, and how many each gave.
+std::string Form2::CarriedOverText() const {
+  const RunReport& report = run_->Report;
+  if (run_->LastEnd == RunEnd::NotRun || report.carried == 0) return {};
+  std::string text = TextUtf8(text_id::kCarriedOver);
+  bool first = true;
+  for (const auto& [copy, count] : report.carried_from) {
+    text += first ? " " : ", ";
+    first = false;
+    text += copy.empty() ? TextUtf8(text_id::kPreviousCopy) : copy;
+    text += " (" + std::to_string(count) + ")";
+  }
+  return text;
+}
+
 void Form2::cmdDetener_Click() {
   if (!run_->Running()) return;
   stop_asked_ = true;
@@ -240,6 +255,7 @@ void Form2::ShowRunOutcome() {
   when += locale_.FormatTime(now.time);
   std::string why;
   if (!run_message_.empty()) (why += '\n') += run_message_;
+  if (const std::string carried = CarriedOverText(); !carried.empty()) (why += '\n') += carried;
   switch (run_->LastEnd) {
     case RunEnd::NotRun:
       return;

@@ -241,6 +241,8 @@ class Form2 : public QMainWindow, public RunView {
   void cmdDetener_Click();
   void LockJobCommands(bool locked);
   void ShowRunOutcome();
+  std::string CarriedOverText() const;
+  bool ShowDestinationState();  // false when the destination's disk is not there
 
   // SpaceView and RunView.
   void SetLabelText(Control label, const std::string& text) override;

@@ -1,4 +1,5 @@
 // The destination tab: choosing the destination folder, creating and erasing a folder.
+#include "core/destination_disks.hpp"
 #include "core/space_accounting.hpp"
 #include "i18n/text_ids.hpp"
 #include "ui/dialogs.hpp"
@@ -22,22 +23,37 @@ bool Form2::DestinationChosen() {
   return false;
 }
 
+// The destination tab says at once whether the destination's disk is there: its free
+// space, or that it is not ready (a bare mount point whose disk is not mounted included).
+bool Form2::ShowDestinationState() {
+  const std::string destination = S(Label5->text());
+  DriveInfo drive;
+  if (destination.empty() || IsNetworkPath(destination)) {
+    Label7->clear();
+    return true;
+  }
+  if (!DestinationReady(fs_, folders_.state_folder, destination, &drive)) {
+    Label7->setText(Text(kDriveNotReady));
+    return false;
+  }
+  if (drive.network) {
+    Label7->clear();
+  } else {
+    Label7->setText(Q(FormatKilobytes(drive.free_bytes, locale_)));
+  }
+  return true;
+}
+
 void Form2::cmdDestino_Click() {
   if (run_->Running()) return;
   const std::string picked = S(Dialogs::BrowseForFolder(this, Text(kPickDestinationTitle)));
   SetDestination(picked);
+  const bool ready = ShowDestinationState();
   if (picked.empty() || IsNetworkPath(picked) || fs_.GetDrive(picked).network) {
-    Label7->clear();
     Label21->clear();
     return;
   }
-  const DriveInfo drive = fs_.GetDrive(picked);
-  if (drive.ready) {
-    Label7->setText(Q(FormatKilobytes(drive.free_bytes, locale_)));
-  } else {
-    ShowMessage(TextUtf8(kDriveNotReady), MessageIcon::Critical);
-    Label7->clear();
-  }
+  if (!ready) ShowMessage(TextUtf8(kDriveNotReady), MessageIcon::Critical);
   cmdCreaDirectorio->setEnabled(true);
   cmdBorraDir->setEnabled(true);
 }

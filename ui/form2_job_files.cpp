@@ -84,6 +84,7 @@ void Form2::LoadJob(const std::string& path, bool restore) {
   if (loaded.Destination) {
     SetDestination(*loaded.Destination);
     Panel[2]->setText(Q(job_.Destination));
+    ShowDestinationState();
   }
 
   // The run copies by the keep-prior-copies flag alone, so the options show that flag.

@@ -382,6 +382,9 @@ void Form2::NoticeRunEnd() {
   } else {
     notice.summary = TextUtf8(stop_asked_ ? text_id::kBackupStopped : text_id::kBackupError);
     notice.body = run_message_.empty() ? S(Label8->text()) : run_message_;
+    if (const std::string carried = CarriedOverText(); !carried.empty() && !run_message_.empty()) {
+      (notice.body += '\n') += carried;
+    }
   }
   notice.action = TextUtf8(text_id::kTrayTip);
   notice.clicked = [this] { mnupopRestaurar_Click(); };

@@ -74,7 +74,7 @@ void Form2::CopyAtShutdown() {
   raise();
   activateWindow();
   run_->LastEnd = RunEnd::NotRun;  // a run refused before it began is no success
-  unattended_run_ = true;  // the user is leaving the computer
+  unattended_run_ = true;          // the user is leaving the computer
   cmdCopiar_Click();
   unattended_run_ = false;
   if (unloaded_) return;  // closed during the run: never powers off

@@ -2,6 +2,7 @@
 // and what it says afterwards.
 #include <QTimer>
 
+#include "core/destination_disks.hpp"
 #include "tests/ui/form2_harness.hpp"
 
 using namespace orvessa;
@@ -162,6 +163,30 @@ class Form2RunTest : public WindowTestCase {
       QVERIFY(h.Find("cmdCopiar")->isEnabled());
     }
     QCOMPARE(ReadText(h.start + "/docs/a.txt"), std::string("alpha"));
+  }
+
+  // What could not be copied comes from the last copy, and the run panel says from which;
+  // a destination whose disk is no longer mounted says so on its tab.
+  void aCopyThatMissesFilesSaysWhereTheyCameFromAndABareMountPointIsNotReady() {
+    RunHarness h;
+    h.RunWhile({});
+    std::filesystem::remove(h.start + "/one.txt");
+    h.RunWhile({});
+    QCOMPARE(h.Panel(5), Text(text_id::kError));
+    QVERIFY(h.Label("Label8").endsWith(Text(text_id::kCarriedOver) + u' ' +
+                                       Text(text_id::kPreviousCopy) + QStringLiteral(" (1)")));
+    QCOMPARE(ReadText(h.dest / "one.txt"), std::string("one"));
+
+    const std::string destination = h.dest.path().string();
+    QVERIFY(RememberMount(h.fs, h.state, destination, destination));  // was a disk of its own
+    h.window->LoadJob(h.program + "/job.cop", false);
+    QCOMPARE(h.Label("Label7"), Text(text_id::kDriveNotReady));
+    h.Pick(destination, "cmdDestino");
+    QVERIFY(LastMessageIs(Text(text_id::kDriveNotReady), MessageIcon::Critical));
+    QCOMPARE(h.Label("Label7"), Text(text_id::kDriveNotReady));
+    QVERIFY(RememberMount(h.fs, h.state, destination, "/"));
+    h.Pick(destination, "cmdDestino");
+    QVERIFY(h.Label("Label7").endsWith(QStringLiteral(" KB")));
   }
 
   void exitEndsTheProgramOnceTheRunHasStopped() {
