@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Times what sharing unchanged files and the comparison after a run cost, side by side with
-# rsync, cp -a and du in one run:
+# rsync, cp -a and du in one run; rsync and cp are followed by sync -f on their target, as
+# orvessa-run syncs its copy before it names it:
 #   a) the fifth daily run of a 2 000-file 200 MiB tree, 1 % of the files changed each day,
 #      five copies kept, against rsync -a --link-dest; the five copies' disk use;
 #   b) an overwrite-mode re-run of an unchanged 20 000-file tree against rsync -a --delete,
@@ -37,6 +38,10 @@ export HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data
 export XDG_RUNTIME_DIR=$work/runtime
 mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
+
+# rsync, then its target to the disk as orvessa-run's copies are; the target comes last.
+rsync_synced() { rsync "$@" && sync -f "${@: -1}"; }
+cp_synced() { cp -a "$1" "$2" && sync -f "$2"; }
 
 orvessa() { # job_file [options]
   "$run_bin" --quiet "${@:2}" "$1" >"$work/last.out" || {
@@ -87,7 +92,7 @@ for rep in 1 2 3; do
   sync
   echo "orv $(seconds orvessa "$work/daily.cop")"
   sync
-  echo "rs $(seconds rsync -a --link-dest="$work/rs/day4" "$tree/" "$work/rs/day5/")"
+  echo "rs $(seconds rsync_synced -a --link-dest="$work/rs/day4" "$tree/" "$work/rs/day5/")"
 done >"$work/a.times"
 t_orv=$(minus "$(awk '$1 == "orv" { print $2 }' "$work/a.times" | median)" "$baseline")
 t_rs=$(awk '$1 == "rs" { print $2 }' "$work/a.times" | median)
@@ -114,7 +119,7 @@ for rep in 1 2 3; do
   sync
   echo "orv $(seconds orvessa "$work/first.cop")"
   sync
-  echo "cp $(seconds cp -a "$tree" "$work/cp$rep")"
+  echo "cp $(seconds cp_synced "$tree" "$work/cp$rep")"
 done >"$work/c.times"
 diff -r "$tree" "$work/first3/tree" >/dev/null || {
   echo "the first copy differs from the tree" >&2
@@ -140,7 +145,7 @@ rerun() { # root label
     sync
     echo "orv $(seconds orvessa "$root/re.cop")"
     sync
-    echo "rs $(seconds rsync -a --delete "$root/src/" "$root/rs/")"
+    echo "rs $(seconds rsync_synced -a --delete "$root/src/" "$root/rs/")"
   done >"$root/b.times"
   local t_orv t_rs
   t_orv=$(minus "$(awk '$1 == "orv" { print $2 }' "$root/b.times" | median)" "$wait")

@@ -53,10 +53,11 @@ orvessa_into() { # source_folder destination
     exit 1
   }
 }
-cp_into() { rm -rf "$2" && cp -a "$1" "$2"; }
-rsync_into() { rm -rf "$2" && rsync -a "$1/" "$2/"; }
+# Each tool's copy counts once it is on the disk, as orvessa-run's own (it syncs).
+cp_into() { rm -rf "$2" && cp -a "$1" "$2" && sync -f "$2"; }
+rsync_into() { rm -rf "$2" && rsync -a "$1/" "$2/" && sync -f "$2"; }
 
-# Every tool copies the tree three times, the tools taking turns, after one untimed
+# Every tool copies the tree five times, the tools taking turns, after one untimed
 # warm-up each; the disk's write-back of one copy is finished before the next starts.
 # Prints "tool seconds" lines with each tool's median.
 timed_turns() { # source target tool...
@@ -65,7 +66,7 @@ timed_turns() { # source target tool...
   for tool in "$@"; do
     "$tool" "$src" "$target" >/dev/null
   done
-  for rep in 1 2 3; do
+  for rep in 1 2 3 4 5; do
     for tool in "$@"; do
       rm -rf "$target"
       sync
@@ -79,7 +80,8 @@ median_of_3() { # tool source target
 }
 
 echo "Orvessa benchmarks on $(df -P "$work" | awk 'NR == 2 { print $1 }'), $(nproc) cores"
-echo "work folder $work (removed at the end); times are medians of 3 taken in turns after one warm-up"
+echo "work folder $work (removed at the end); times are medians of 5 taken in turns after one warm-up"
+echo "cp -a and rsync -a are each followed by sync -f on their target, as orvessa-run syncs its copy"
 echo
 
 # On a memory file system the first touch of memory the machine has never used costs

@@ -378,7 +378,8 @@ class Form2 : public QMainWindow, public RunView {
   QLineEdit* txtMinutos;
   UpDown* updMinuto;
   QCheckBox* chkApaga;
-  QLabel* lblSchedule;  // when the next automatic run is, or why there is none
+  QLabel* lblSchedule;          // when the next automatic run is, or why there is none
+  QLabel* lblDestinationState;  // shown while the destination's disk is not there
   QTimer* ScheduleCheck;
   QLabel* Label18;
   QPushButton* cmdGuardar;

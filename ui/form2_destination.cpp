@@ -28,20 +28,16 @@ bool Form2::DestinationChosen() {
 bool Form2::ShowDestinationState() {
   const std::string destination = S(Label5->text());
   DriveInfo drive;
-  if (destination.empty() || IsNetworkPath(destination)) {
-    Label7->clear();
-    return true;
-  }
-  if (!DestinationReady(fs_, folders_.state_folder, destination, &drive)) {
-    Label7->setText(Text(kDriveNotReady));
-    return false;
-  }
-  if (drive.network) {
+  const bool ready = destination.empty() || IsNetworkPath(destination) ||
+                     DestinationReady(fs_, folders_.state_folder, destination, &drive);
+  lblDestinationState->setText(Text(kDriveNotReady));
+  lblDestinationState->setVisible(!ready);
+  if (!ready || destination.empty() || IsNetworkPath(destination) || drive.network) {
     Label7->clear();
   } else {
     Label7->setText(Q(FormatKilobytes(drive.free_bytes, locale_)));
   }
-  return true;
+  return ready;
 }
 
 void Form2::cmdDestino_Click() {

@@ -132,6 +132,7 @@ void Form2::ApplyLanguage() {
   cboDSM->addItems({Text(kDays), Text(kWeeks), Text(kMonths)});
   SelectUnitLine(job_.IntervalUnit);
   ShowScheduleStatus();
+  lblDestinationState->setText(Text(text_id::kDriveNotReady));
 
   ShowLastOutcome();
 

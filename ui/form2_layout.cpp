@@ -174,6 +174,9 @@ QWidget* Form2::BuildDestinationTab() {
   Label5->setMinimumHeight(cmdDestino->sizeHint().height());
   Label3 = Make<QLabel>("Label3");
   Label7 = ValueLabel("Label7");
+  lblDestinationState = WrappedLabel("lblDestinationState");
+  lblDestinationState->setStyleSheet(QStringLiteral("color: #c00000"));
+  lblDestinationState->setVisible(false);
   Label10 = WrappedLabel("Label10");
   txtDir = Make<QLineEdit>("txtDir");
   txtDir->setToolTip(
@@ -200,6 +203,7 @@ QWidget* Form2::BuildDestinationTab() {
   auto* frame = new QVBoxLayout(Frame3);
   frame->addLayout(pick_row);
   frame->addLayout(space_row);
+  frame->addWidget(lblDestinationState);
   frame->addSpacing(24);
   frame->addWidget(Label10);
   frame->addLayout(folder_row);

@@ -179,13 +179,17 @@ class Form2RunTest : public WindowTestCase {
 
     const std::string destination = h.dest.path().string();
     QVERIFY(RememberMount(h.fs, h.state, destination, destination));  // was a disk of its own
+    QLabel* state = h.Find<QLabel>("lblDestinationState");
     h.window->LoadJob(h.program + "/job.cop", false);
-    QCOMPARE(h.Label("Label7"), Text(text_id::kDriveNotReady));
+    QVERIFY(!state->isHidden());
+    QCOMPARE(state->text(), Text(text_id::kDriveNotReady));
+    QVERIFY(h.Label("Label7").isEmpty());
     h.Pick(destination, "cmdDestino");
     QVERIFY(LastMessageIs(Text(text_id::kDriveNotReady), MessageIcon::Critical));
-    QCOMPARE(h.Label("Label7"), Text(text_id::kDriveNotReady));
+    QVERIFY(!state->isHidden());
     QVERIFY(RememberMount(h.fs, h.state, destination, "/"));
     h.Pick(destination, "cmdDestino");
+    QVERIFY(state->isHidden());
     QVERIFY(h.Label("Label7").endsWith(QStringLiteral(" KB")));
   }
 
