@@ -310,6 +310,8 @@ void Form2::SetLabelText(Control label, const std::string& text) {
   QLabel* shown = LabelOf(label);
   shown->setText(Q(text));
   if (label == Control::Label8) shown->repaint();
+  // A destination reported as not ready is forgotten, and its state with it.
+  if (label == Control::Label5 && text.empty()) lblDestinationState->hide();
 }
 
 void Form2::SetLabelColour(Control label, int colour) {
