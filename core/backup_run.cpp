@@ -176,13 +176,7 @@ void BackupRun::Run() {
   }
   // A disk that is not there (or whose bare mount point is left) is reported before
   // anything at the destination is looked at, cleaned or locked.
-  space_.CheckDestinationSpace();
-  if (job_.Destination.empty()) {
-    view_.CloseAnimation();
-    view_.SetStatusPanel(5, settings_.text(text_id::kError));
-    LastEnd = RunEnd::StoppedAtCheck;
-    return;
-  }
+  if (!MeasureDestination()) return;
 
   std::shared_ptr<FolderLock> lock;
   if (!LockDestination(lock)) return;
@@ -206,14 +200,7 @@ void BackupRun::Run() {
   if (job_.Destination.back() != '/') job_.Destination += '/';
 
   // Old copies stay until the new ones are complete, so they count as occupied.
-  space_.CheckDestinationSpace();
-  if (job_.Destination.empty()) {
-    // Reported as not ready; nothing is written to a destination that is not there.
-    view_.CloseAnimation();
-    view_.SetStatusPanel(5, settings_.text(text_id::kError));
-    LastEnd = RunEnd::StoppedAtCheck;
-    return;
-  }
+  if (!MeasureDestination()) return;
   if (job_.Sources.empty()) return StopAtCheck(text_id::kNoSources);
   // What the prior copies share costs nothing, so it is measured when all would not fit.
   if (InsufficientSpace(job_.SelectedBytes, space_.FreeBytes, space_.DestinationDrive) &&
@@ -394,7 +381,6 @@ bool BackupRun::CarryOver(Missed& missed, Yielder& yielder) {
     return true;
   } else if (entry.IsFolder()) {
     into = NewCopyPath(building_, name);
-    pending_.push_back({into, building_, name});
   } else {
     into = building_ + "/" + name;
   }
@@ -413,6 +399,9 @@ bool BackupRun::CarryOver(Missed& missed, Yielder& yielder) {
     FsError error = carried.error();
     if (ReactionTo(error, Context(error)) != ErrorReaction::Skip) return Handle(error);
     return true;
+  }
+  if (keep_mode && entry.IsFolder() && pending == pending_.end()) {
+    pending_.push_back({into, building_, name});
   }
   missed.path.carried = true;
   missed.path.carried_from = keep_mode ? newest_copy_ : std::string();
@@ -519,6 +508,16 @@ bool BackupRun::Verify(Yielder& yielder) {
   canary_ = {};
   for (FailedPath& mismatch : verified.mismatches) mismatch.path = ShownPath(mismatch.path);
   return true;
+}
+
+bool BackupRun::MeasureDestination() {
+  space_.CheckDestinationSpace();
+  if (!job_.Destination.empty()) return true;
+  // Reported as not ready; nothing is written to a destination that is not there.
+  view_.CloseAnimation();
+  view_.SetStatusPanel(5, settings_.text(text_id::kError));
+  LastEnd = RunEnd::StoppedAtCheck;
+  return false;
 }
 
 void BackupRun::StopAtCheck(int message) {

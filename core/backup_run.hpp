@@ -130,6 +130,9 @@ class BackupRun {
   RunErrorContext Context(const FsError& error) const;
   // Applies the reaction to a failed step: true when the run goes on.
   bool Handle(const FsError& error);
+  // Measures the destination's free space; false when it was reported as not ready and
+  // the run stopped.
+  bool MeasureDestination();
   void StopAtCheck(int message);
   void EndWithFailures();  // the message for what was not copied, then an error end
   void ErrorEnd();
