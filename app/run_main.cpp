@@ -10,8 +10,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <atomic>
 #include <functional>
+#include <stop_token>
 #include <string>
+#include <thread>
 
 #include "app/program_folders.hpp"
 #include "app/terminal_run_view.hpp"
@@ -21,6 +24,7 @@
 #include "core/job_file_reader.hpp"
 #include "core/power_off.hpp"
 #include "core/run_options.hpp"
+#include "core/run_records.hpp"
 #include "core/space_accounting.hpp"
 #include "i18n/string_table.hpp"
 #include "platform/linux/logind_power.hpp"
@@ -28,6 +32,7 @@
 #include "platform/linux/qt_event_pump.hpp"
 #include "platform/linux/qt_locale.hpp"
 #include "platform/linux/qt_settings_store.hpp"
+#include "platform/linux/steady_monotonic.hpp"
 #include "platform/linux/system_clock.hpp"
 
 namespace orvessa {
@@ -133,31 +138,13 @@ volatile std::sig_atomic_t g_stop_signal = 0;
 
 extern "C" void OnStopSignal(int signal) { g_stop_signal = signal; }
 
-// Stop signals only note themselves; the run looks at them whenever it yields.
+// Stop signals only note themselves; the main thread passes them on to the run.
 void CatchStopSignals() {
   struct sigaction action {};
   action.sa_handler = OnStopSignal;
   sigemptyset(&action.sa_mask);
   for (int signal : {SIGTERM, SIGINT, SIGHUP}) ::sigaction(signal, &action, nullptr);
 }
-
-// The event pump, passing a stop signal on to the run each time it is asked to yield.
-class StoppablePump : public EventPump {
- public:
-  explicit StoppablePump(EventPump& pump) : pump_(pump) {}
-  std::function<void()> on_stop;
-
-  void ProcessEvents(std::chrono::milliseconds max_wait) override {
-    pump_.ProcessEvents(max_wait);
-    if (g_stop_signal != 0 && on_stop) on_stop();
-  }
-  std::chrono::steady_clock::time_point MonotonicNow() const override {
-    return pump_.MonotonicNow();
-  }
-
- private:
-  EventPump& pump_;
-};
 
 unsigned long long U(std::uint64_t n) { return static_cast<unsigned long long>(n); }
 
@@ -286,8 +273,6 @@ int Run(const Arguments& args) {
 
   SystemClock clock;
   QtLocale locale;
-  QtEventPump qt_pump;
-  StoppablePump pump(qt_pump);
   LogindPower power;
   QtSettingsStore settings;
   const int base = StoredLanguageBase(settings);
@@ -316,8 +301,8 @@ int Run(const Arguments& args) {
   TerminalRunView view(stdout, stderr,
                        args.quiet                     ? ProgressStyle::None
                        : ::isatty(STDOUT_FILENO) == 1 ? ProgressStyle::Redrawn
-                                                      : ProgressStyle::Plain);
-  view.SetLabelText(Control::Label5, job.Destination);
+                                                      : ProgressStyle::Plain,
+                       text);
   SpaceAccounting space(job, fs, locale, view, text, StateFolder());
   // Measured as loading a job measures them; a stop signal cuts that short too.
   for (const SourceEntry& entry : job.Sources) {
@@ -331,30 +316,50 @@ int Run(const Arguments& args) {
   }
 
   RunSettings run_settings;
-  run_settings.program_folder = ProgramFolder();
   run_settings.state_folder = StateFolder();
   run_settings.text = text;
-  run_settings.WindowsVersion = ReadWindowsVersion(power);
   run_settings.share_unchanged = args.share >= 0 ? args.share == 1 : StoredShareUnchanged(settings);
   run_settings.verify_all = args.verify_all;
-  BackupRun run(RunServices{fs, clock, locale, pump, power}, view, space, job, identity,
-                run_settings);
-  run.PowerOffAfterCopy = args.power_off;
-  view.on_unload = [&] { PowerOffSystem(power, run_settings.WindowsVersion); };
-  pump.on_stop = [&] { run.RequestStop(); };
-  run.cmdCopiar_Click();
+  SteadyMonotonic time;
+  std::stop_source stop;
+  if (g_stop_signal != 0) stop.request_stop();
+  RunResult result;
+  {
+    // The run has a thread of its own; this one passes a stop signal on to it.
+    std::atomic<bool> done = false;
+    std::thread worker([&] {
+      BackupRun run(RunServices{fs, clock, locale, time}, view, run_settings, job);
+      result = run.Run(stop.get_token());
+      done = true;
+    });
+    while (!done) {
+      if (g_stop_signal != 0) stop.request_stop();
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    worker.join();
+  }
   view.ClearProgress();
-  if (run.LastEnd != RunEnd::StoppedAtCheck) PrintSummary(stdout, run.Report);
+  RecordRun(fs, clock, locale, ProgramFolder(), job, identity, result);
+  const float version = ReadWindowsVersion(power);
+  const bool power_off =
+      args.power_off && result.end == RunEnd::Normal && job.LastRunOutcome == 0;
+  if (power_off) {
+    if (version >= kPowerOffVersion) power.EnableShutdownPrivilege();
+    PowerOffSystem(power, version);
+  }
+  if (result.end == RunEnd::Normal) ClearReadOnlyInDestination(fs, job.Destination);
+  if (result.end != RunEnd::StoppedAtCheck) PrintSummary(stdout, result.report);
   std::fflush(stdout);
   if (g_stop_signal != 0) return kExitSignalBase + g_stop_signal;
 
-  if (view.unloaded) {
+  if (power_off) {
     // The power-off request is asynchronous: give its answer (or the fallback) time.
+    QtEventPump pump;
     const auto until = pump.MonotonicNow() + std::chrono::seconds(5);
     while (pump.MonotonicNow() < until) pump.ProcessEvents(std::chrono::milliseconds(250));
   }
 
-  switch (run.LastEnd) {
+  switch (result.end) {
     case RunEnd::Normal:
       return kExitNormal;
     case RunEnd::StoppedAtCheck:

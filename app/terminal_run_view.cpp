@@ -74,13 +74,13 @@ std::string ProgressLine(const ProgressFigures& f, std::size_t width) {
   return line;
 }
 
-TerminalRunView::TerminalRunView(std::FILE* out, std::FILE* err, ProgressStyle style, Now now)
-    : out_(out), err_(err), style_(style), now_(std::move(now)) {}
+TerminalRunView::TerminalRunView(std::FILE* out, std::FILE* err, ProgressStyle style,
+                                 TextSource text, Now now)
+    : out_(out), err_(err), style_(style), text_(std::move(text)), now_(std::move(now)) {}
 
 TerminalRunView::~TerminalRunView() { ClearProgress(); }
 
-void TerminalRunView::SetLabelText(Control label, const std::string& text) {
-  if (label != Control::Label8) return;
+void TerminalRunView::Line(const std::string& text) {
   ClearProgress();
   std::fprintf(out_, "%s\n", text.c_str());
   std::fflush(out_);
@@ -92,13 +92,11 @@ void TerminalRunView::ShowMessage(const std::string& text, MessageIcon) {
   std::fflush(err_);
 }
 
-bool TerminalRunView::ShowTab(int index) {
-  const bool changed = tab_ != index;
-  tab_ = index;
-  return changed;
-}
+void TerminalRunView::Notice(int text, MessageIcon icon) { ShowMessage(text_(text), icon); }
 
-void TerminalRunView::SetStatusPanel(int, const std::string&) {}
+void TerminalRunView::Progress(const RunProgress& progress) {
+  ShowCopyProgress(progress.bytes, progress.selected_bytes, progress.files, progress.current);
+}
 
 std::size_t TerminalRunView::Width() const {
   struct winsize size {};
@@ -133,11 +131,6 @@ void TerminalRunView::ShowCopyProgress(std::uint64_t bytes, double selected_byte
     std::fprintf(out_, "%s\n", ProgressLine(figures, 4096).c_str());
   }
   std::fflush(out_);
-}
-
-void TerminalRunView::UnloadMainWindow() {
-  unloaded = true;
-  if (on_unload) on_unload();
 }
 
 void TerminalRunView::ClearProgress() {

@@ -6,7 +6,8 @@
 #include <functional>
 #include <string>
 
-#include "core/run_view.hpp"
+#include "core/run_events.hpp"
+#include "core/space_accounting.hpp"
 
 namespace orvessa {
 
@@ -31,54 +32,40 @@ struct ProgressFigures {
 // shortened in its middle so that the whole line fits `width` characters.
 std::string ProgressLine(const ProgressFigures& figures, std::size_t width);
 
-// The run's window for a terminal: each entry and the final line on standard output,
-// messages on standard error, and the progress in the chosen style on standard output.
-class TerminalRunView : public RunView {
+// The run on a terminal: each entry and the final line on standard output, messages on
+// standard error, and the progress in the chosen style on standard output.
+class TerminalRunView : public SpaceView, public RunEvents {
  public:
   using Now = std::function<std::chrono::steady_clock::time_point()>;
   TerminalRunView(
-      std::FILE* out, std::FILE* err, ProgressStyle style,
+      std::FILE* out, std::FILE* err, ProgressStyle style, TextSource text,
       Now now = [] { return std::chrono::steady_clock::now(); });
   ~TerminalRunView() override;
-
-  // What unloading the window does here (powering off when the run asks for it).
-  std::function<void()> on_unload;
-  bool unloaded = false;
 
   // Removes a progress line drawn in place, before the summary.
   void ClearProgress();
 
-  void SetLabelText(Control label, const std::string& text) override;
+  void SetLabelText(Control, const std::string&) override {}
   void SetLabelColour(Control, int) override {}
   void SetCopyCursor(bool) override {}
   void ShowMessage(const std::string& text, MessageIcon icon) override;
 
-  bool ShowTab(int index) override;
-  void SetStatusPanel(int panel, const std::string& text) override;
-  void SetLabel6Visible(bool) override {}
-  void SetTimer2Enabled(bool) override {}
-  void SetProgressMaximum(int) override {}
-  void SetProgressValue(double) override {}
-  void ShowBytesCopied(std::uint64_t, double) override {}
-  void ShowCopyProgress(std::uint64_t bytes, double selected_bytes, std::uint64_t files,
-                        const std::string& current) override;
-  void OpenAnimation(const std::string&) override {}
-  void PlayAnimation() override {}
-  void StopAnimation() override {}
-  void CloseAnimation() override {}
-  void SetAnimationVisible(bool) override {}
-  void UnloadMainWindow() override;
+  void Line(const std::string& text) override;
+  void Progress(const RunProgress& progress) override;
+  void Notice(int text, MessageIcon icon) override;
 
  private:
+  void ShowCopyProgress(std::uint64_t bytes, double selected_bytes, std::uint64_t files,
+                        const std::string& current);
   std::size_t Width() const;
 
   std::FILE* out_;
   std::FILE* err_;
   ProgressStyle style_;
+  TextSource text_;
   Now now_;
   bool line_shown_ = false;
   bool copying_ = false;
-  int tab_ = -1;
   std::chrono::steady_clock::time_point started_{};
   std::chrono::steady_clock::time_point last_shown_{};
 };

@@ -7,17 +7,13 @@
 #include <random>
 
 #include "core/destination_disks.hpp"
-#include "core/espera.hpp"
-#include "core/job_file_writer.hpp"
-#include "core/power_off.hpp"
-#include "core/run_records.hpp"
 #include "core/temporary_copies.hpp"
 #include "i18n/text_ids.hpp"
 
 namespace orvessa {
 namespace {
 
-constexpr int kCopyTab = 2;
+constexpr std::chrono::seconds kPoll{2};  // between two looks at a drive or a lock
 
 std::string FileNameOf(const std::string& path) { return path.substr(path.rfind('/') + 1); }
 
@@ -52,7 +48,7 @@ std::string ResolvedPath(const FileSystem& fs, const std::string& path) {
 
 }  // namespace
 
-// Lets the window breathe during a copy and carries a stop request into it.
+// Tells how the copy goes and carries a stop request into it.
 class BackupRun::Yielder : public CopyObserver {
  public:
   Yielder(BackupRun& run) : run_(run) {}
@@ -63,18 +59,8 @@ class BackupRun::Yielder : public CopyObserver {
   bool carrying = false;
 
   bool Continue(std::uint64_t bytes_copied) override {
-    const auto now = run_.pump_.MonotonicNow();
-    if (now - last_ >= std::chrono::milliseconds(40)) {
-      last_ = now;
-      if (counting) {
-        const std::uint64_t bytes = run_.BytesCopied + bytes_copied;
-        run_.view_.ShowBytesCopied(bytes, run_.job_.SelectedBytes);
-        run_.view_.ShowCopyProgress(bytes, run_.job_.SelectedBytes, run_.Report.files + files_,
-                                    current_);
-      }
-      run_.pump_.ProcessEvents(std::chrono::milliseconds(0));
-    }
-    return !run_.stop_requested_;
+    if (counting) run_.ShowProgress(bytes_copied, files_, current_);
+    return !run_.Stopped();
   }
 
   bool Skip(const std::string& source, const FsError& error) override {
@@ -100,83 +86,66 @@ class BackupRun::Yielder : public CopyObserver {
   std::string current_;
 };
 
-BackupRun::BackupRun(const RunServices& services, RunView& view, SpaceAccounting& space,
-                     BackupJob& job, JobFileIdentity& identity, RunSettings settings)
+BackupRun::BackupRun(const RunServices& services, RunEvents& events, RunSettings settings,
+                     BackupJob job)
     : fs_(services.fs),
       clock_(services.clock),
       locale_(services.locale),
-      pump_(services.pump),
-      power_(services.power),
-      view_(view),
-      space_(space),
-      job_(job),
-      identity_(identity),
-      settings_(std::move(settings)) {}
+      time_(services.time),
+      events_(events),
+      settings_(std::move(settings)),
+      job_(std::move(job)) {}
 
-void BackupRun::cmdCopiar_Click() {
-  if (running_) return;
-  running_ = true;
-  stop_requested_ = false;
-  const auto started = pump_.MonotonicNow();
-  Run();
-  Report.elapsed =
-      std::chrono::duration_cast<std::chrono::milliseconds>(pump_.MonotonicNow() - started);
-  running_ = false;
+RunResult BackupRun::Run(std::stop_token stop) {
+  stop_ = std::move(stop);
+  const auto started = time_.Now();
+  Steps();
+  result_.report.elapsed =
+      std::chrono::duration_cast<std::chrono::milliseconds>(time_.Now() - started);
+  result_.outcome = job_.LastRunOutcome;
+  result_.date = job_.LastRunDate;
+  result_.time = job_.LastRunTime;
+  result_.destination = job_.Destination;
+  return std::move(result_);
 }
 
 void BackupRun::Message(int number, MessageIcon icon) {
-  view_.ShowMessage(settings_.text(number), icon);
+  result_.last_message = number;
+  events_.Notice(number, icon);
 }
 
-std::string BackupRun::LastRunPanel() const {
-  return job_.LastRunDate + "  " + job_.LastRunTime + "  ";
+void BackupRun::ShowProgress(std::uint64_t bytes_copied, std::uint64_t files,
+                             const std::string& current) {
+  RunProgress progress;
+  progress.entry = static_cast<int>(entry_) + 1;
+  progress.entries = entries_;
+  progress.bytes = BytesCopied + bytes_copied;
+  progress.selected_bytes = job_.SelectedBytes;
+  progress.files = result_.report.files + files;
+  progress.current = current;
+  events_.Progress(progress);
 }
+
+bool BackupRun::Pause() { return time_.Wait(kPoll, stop_) && !Stopped(); }
 
 std::string BackupRun::NowText() const {
   const LocalDateTime now = clock_.Now();
   return locale_.FormatShortDate(now.date) + " " + locale_.FormatTime(now.time);
 }
 
-void BackupRun::Run() {
+void BackupRun::Steps() {
   job_.LastRunOutcome = 0;
-  BytesCopied = 0;
-  Report = {};
-  building_.clear();
-  links_ = {};
-  link_support_ = {};
-  newest_copy_.clear();
-  pending_.clear();
-  missed_.clear();
-  canary_ = {};
   seed_ = settings_.seed;
   if (seed_ == 0) seed_ = (std::uint64_t{std::random_device{}()} << 32) | std::random_device{}();
   sample_ = std::make_unique<CopySample>(settings_.verify_all, seed_);
-  const bool destination_chosen = !job_.Destination.empty();
-  if (view_.ShowTab(kCopyTab)) space_.ShowCopyTabSpace(kCopyTab);
-  pump_.ProcessEvents(std::chrono::milliseconds(0));
-
-  view_.SetStatusPanel(2, identity_.JobFileName);
-  view_.SetStatusPanel(3, job_.Destination);
-  view_.SetStatusPanel(4, LastRunPanel());
-
-  view_.SetTimer2Enabled(true);
-  view_.OpenAnimation(settings_.animation_path);
-  view_.SetAnimationVisible(true);
-  view_.SetLabel6Visible(true);
-
-  CopyFolderName.clear();
-  DeletedExisting = false;
-  DriveConfirmed = false;
-
   if (job_.Destination.empty()) {
-    // A destination found missing as the copy tab came up was reported as not ready.
-    if (!destination_chosen) Message(text_id::kNoDestination, MessageIcon::Critical);
-    LastEnd = RunEnd::StoppedAtCheck;
+    Message(text_id::kNoDestination, MessageIcon::Critical);
+    result_.end = RunEnd::StoppedAtCheck;
     return;
   }
   // A disk that is not there (or whose bare mount point is left) is reported before
   // anything at the destination is looked at, cleaned or locked.
-  if (!MeasureDestination()) return;
+  if (!MeasureDestination(true)) return;
 
   std::shared_ptr<FolderLock> lock;
   if (!LockDestination(lock)) return;
@@ -200,11 +169,11 @@ void BackupRun::Run() {
   if (job_.Destination.back() != '/') job_.Destination += '/';
 
   // Old copies stay until the new ones are complete, so they count as occupied.
-  if (!MeasureDestination()) return;
+  if (!MeasureDestination(false)) return;
   if (job_.Sources.empty()) return StopAtCheck(text_id::kNoSources);
   // What the prior copies share costs nothing, so it is measured when all would not fit.
-  if (InsufficientSpace(job_.SelectedBytes, space_.FreeBytes, space_.DestinationDrive) &&
-      InsufficientSpace(BytesToWrite(), space_.FreeBytes, space_.DestinationDrive)) {
+  if (InsufficientSpace(job_.SelectedBytes, FreeBytes, DestinationDrive) &&
+      InsufficientSpace(BytesToWrite(), FreeBytes, DestinationDrive)) {
     return StopAtCheck(text_id::kNotEnoughSpace);
   }
   if (!CheckSourcesAgainstTargets()) return;
@@ -214,10 +183,9 @@ void BackupRun::Run() {
     return ErrorEnd();
   }
 
-  view_.PlayAnimation();
-  const int count = static_cast<int>(job_.Sources.size());
-  view_.SetProgressMaximum(count);
-  view_.SetCopyCursor(true);
+  entries_ = static_cast<int>(job_.Sources.size());
+  events_.Copying(entries_);
+  if (rotation) result_.copy_folder = rotation->new_name;
 
   Yielder yielder(*this);
   if (rotation) {
@@ -227,7 +195,7 @@ void BackupRun::Run() {
       FsError error = made.error();
       error.path = job_.Destination + rotation->new_name;  // the name the user knows
       if (!Handle(error)) return;
-      Report.AddFailure(error.path, error, true);
+      result_.report.AddFailure(error.path, error, true);
       return EndWithFailures();
     }
   }
@@ -239,12 +207,12 @@ void BackupRun::Run() {
     if (!listed && !Handle(listed.error())) return;
   }
   canary_ = WriteCanary(fs_, building_.empty() ? WithoutFinalSlash(job_.Destination) : building_,
-                        seed_, Report.verified);
+                        seed_, result_.report.verified);
   if (!SyncCopy() || !Verify(yielder) || !PlaceCopies(rotation)) return;
 
   // Every file that was not copied makes the run an error run.
-  if (Report.failed > 0) return EndWithFailures();
-  if (Report.verified.mismatched > 0) {
+  if (result_.report.failed > 0) return EndWithFailures();
+  if (result_.report.verified.mismatched > 0) {
     Message(text_id::kCopyDiffers, MessageIcon::Critical);
     return ErrorEnd();
   }
@@ -252,25 +220,8 @@ void BackupRun::Run() {
   const LocalDateTime now = clock_.Now();
   job_.LastRunDate = locale_.FormatShortDate(now.date);
   job_.LastRunTime = locale_.FormatTime(now.time);
-  SaveJobAfterRun();
-  (void)WriteLastCopyRecord(fs_, settings_.program_folder, identity_.JobFileName);
-
-  view_.SetProgressValue(count);
-  view_.SetLabelText(Control::Label8, settings_.text(text_id::kFinishedBackup) + " " + NowText());
-  view_.SetLabel6Visible(false);
-  EndAnimation();
-  view_.SetCopyCursor(false);
-
-  if (PowerOffAfterCopy) {
-    if (settings_.WindowsVersion >= kPowerOffVersion) power_.EnableShutdownPrivilege();
-    view_.UnloadMainWindow();
-  }
-
-  ClearReadOnlyInDestination(fs_, job_.Destination);
-  view_.SetTimer2Enabled(false);
-  view_.SetStatusPanel(
-      5, settings_.text(job_.LastRunOutcome == 0 ? text_id::kSuccessful : text_id::kError));
-  LastEnd = RunEnd::Normal;
+  events_.Line(settings_.text(text_id::kFinishedBackup) + " " + NowText());
+  result_.end = RunEnd::Normal;
 }
 
 bool BackupRun::CopyEntries(Yielder& yielder) {
@@ -278,8 +229,7 @@ bool BackupRun::CopyEntries(Yielder& yielder) {
   for (int i = 0; i < count; ++i) {
     entry_ = static_cast<std::size_t>(i);
     const SourceEntry& entry = job_.Sources[entry_];
-    view_.SetLabelText(Control::Label8, entry.Text());
-    view_.SetProgressValue((i + 1) - 0.1);
+    events_.Entry(i, entry.Text());
     const bool go_on =
         entry.IsFolder() ? CopyFolderEntry(entry, yielder) : CopyFileEntry(entry, yielder);
     yielder.EntryDone();
@@ -313,10 +263,10 @@ void BackupRun::DropPending(const std::string& fresh) {
 
 void BackupRun::Counted(const CopyStats& stats) {
   BytesCopied += stats.bytes + stats.shared_bytes;
-  Report.files += stats.files;
-  Report.bytes += stats.bytes;
-  Report.shared += stats.shared;
-  Report.shared_bytes += stats.shared_bytes;
+  result_.report.files += stats.files;
+  result_.report.bytes += stats.bytes;
+  result_.report.shared += stats.shared;
+  result_.report.shared_bytes += stats.shared_bytes;
 }
 
 std::string BackupRun::SharedFrom(const SourceEntry& entry) const {
@@ -377,7 +327,7 @@ bool BackupRun::CarryOver(Missed& missed, Yielder& yielder) {
     // An entry with no new copy leaves its previous one where it is.
     if (entry.IsFolder() != older_folder) return true;
     missed.path.carried = true;
-    Report.AddCarried({}, 1);
+    result_.report.AddCarried({}, 1);
     return true;
   } else if (entry.IsFolder()) {
     into = NewCopyPath(building_, name);
@@ -405,7 +355,7 @@ bool BackupRun::CarryOver(Missed& missed, Yielder& yielder) {
   }
   missed.path.carried = true;
   missed.path.carried_from = keep_mode ? newest_copy_ : std::string();
-  Report.AddCarried(missed.path.carried_from, 1);
+  result_.report.AddCarried(missed.path.carried_from, 1);
   return true;
 }
 
@@ -417,7 +367,7 @@ bool BackupRun::SyncCopy() {
     error.path = destination;
     RunErrorContext context = Context(error);
     context.at_destination = true;
-    Report.AddFailure(destination, error, true);
+    result_.report.AddFailure(destination, error, true);
     const int message = MessageFor(ReactionTo(error, context));
     Message(message != 0 ? message : text_id::kDriveNotReady, MessageIcon::Critical);
     ErrorEnd();
@@ -436,7 +386,7 @@ bool BackupRun::PlaceCopies(std::optional<CopyRotation>& rotation) {
     auto swapped = SwapIn(fs_, copy.fresh, copy.folder, copy.name);
     if (!swapped) {
       (void)fs_.DeleteTree(copy.fresh, true);
-      Report.AddFailure(ShownPath(copy.fresh), swapped.error(), true);
+      result_.report.AddFailure(ShownPath(copy.fresh), swapped.error(), true);
     } else if (swapped.value()) {
       // Inside a copy folder not yet numbered nothing needs to wait for a sync.
       if (copy.folder == building_) {
@@ -451,13 +401,13 @@ bool BackupRun::PlaceCopies(std::optional<CopyRotation>& rotation) {
   if (rotation) {
     // A copy that differs from its sources is kept for what it holds, but no prior copy
     // makes way for it; one that misses files keeps the newest copy that missed none.
-    if (Report.verified.mismatched > 0) {
+    if (result_.report.verified.mismatched > 0) {
       rotation->to_delete.clear();
-    } else if (Report.failed > 0) {
+    } else if (result_.report.failed > 0) {
       KeepNewestCompleteCopy(fs_, job_.Destination, *rotation);
     }
     if (FsStatus placed = PlaceNewCopy(fs_, job_.Destination, *rotation, building_); !placed) {
-      Report.AddFailure(job_.Destination + rotation->new_name, placed.error(), true);
+      result_.report.AddFailure(job_.Destination + rotation->new_name, placed.error(), true);
       EndWithFailures();
       return false;
     }
@@ -468,7 +418,7 @@ bool BackupRun::PlaceCopies(std::optional<CopyRotation>& rotation) {
   FsStatus synced = numbered.empty() ? FsStatus(FsOk{}) : fs_.SyncFolder(numbered);
   if (synced) synced = fs_.SyncFolder(destination);
   if (!synced) {
-    Report.AddFailure(destination, synced.error(), true);
+    result_.report.AddFailure(destination, synced.error(), true);
     Message(text_id::kDriveNotReady, MessageIcon::Critical);
     ErrorEnd();
     return false;
@@ -491,16 +441,16 @@ bool BackupRun::PlaceCopies(std::optional<CopyRotation>& rotation) {
 }
 
 bool BackupRun::Verify(Yielder& yielder) {
-  Verification& verified = Report.verified;
+  Verification& verified = result_.report.verified;
   verified.all = settings_.verify_all;
   // A copy that misses files ends in error anyway; it is checked without a word.
-  if (Report.failed == 0) {
-    view_.SetLabelText(Control::Label8, settings_.text(text_id::kVerifyingCopy));
+  if (result_.report.failed == 0) {
+    events_.Line(settings_.text(text_id::kVerifyingCopy));
   }
   yielder.counting = false;
   const bool finished =
       CompareWithSources(fs_, sample_->Chosen(), &yielder, verified,
-                         settings_.verify_all ? 0 : ComparisonBudget(Report.bytes), seed_);
+                         settings_.verify_all ? 0 : ComparisonBudget(result_.report.bytes), seed_);
   yielder.counting = true;
   sample_.reset();
   if (!finished) return Handle(FsError{FsErrorKind::Cancelled, 0, {}});
@@ -510,21 +460,26 @@ bool BackupRun::Verify(Yielder& yielder) {
   return true;
 }
 
-bool BackupRun::MeasureDestination() {
-  space_.CheckDestinationSpace();
-  if (!job_.Destination.empty()) return true;
-  // Reported as not ready; nothing is written to a destination that is not there.
-  view_.CloseAnimation();
-  view_.SetStatusPanel(5, settings_.text(text_id::kError));
-  LastEnd = RunEnd::StoppedAtCheck;
+bool BackupRun::MeasureDestination(bool first) {
+  const DestinationSpace space =
+      MeasureDestinationSpace(fs_, job_.Destination, settings_.state_folder);
+  DestinationDrive = space.drive;
+  FreeBytes = space.free_bytes;
+  if (space.ready) {
+    if (first) events_.Measured(FreeBytes, DestinationDrive);
+    return true;
+  }
+  // Reported as not ready and forgotten; nothing is written to a destination that is not
+  // there.
+  Message(text_id::kDriveNotReady, MessageIcon::Critical);
+  job_.Destination.clear();
+  result_.end = RunEnd::StoppedAtCheck;
   return false;
 }
 
 void BackupRun::StopAtCheck(int message) {
   Message(message, MessageIcon::Critical);
-  view_.CloseAnimation();
-  view_.SetStatusPanel(5, settings_.text(text_id::kError));
-  LastEnd = RunEnd::StoppedAtCheck;
+  result_.end = RunEnd::StoppedAtCheck;
 }
 
 bool BackupRun::CheckSourcesAgainstTargets() {
@@ -551,8 +506,7 @@ bool BackupRun::CheckSourcesAgainstTargets() {
 FsStatus BackupRun::WaitForDrive() {
   const std::string destination = WithoutFinalSlash(job_.Destination);
   for (int poll = 1;; ++poll) {
-    Espera(pump_, 2);
-    if (stop_requested_) return FsError{FsErrorKind::Cancelled, 0, destination};
+    if (!Pause()) return FsError{FsErrorKind::Cancelled, 0, destination};
     if (!fs_.FolderExists(destination))
       return FsError{FsErrorKind::PathNotFound, ENOENT, destination};
     if (DestinationReady(fs_, settings_.state_folder, destination)) return FsOk{};
@@ -573,8 +527,7 @@ bool BackupRun::LockDestination(std::shared_ptr<FolderLock>& lock) {
       ErrorEnd();
       return false;
     }
-    Espera(pump_, 2);
-    if (stop_requested_) {
+    if (!Pause()) {
       ErrorEnd();
       return false;
     }
@@ -655,7 +608,7 @@ bool BackupRun::CopyFileEntry(const SourceEntry& entry, Yielder& yielder) {
 
 RunErrorContext BackupRun::Context(const FsError& error) const {
   RunErrorContext context;
-  context.network_destination = space_.DestinationDrive == kNetworkDrive;
+  context.network_destination = DestinationDrive == kNetworkDrive;
   context.DeletedExisting = DeletedExisting;
   context.DriveConfirmed = DriveConfirmed;
   context.at_destination = error.path.starts_with(job_.Destination);
@@ -668,7 +621,7 @@ RunErrorContext BackupRun::Context(const FsError& error) const {
 bool BackupRun::Failed(const std::string& source, const FsError& error) {
   const RunErrorContext context = Context(error);
   if (ReactionTo(error, context) != ErrorReaction::Skip) return false;
-  Report.AddFailure(source, error, context.at_destination);
+  result_.report.AddFailure(source, error, context.at_destination);
   Missed missed;
   missed.entry = entry_;
   const std::string entry = job_.Sources[entry_].Path();
@@ -689,7 +642,7 @@ bool BackupRun::Handle(const FsError& error) {
   if (reaction == ErrorReaction::Skip) return true;
   // What ended the run is one of the things not copied.
   if (reaction != ErrorReaction::StoppedEnd && !error.path.empty()) {
-    Report.AddFailure(ShownPath(error.path), error, context.at_destination);
+    result_.report.AddFailure(ShownPath(error.path), error, context.at_destination);
   }
   if (int message = MessageFor(reaction)) {
     Message(message,
@@ -702,7 +655,7 @@ bool BackupRun::Handle(const FsError& error) {
 }
 
 void BackupRun::EndWithFailures() {
-  if (Report.permission_denied) Message(text_id::kPermissionDenied, MessageIcon::Exclamation);
+  if (result_.report.permission_denied) Message(text_id::kPermissionDenied, MessageIcon::Exclamation);
   ErrorEnd();
 }
 
@@ -715,34 +668,9 @@ void BackupRun::ErrorEnd() {
   building_.clear();
   pending_.clear();
   canary_ = {};
-  view_.SetLabelText(Control::Label8, settings_.text(text_id::kBackupError) + " " + NowText());
+  events_.Line(settings_.text(text_id::kBackupError) + " " + NowText());
   job_.LastRunOutcome = 1;
-  view_.SetLabel6Visible(false);
-  EndAnimation();
-  view_.SetCopyCursor(false);
-  SaveJobAfterError();
-  LastEnd = RunEnd::Error;
-}
-
-void BackupRun::EndAnimation() {
-  view_.StopAnimation();
-  view_.SetAnimationVisible(false);
-  view_.CloseAnimation();
-}
-
-void BackupRun::SaveJobAfterRun() {
-  (void)SaveJob(fs_, job_.Destination + identity_.JobFileName, job_, clock_, locale_);
-  (void)fs_.MakeFolders(settings_.program_folder);
-  (void)SaveJob(fs_, settings_.program_folder + "/" + identity_.JobFileName, job_, clock_, locale_);
-  view_.SetStatusPanel(3, job_.Destination);
-  view_.SetStatusPanel(4, LastRunPanel());
-}
-
-void BackupRun::SaveJobAfterError() {
-  (void)fs_.MakeFolders(settings_.program_folder);
-  (void)SaveJob(fs_, settings_.program_folder + "/" + identity_.JobFileName, job_, clock_, locale_);
-  view_.SetStatusPanel(3, job_.Destination);
-  view_.SetStatusPanel(4, LastRunPanel());
+  result_.end = RunEnd::Error;
 }
 
 }  // namespace orvessa

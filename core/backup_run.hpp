@@ -11,14 +11,13 @@
 #include "core/missing_list.hpp"
 #include "core/prior_copies.hpp"
 #include "core/run_errors.hpp"
+#include "core/run_events.hpp"
 #include "core/run_report.hpp"
-#include "core/run_view.hpp"
 #include "core/space_accounting.hpp"
 #include "platform/clock.hpp"
-#include "platform/event_pump.hpp"
 #include "platform/file_system.hpp"
 #include "platform/locale.hpp"
-#include "platform/power.hpp"
+#include "platform/monotonic.hpp"
 
 namespace orvessa {
 
@@ -26,15 +25,11 @@ struct RunServices {
   FileSystem& fs;
   const Clock& clock;
   const Locale& locale;
-  EventPump& pump;
-  PowerService& power;
+  Monotonic& time;
 };
 
 struct RunSettings {
-  std::string program_folder;  // writable: job file copy and last-copy record
-  std::string animation_path;  // the copy clip
-  TextSource text;             // string table texts in the current language
-  float WindowsVersion = 0;
+  TextSource text;  // string table texts in the language the run started in
   // Two-second polls of a destination that stopped answering before the run gives up.
   int drive_wait_polls = 30;
   // Unchanged files become further names of the prior copy's files instead of copies.
@@ -48,35 +43,28 @@ struct RunSettings {
 
 enum class RunEnd { NotRun, Normal, StoppedAtCheck, Error };
 
-// One backup run at a time, driving the window through RunView.
+// How a run ended, for whoever started it to act on: the job's new dates and outcome,
+// its saves and the record of the last copy (RecordRun), the power-off.
+struct RunResult {
+  RunEnd end = RunEnd::NotRun;
+  RunReport report;
+  std::int16_t outcome = 0;      // the job's LastRunOutcome after the run
+  std::string date, time;        // LastRunDate and LastRunTime after the run
+  std::string destination;       // the job's destination after the run: a final "/" added,
+                                 // empty when it was found not ready and is forgotten
+  std::string copy_folder;       // "Copy07" in keep-prior-copies mode
+  int last_message = 0;          // the text number of the run's last message, 0 for none
+};
+
+// One backup run of a copy of the job, taken when the run starts, on the calling thread:
+// a worker of the window, or orvessa-run's own. It tells `events` what it does and stops
+// at the next chunk or wait once `stop` is requested, ending as an error end with no
+// half-written file left.
 class BackupRun {
  public:
-  BackupRun(const RunServices& services, RunView& view, SpaceAccounting& space, BackupJob& job,
-            JobFileIdentity& identity, RunSettings settings);
+  BackupRun(const RunServices& services, RunEvents& events, RunSettings settings, BackupJob job);
 
-  // Performs one run; a start while a run is in progress is ignored.
-  void cmdCopiar_Click();
-
-  bool Running() const { return running_; }
-  // Asks a run in progress to stop at its next yield; it then ends as an error end
-  // with no half-written file left.
-  void RequestStop() { stop_requested_ = true; }
-
-  // Whether the next runs share unchanged files with the prior copy.
-  void ShareUnchanged(bool share) { settings_.share_unchanged = share; }
-
-  void SaveJobAfterRun();
-  void SaveJobAfterError();
-
-  bool PowerOffAfterCopy = false;
-  // Run state, kept after the run.
-  std::string CopyFolderName;  // "Copy07/" in keep-prior-copies mode, else empty
-  bool DeletedExisting = false;
-  bool DriveConfirmed = false;
-  RunEnd LastEnd = RunEnd::NotRun;
-  std::uint64_t BytesCopied = 0;  // written or shared, for the progress
-  // Files, bytes, time and the files that were not copied, of the last run.
-  RunReport Report;
+  RunResult Run(std::stop_token stop);
 
  private:
   class Yielder;
@@ -94,7 +82,7 @@ class BackupRun {
     MissedPath path;
   };
 
-  void Run();
+  void Steps();
   bool CheckSourcesAgainstTargets();
   bool CopyEntries(Yielder& yielder);  // false when the run ended
   bool CopyFolderEntry(const SourceEntry& entry, Yielder& yielder);
@@ -131,29 +119,35 @@ class BackupRun {
   // Applies the reaction to a failed step: true when the run goes on.
   bool Handle(const FsError& error);
   // Measures the destination's free space; false when it was reported as not ready and
-  // the run stopped.
-  bool MeasureDestination();
+  // the run stopped. The first measure tells whoever shows the run.
+  bool MeasureDestination(bool first);
   void StopAtCheck(int message);
   void EndWithFailures();  // the message for what was not copied, then an error end
   void ErrorEnd();
-  void EndAnimation();
-  std::string LastRunPanel() const;
   std::string NowText() const;
   void Message(int number, MessageIcon icon);
+  bool Stopped() const { return stop_.stop_requested(); }
+  // Waits two seconds between polls; false when the run was stopped meanwhile.
+  bool Pause();
+  void ShowProgress(std::uint64_t bytes_copied, std::uint64_t files, const std::string& current);
 
   FileSystem& fs_;
   const Clock& clock_;
   const Locale& locale_;
-  EventPump& pump_;
-  PowerService& power_;
-  RunView& view_;
-  SpaceAccounting& space_;
-  BackupJob& job_;
-  JobFileIdentity& identity_;
+  Monotonic& time_;
+  RunEvents& events_;
   RunSettings settings_;
+  BackupJob job_;
+  std::stop_token stop_;
+  RunResult result_;
 
-  bool running_ = false;
-  bool stop_requested_ = false;
+  // Run state.
+  std::string CopyFolderName;  // "Copy07/" in keep-prior-copies mode, else empty
+  bool DeletedExisting = false;
+  bool DriveConfirmed = false;
+  double FreeBytes = 0;
+  std::string DestinationDrive;
+  std::uint64_t BytesCopied = 0;  // written or shared, for the progress
   std::string building_;  // the copy folder under its temporary name, while it is built
   HardLinks links_;       // files with several names copied so far in this run
   LinkSupport link_support_;
@@ -163,6 +157,7 @@ class BackupRun {
   std::vector<Pending> pending_;
   std::vector<Missed> missed_;
   std::size_t entry_ = 0;  // the entry being copied
+  int entries_ = 0;
   Canary canary_;
 };
 

@@ -1,6 +1,7 @@
 #include "core/run_records.hpp"
 
 #include "core/job_file_format.hpp"
+#include "core/job_file_writer.hpp"
 #include "core/text_encoding.hpp"
 
 namespace orvessa {
@@ -42,6 +43,25 @@ std::string ReadLastCopyRecord(const FileSystem& fs, const std::string& program_
   bytes = bytes.substr(0, bytes.find_first_of("\r\n"));
   if (utf8) return IsValidUtf8(bytes) ? std::string(bytes) : std::string();
   return Windows1252ToUtf8(bytes);
+}
+
+void RecordRun(FileSystem& fs, const Clock& clock, const Locale& locale,
+               const std::string& program_folder, BackupJob& job,
+               const JobFileIdentity& identity, const RunResult& result) {
+  if (result.end == RunEnd::NotRun) return;
+  job.LastRunOutcome = result.outcome;
+  job.LastRunDate = result.date;
+  job.LastRunTime = result.time;
+  job.Destination = result.destination;
+  if (result.end == RunEnd::StoppedAtCheck) return;
+  if (result.end == RunEnd::Normal) {
+    (void)SaveJob(fs, job.Destination + identity.JobFileName, job, clock, locale);
+  }
+  (void)fs.MakeFolders(program_folder);
+  (void)SaveJob(fs, InFolder(program_folder, identity.JobFileName), job, clock, locale);
+  if (result.end == RunEnd::Normal) {
+    (void)WriteLastCopyRecord(fs, program_folder, identity.JobFileName);
+  }
 }
 
 void ClearReadOnlyInDestination(FileSystem& fs, const std::string& destination) {

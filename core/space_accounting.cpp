@@ -68,31 +68,37 @@ void SpaceAccounting::SubtractFolderSize(const std::string& folder_path) {
   ShowSelected();
 }
 
+DestinationSpace MeasureDestinationSpace(const FileSystem& fs, const std::string& destination,
+                                         const std::string& state_folder) {
+  DestinationSpace space;
+  if (destination.empty()) return space;
+  if (IsNetworkPath(destination)) {
+    space.drive = kNetworkDrive;
+    return space;
+  }
+  DriveInfo drive;
+  space.ready = DestinationReady(fs, state_folder, destination, &drive);
+  space.drive = drive.network ? std::string(kNetworkDrive) : destination;
+  if (space.drive == kNetworkDrive) {
+    space.ready = true;
+  } else if (space.ready) {
+    // Copies a run will replace stay until their new copies are complete, so their
+    // space is not free.
+    space.free_bytes = drive.free_bytes;
+  }
+  return space;
+}
+
 void SpaceAccounting::CheckDestinationSpace() {
   view_.SetCopyCursor(true);
-  const std::string destination = job_.Destination;
-  DriveInfo drive;
-  if (destination.empty()) {
-    DestinationDrive.clear();
-  } else if (IsNetworkPath(destination)) {
-    DestinationDrive = kNetworkDrive;
-  } else {
-    drive = fs_.GetDrive(destination);
-    DestinationDrive = drive.network ? std::string(kNetworkDrive) : destination;
-  }
-  const bool ready =
-      drive.ready &&
-      OnItsDisk(drive, state_folder_.empty() ? std::string()
-                                             : RememberedMount(fs_, state_folder_, destination));
-  if (DestinationDrive.empty() || DestinationDrive == kNetworkDrive) {
-    FreeBytes = 0;
+  const DestinationSpace space = MeasureDestinationSpace(fs_, job_.Destination, state_folder_);
+  DestinationDrive = space.drive;
+  FreeBytes = space.free_bytes;
+  if (space.drive.empty() || space.drive == kNetworkDrive) {
     view_.SetCopyCursor(false);
     return;
   }
-  if (ready) {
-    // Copies the run will replace stay until their new copies are complete, so their
-    // space is not free.
-    FreeBytes = drive.free_bytes;
+  if (space.ready) {
     const std::string text = FormatKilobytes(FreeBytes, locale_);
     view_.SetLabelText(Control::Label7, text);
     view_.SetLabelText(Control::Label21, text);
@@ -102,7 +108,6 @@ void SpaceAccounting::CheckDestinationSpace() {
     view_.SetLabelText(Control::Label7, "");
     view_.SetLabelText(Control::Label5, "");
     job_.Destination.clear();
-    FreeBytes = 0;
   }
   view_.SetCopyCursor(false);
 }

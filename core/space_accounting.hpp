@@ -29,6 +29,18 @@ bool IsNetworkPath(const std::string& path);
 bool InsufficientSpace(double selected_bytes, double free_bytes,
                        const std::string& destination_drive);
 
+// What a measure of the destination finds.
+struct DestinationSpace {
+  std::string drive;  // empty (no destination), kNetworkDrive, or the destination path
+  double free_bytes = 0;
+  bool ready = true;  // false: the folder is missing or its disk is not there
+};
+
+// Measures the destination as a run needs it. A network destination is never measured
+// (and counts as ready); one whose disk is not mounted on it is not ready.
+DestinationSpace MeasureDestinationSpace(const FileSystem& fs, const std::string& destination,
+                                         const std::string& state_folder);
+
 // Bytes the selection needs (the job's SelectedBytes) and bytes free at the destination,
 // kept in step with the labels that show them. Failing host calls add nothing.
 class SpaceAccounting {

@@ -126,6 +126,18 @@ InstanceGuard::Role InstanceGuard::Claim(const QString& activation_token) {
   return Role::First;
 }
 
+bool InstanceGuard::AskRunningToShow(const QString& activation_token) {
+  folder_ = PrivateRuntimeFolder();
+  if (folder_.isEmpty()) return false;
+  QLockFile probe(folder_ + QLatin1Char('/') + QLatin1String(kLockName));
+  probe.setStaleLockTime(0);
+  if (probe.tryLock(0)) {
+    probe.unlock();  // nobody holds it: nobody runs
+    return false;
+  }
+  return probe.error() == QLockFile::LockFailedError && AskFirstToShow(activation_token);
+}
+
 void InstanceGuard::Serve() {
   connect(&server_, &QLocalServer::newConnection, this, &InstanceGuard::Accept,
           Qt::UniqueConnection);

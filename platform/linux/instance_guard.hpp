@@ -25,6 +25,9 @@ class InstanceGuard : public QObject {
   ~InstanceGuard() override;
 
   Role Claim(const QString& activation_token);
+  // Without claiming anything: asks a running instance to show itself. False when none
+  // runs or it did not answer.
+  bool AskRunningToShow(const QString& activation_token);
   // As the first: starts answering later starts. Their requests wait until then, so that
   // none is lost while the program is still being built.
   void Serve();
