@@ -18,6 +18,7 @@
 #include "platform/linux/logind_sleep_watch.hpp"
 #include "platform/linux/posix_file_system.hpp"
 #include "platform/linux/qt_event_pump.hpp"
+#include "platform/linux/steady_monotonic.hpp"
 #include "platform/linux/qt_locale.hpp"
 #include "platform/linux/qt_settings_store.hpp"
 #include "platform/linux/signal_watcher.hpp"
@@ -46,6 +47,7 @@ struct Application::Services {
   SystemClock clock;
   QtLocale locale;
   QtEventPump pump;
+  SteadyMonotonic time;
   LogindPower power;
   QtSettingsStore settings;
   DesktopUrlOpener opener;
@@ -73,7 +75,7 @@ Application::Application(QApplication& qt, const std::string& start_folder) {
   Services& s = *services_;
   const auto language = static_cast<std::int16_t>(StoredLanguageBase(s.settings));
   window_ = std::make_unique<Form2>(
-      Form2Services{s.fs, s.clock, s.locale, s.pump, s.power, s.settings, s.autostart, s.inhibitor},
+      Form2Services{s.fs, s.clock, s.locale, s.time, s.power, s.settings, s.autostart, s.inhibitor},
       Form2Folders{ProgramFolder(), data_folder,
                    start_folder.empty() ? QDir::homePath().toStdString() : start_folder,
                    StateFolder()},

@@ -11,8 +11,10 @@
 #include "i18n/string_table.hpp"
 #include "i18n/text_ids.hpp"
 #include "platform/session_probe.hpp"
+#include "core/run_records.hpp"
 #include "ui/dialogs.hpp"
 #include "ui/qt_text.hpp"
+#include "ui/run_controller.hpp"
 
 namespace orvessa {
 
@@ -21,7 +23,7 @@ Form2::Form2(const Form2Services& services, Form2Folders folders, std::int16_t l
     : fs_(services.fs),
       clock_(services.clock),
       locale_(services.locale),
-      pump_(services.pump),
+      time_(services.time),
       power_(services.power),
       settings_(services.settings),
       autostart_(services.autostart),
@@ -34,15 +36,8 @@ Form2::Form2(const Form2Services& services, Form2Folders folders, std::int16_t l
       LanguageBase_(IsLanguageBase(language_base) ? language_base : kEnglishBase),
       scheduler_(services.clock, services.locale) {
   setObjectName(QStringLiteral("Form2"));
-  RunSettings run_settings;
-  run_settings.program_folder = folders_.program_folder;
-  run_settings.state_folder = folders_.state_folder;
-  run_settings.animation_path = folders_.data_folder + "/filecopy.gif";
-  run_settings.text = [this](int number) { return TextUtf8(number); };
-  run_settings.WindowsVersion = WindowsVersion_;
-  run_ = std::make_unique<BackupRun>(
-      RunServices{services.fs, services.clock, services.locale, services.pump, services.power},
-      *this, space_, job_, identity_, std::move(run_settings));
+  runner_ = new RunController(services.fs, services.clock, services.locale, services.time, this);
+  runner_->setObjectName(QStringLiteral("RunController"));
 
   BuildMenus();
   SSTab1 = new QTabWidget(this);
@@ -61,6 +56,7 @@ Form2::Form2(const Form2Services& services, Form2Folders folders, std::int16_t l
   Timer2->setObjectName(QStringLiteral("Timer2"));
   Timer2->setInterval(1000);
   Connect();
+  ConnectRun();
   ConnectScheduler();
   SetTabOrder();
   // The box starts at "2"; its down button counts from the field, which would show -1.
@@ -69,10 +65,9 @@ Form2::Form2(const Form2Services& services, Form2Folders folders, std::int16_t l
   job_.ManualOnly = true;
 }
 
-Form2::~Form2() {
-  // The run refers to this window; it must not outlive it.
-  if (run_->Running()) run_->RequestStop();
-}
+Form2::~Form2() = default;  // the run controller stops and waits for a run in progress
+
+bool Form2::RunInProgress() const { return runner_->Running(); }
 
 QString Form2::Text(int number) const { return Q(TextUtf8(number)); }
 
@@ -112,9 +107,9 @@ void Form2::Form_Load() {
 
 void Form2::Form_QueryUnload(bool by_user) {
   // Closing the window must never power the computer off.
-  if (by_user && run_->PowerOffAfterCopy) {
+  if (by_user && power_off_after_copy_) {
     chkShutDown->setChecked(false);
-    run_->PowerOffAfterCopy = false;
+    power_off_after_copy_ = false;
   }
 }
 
@@ -127,7 +122,7 @@ void Form2::Form_Unload() {
   settings_.Save("Language", "Language", std::to_string(LanguageBase_));
   // A window that never came up has no place of its own to keep.
   if (fitted_) SaveGeometry();
-  if (run_->PowerOffAfterCopy) {
+  if (power_off_after_copy_) {
     PowerOffSystem(power_, WindowsVersion_);
     power_off_sent_ = true;
   }
@@ -136,9 +131,9 @@ void Form2::Form_Unload() {
 
 void Form2::closeEvent(QCloseEvent* event) {
   Form_QueryUnload(event->spontaneous());
-  if (run_->Running()) {
+  if (runner_->Running()) {
     // The run stops at its next yield; the program ends once it has returned.
-    run_->RequestStop();
+    runner_->Stop();
     end_after_run_ = true;
     event->ignore();
     hide();
@@ -153,8 +148,8 @@ void Form2::mnuArchivo_Salir_Click() { EndProgram(false); }
 
 void Form2::EndProgram(bool by_user) {
   Form_QueryUnload(by_user);
-  if (run_->Running()) {
-    run_->RequestStop();
+  if (runner_->Running()) {
+    runner_->Stop();
     end_after_run_ = true;
     hide();
     return;
@@ -163,33 +158,127 @@ void Form2::EndProgram(bool by_user) {
   QCoreApplication::quit();
 }
 
-void Form2::cmdCopiar_Click() {
-  if (run_->Running()) return;
+void Form2::cmdCopiar_Click() { StartRun({}); }
+
+std::string Form2::LastRunPanel() const {
+  return job_.LastRunDate + "  " + job_.LastRunTime + "  ";
+}
+
+void Form2::StartRun(std::function<void()> then) {
+  if (runner_->Running()) return;
   stop_asked_ = false;
   run_message_.clear();
+  run_notices_.clear();
+  last_end_ = RunEnd::NotRun;
+  after_run_ = std::move(then);
   LockJobCommands(true);
-  {
-    // Going to sleep would cut the copy off; the lock goes with the run, however it ends.
-    const std::unique_ptr<InhibitLock> awake =
-        inhibitor_.Inhibit({"sleep:idle", "Orvessa", "Backup in progress", "block"});
-    run_->cmdCopiar_Click();
+  // Going to sleep would cut the copy off; the lock goes with the run, however it ends.
+  awake_ = inhibitor_.Inhibit({"sleep:idle", "Orvessa", "Backup in progress", "block"});
+  // The run's first steps are the window's: the copy tab, the panels, the animation.
+  if (ShowTab(2)) Label19->setText(Label9->text());
+  Panel[1]->setText(Q(identity_.JobFileName));
+  Panel[2]->setText(Q(job_.Destination));
+  Panel[3]->setText(Q(LastRunPanel()));
+  Timer2->start();
+  OpenAnimation(folders_.data_folder + "/filecopy.gif");
+  SetAnimationVisible(true);
+  Label6->setVisible(true);
+  RunSettings settings;
+  settings.text = [base = LanguageBase_](int number) { return LoadText(base, number); };
+  settings.share_unchanged = share_unchanged_;
+  settings.state_folder = folders_.state_folder;
+  runner_->Start(job_, std::move(settings));
+}
+
+void Form2::ConnectRun() {
+  connect(runner_, &RunController::measured, this, [this](double free, const QString& drive) {
+    space_.FreeBytes = free;
+    space_.DestinationDrive = S(drive);
+    if (drive != Q(std::string(kNetworkDrive))) {
+      Label7->setText(Q(FormatKilobytes(free, locale_)));
+      Label21->setText(Label7->text());
+    }
+    const int colour = job_.SelectedBytes < free ? kColourEnoughSpace : kColourShortOfSpace;
+    SetLabelColour(Control::Label20, colour);
+    SetLabelColour(Control::Label21, colour);
+  });
+  connect(runner_, &RunController::copying, this, [this](int entries) {
+    PlayAnimation();
+    SetProgressMaximum(entries);
+    SetCopyCursor(true);
+  });
+  connect(runner_, &RunController::entry, this, [this](int index, const QString& text) {
+    Label8->setText(text);
+    SetProgressValue((index + 1) - 0.1);
+  });
+  connect(runner_, &RunController::line, Label8, &QLabel::setText);
+  connect(runner_, &RunController::progress, this, [this](const RunProgress& progress) {
+    ShowBytesCopied(progress.bytes, progress.selected_bytes);
+  });
+  connect(runner_, &RunController::notice, this, [this](int text, int icon) {
+    run_message_ = TextUtf8(text);
+    run_notices_.emplace_back(run_message_, static_cast<MessageIcon>(icon));
+  });
+  connect(runner_, &RunController::finished, this, [this] { OnRunEnd(); });
+}
+
+// What follows a run is decided here from how it ended: the job's saves and record, the
+// power-off, the messages it raised.
+void Form2::OnRunEnd() {
+  const RunResult& result = runner_->Result();
+  last_end_ = result.end;
+  awake_.reset();
+  RecordRun(fs_, clock_, locale_, folders_.program_folder, job_, identity_, result);
+  if (job_.Destination.empty()) {
+    // Reported as not ready: forgotten.
+    Label5->clear();
+    Label7->clear();
+    lblDestinationState->hide();
+  }
+  if (result.end == RunEnd::Normal || result.end == RunEnd::Error) {
+    Panel[2]->setText(Q(job_.Destination));
+    Panel[3]->setText(Q(LastRunPanel()));
+  }
+  if (result.end == RunEnd::Normal) {
+    SetProgressValue(ProgressBar1->maximum() / 1000.0);
+    if (power_off_after_copy_ && job_.LastRunOutcome == 0) {
+      if (WindowsVersion_ >= kPowerOffVersion) power_.EnableShutdownPrivilege();
+      UnloadMainWindow();
+    }
+    ClearReadOnlyInDestination(fs_, job_.Destination);
   }
   LockJobCommands(false);
   ShowRunOutcome();
   ShowScheduleStatus();  // a successful run moves the next automatic one
+  // What the run had to say, now that it no longer waits for anyone: whoever started it by
+  // hand reads it; nobody may be at the computer for an automatic run.
+  for (const auto& [text, icon] : run_notices_) {
+    if (unattended_run_) {
+      Dialogs::Show(this, Q(text), icon);
+    } else {
+      Dialogs::Message(this, Q(text), icon);
+    }
+  }
   if (end_after_run_) {
     EndAfterRun();
-  } else if (shutdown_after_run_) {
+    return;
+  }
+  if (shutdown_after_run_) {
     // Asked once this run and whatever started it have finished.
     shutdown_after_run_ = false;
     QTimer::singleShot(0, this, [this] { SessionEndRequested(); });
+  }
+  if (after_run_) {
+    auto then = std::move(after_run_);
+    after_run_ = {};
+    then();
   }
 }
 
 // Which older copies gave the files a run could not copy, and how many each gave.
 std::string Form2::CarriedOverText() const {
-  const RunReport& report = run_->Report;
-  if (run_->LastEnd == RunEnd::NotRun || report.carried == 0) return {};
+  const RunReport& report = runner_->Result().report;
+  if (last_end_ == RunEnd::NotRun || report.carried == 0) return {};
   std::string text = TextUtf8(text_id::kCarriedOver);
   bool first = true;
   for (const auto& [copy, count] : report.carried_from) {
@@ -202,9 +291,9 @@ std::string Form2::CarriedOverText() const {
 }
 
 void Form2::cmdDetener_Click() {
-  if (!run_->Running()) return;
+  if (!runner_->Running()) return;
   stop_asked_ = true;
-  run_->RequestStop();
+  runner_->Stop();
   cmdDetener->setEnabled(false);
 }
 
@@ -256,7 +345,7 @@ void Form2::ShowRunOutcome() {
   std::string why;
   if (!run_message_.empty()) (why += '\n') += run_message_;
   if (const std::string carried = CarriedOverText(); !carried.empty()) (why += '\n') += carried;
-  switch (run_->LastEnd) {
+  switch (last_end_) {
     case RunEnd::NotRun:
       return;
     case RunEnd::Normal:
@@ -341,17 +430,7 @@ void Form2::SetCopyCursor(bool on) {
 }
 
 void Form2::ShowMessage(const std::string& text, MessageIcon icon) {
-  if (!run_->Running()) {
-    Dialogs::Message(this, Q(text), icon);
-    return;
-  }
-  run_message_ = text;
-  // A run waiting for OK keeps its unfinished copy and the destination's lock meanwhile.
-  if (unattended_run_) {
-    Dialogs::Show(this, Q(text), icon);
-  } else {
-    Dialogs::Message(this, Q(text), icon);
-  }
+  Dialogs::Message(this, Q(text), icon);
 }
 
 bool Form2::ShowTab(int index) {
@@ -364,20 +443,8 @@ bool Form2::ShowTab(int index) {
   return true;
 }
 
-void Form2::SetStatusPanel(int panel, const std::string& text) {
-  if (panel < 1 || panel > 5) return;
-  Panel[static_cast<std::size_t>(panel - 1)]->setText(Q(text));
-}
 
-void Form2::SetLabel6Visible(bool visible) { Label6->setVisible(visible); }
 
-void Form2::SetTimer2Enabled(bool enabled) {
-  if (enabled) {
-    Timer2->start();
-  } else {
-    Timer2->stop();
-  }
-}
 
 // The bar counts thousandths of an entry so that it can move inside a large one.
 void Form2::SetProgressMaximum(int maximum) { ProgressBar1->setRange(0, maximum * 1000); }
@@ -425,7 +492,7 @@ void Form2::SetAnimationVisible(bool visible) { Animation1->setVisible(visible);
 
 void Form2::UnloadMainWindow() {
   Form_Unload();
-  end_after_run_ = true;  // the run still finishes its last steps
+  end_after_run_ = true;  // the end of the run finishes its last steps
 }
 
 }  // namespace orvessa

@@ -33,7 +33,7 @@
 #include "core/space_accounting.hpp"
 #include "platform/autostart.hpp"
 #include "platform/clock.hpp"
-#include "platform/event_pump.hpp"
+#include "platform/monotonic.hpp"
 #include "platform/file_system.hpp"
 #include "platform/inhibitor.hpp"
 #include "platform/locale.hpp"
@@ -54,7 +54,7 @@ struct Form2Services {
   FileSystem& fs;
   const Clock& clock;
   const Locale& locale;
-  EventPump& pump;
+  Monotonic& time;
   PowerService& power;
   SettingsStore& settings;
   Autostart& autostart;
@@ -73,7 +73,7 @@ enum class ScheduleTimer { Off, Timed, AtShutdown };
 
 // The main window: the three steps of a backup job, the run on screen, the languages
 // and the job files. The handlers carry the names the program's design gives them.
-class Form2 : public QMainWindow, public RunView {
+class Form2 : public QMainWindow, public SpaceView {
   Q_OBJECT
  public:
   Form2(const Form2Services& services, Form2Folders folders, std::int16_t language_base,
@@ -121,10 +121,10 @@ class Form2 : public QMainWindow, public RunView {
   std::int16_t LanguageBase() const { return LanguageBase_; }
   const std::string& HelpFile() const { return HelpFile_; }
   ScheduleTimer TimerMode() const;
-  bool RunInProgress() const { return run_->Running(); }
+  bool RunInProgress() const;
   const BackupJob& Job() const { return job_; }
   const JobFileIdentity& Identity() const { return identity_; }
-  bool PowerOffAfterCopy() const { return run_->PowerOffAfterCopy; }
+  bool PowerOffAfterCopy() const { return power_off_after_copy_; }
 
   // Automatic runs: where their end is announced, and a look at the schedule soon after
   // the start and after every wake-up, as a missed time of copy is due at once.
@@ -238,30 +238,32 @@ class Form2 : public QMainWindow, public RunView {
 
   // The run.
   void cmdCopiar_Click();
+  // Starts a run; `then` follows its end, once the window shows how it ended.
+  void StartRun(std::function<void()> then);
+  void ConnectRun();
+  void OnRunEnd();
+  std::string LastRunPanel() const;
   void cmdDetener_Click();
   void LockJobCommands(bool locked);
   void ShowRunOutcome();
   std::string CarriedOverText() const;
   bool ShowDestinationState();  // false when the destination's disk is not there
 
-  // SpaceView and RunView.
+  // SpaceView, and what the run shows.
   void SetLabelText(Control label, const std::string& text) override;
   void SetLabelColour(Control label, int colour) override;
   void SetCopyCursor(bool on) override;
   void ShowMessage(const std::string& text, MessageIcon icon) override;
-  bool ShowTab(int index) override;
-  void SetStatusPanel(int panel, const std::string& text) override;
-  void SetLabel6Visible(bool visible) override;
-  void SetTimer2Enabled(bool enabled) override;
-  void SetProgressMaximum(int maximum) override;
-  void SetProgressValue(double value) override;
-  void ShowBytesCopied(std::uint64_t bytes, double selected_bytes) override;
-  void OpenAnimation(const std::string& path) override;
-  void PlayAnimation() override;
-  void StopAnimation() override;
-  void CloseAnimation() override;
-  void SetAnimationVisible(bool visible) override;
-  void UnloadMainWindow() override;
+  bool ShowTab(int index);
+  void SetProgressMaximum(int maximum);
+  void SetProgressValue(double value);
+  void ShowBytesCopied(std::uint64_t bytes, double selected_bytes);
+  void OpenAnimation(const std::string& path);
+  void PlayAnimation();
+  void StopAnimation();
+  void CloseAnimation();
+  void SetAnimationVisible(bool visible);
+  void UnloadMainWindow();
 
   void BuildMenus();
   // The sharing item of the Options menu, below the start-with-the-session items.
@@ -400,7 +402,7 @@ class Form2 : public QMainWindow, public RunView {
   FileSystem& fs_;
   const Clock& clock_;
   const Locale& locale_;
-  EventPump& pump_;
+  Monotonic& time_;
   PowerService& power_;
   SettingsStore& settings_;
   Autostart& autostart_;
@@ -411,7 +413,13 @@ class Form2 : public QMainWindow, public RunView {
   BackupJob job_;
   JobFileIdentity identity_;
   SpaceAccounting space_;
-  std::unique_ptr<BackupRun> run_;
+  class RunController* runner_;
+  bool power_off_after_copy_ = false;
+  bool share_unchanged_ = true;
+  RunEnd last_end_ = RunEnd::NotRun;
+  std::vector<std::pair<std::string, MessageIcon>> run_notices_;  // shown once it ends
+  std::function<void()> after_run_;
+  std::unique_ptr<InhibitLock> awake_;  // no sleep while a run copies
 
   // What panel 5 shows: the outcome of the last run or of the loaded job.
   enum class Outcome { None, Successful, Error, Stopped };

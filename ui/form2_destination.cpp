@@ -4,6 +4,7 @@
 #include "i18n/text_ids.hpp"
 #include "ui/dialogs.hpp"
 #include "ui/form2.hpp"
+#include "ui/run_controller.hpp"
 #include "ui/qt_text.hpp"
 
 namespace orvessa {
@@ -41,7 +42,7 @@ bool Form2::ShowDestinationState() {
 }
 
 void Form2::cmdDestino_Click() {
-  if (run_->Running()) return;
+  if (runner_->Running()) return;
   const std::string picked = S(Dialogs::BrowseForFolder(this, Text(kPickDestinationTitle)));
   SetDestination(picked);
   const bool ready = ShowDestinationState();
@@ -55,7 +56,7 @@ void Form2::cmdDestino_Click() {
 }
 
 void Form2::cmdCreaDirectorio_Click() {
-  if (run_->Running() || !DestinationChosen()) return;
+  if (runner_->Running() || !DestinationChosen()) return;
   const std::string name = S(txtDir->text());
   // Only a bare name makes a folder inside the destination.
   if (name.empty() || name == "." || name == ".." || name.find('/') != std::string::npos) {
@@ -74,7 +75,7 @@ void Form2::cmdCreaDirectorio_Click() {
 }
 
 void Form2::cmdBorraDir_Click() {
-  if (run_->Running() || !DestinationChosen()) return;
+  if (runner_->Running() || !DestinationChosen()) return;
   const std::string name = S(txtDir->text());
   const std::string dest = S(Label5->text());
   const auto slash = dest.rfind('/');

@@ -8,6 +8,7 @@
 #include "i18n/text_ids.hpp"
 #include "ui/dialogs.hpp"
 #include "ui/form2.hpp"
+#include "ui/run_controller.hpp"
 #include "ui/form2_tables.hpp"
 #include "ui/qt_text.hpp"
 
@@ -39,7 +40,7 @@ int UnitLine(const std::string& unit) {
 }  // namespace
 
 void Form2::mnuAbreTrab_Click() {
-  if (run_->Running()) return;
+  if (runner_->Running()) return;
   job_.Destination = S(Label5->text());
   (void)fs_.MakeFolders(folders_.program_folder);
   const std::string path =
@@ -57,7 +58,7 @@ void Form2::mnuAbreTrab_Click() {
 }
 
 void Form2::cmdGuardar_Click() {
-  if (run_->Running()) return;
+  if (runner_->Running()) return;
   job_.Destination = S(Label5->text());
   (void)fs_.MakeFolders(folders_.program_folder);
   const std::string path =

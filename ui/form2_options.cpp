@@ -15,10 +15,10 @@ void Form2::BuildOptionsMenu() {
   mnuCompartir->setCheckable(true);
   const bool share = StoredShareUnchanged(settings_);
   mnuCompartir->setChecked(share);
-  run_->ShareUnchanged(share);
+  share_unchanged_ = share;
   connect(mnuCompartir, &QAction::toggled, this, [this](bool on) {
     StoreShareUnchanged(settings_, on);
-    run_->ShareUnchanged(on);
+    share_unchanged_ = on;
   });
 }
 

@@ -3,9 +3,9 @@
 #include <cstdio>
 
 #include "core/box_number.hpp"
-#include "core/espera.hpp"
 #include "i18n/text_ids.hpp"
 #include "ui/form2.hpp"
+#include "ui/run_controller.hpp"
 #include "ui/form2_tables.hpp"
 #include "ui/qt_text.hpp"
 
@@ -18,7 +18,7 @@ constexpr int kAtShutdownInterval = 1000;
 // settle, short enough that a missed run starts well within the minute.
 constexpr int kPromptCheckMs = 5000;
 // The pause after an automatic run before the timer starts again.
-constexpr std::int16_t kAfterRunPause = 11;
+constexpr int kAfterRunPause = 11;  // seconds
 
 std::string HourMinute(int hour, int minute) {
   char text[8];
@@ -172,7 +172,7 @@ void Form2::EnterAtShutdownMode() {
   chkHoraGraba->setChecked(false);
   SetTimeBoxesEnabled(false);
   SetCheckByCode(chkShutDown, false);
-  run_->PowerOffAfterCopy = false;
+  power_off_after_copy_ = false;
   SetTimerMode(ScheduleTimer::AtShutdown);
 }
 
@@ -227,7 +227,7 @@ void Form2::chkApaga_Click() {
 void Form2::chkShutDown_Click() {
   // Powering off after a copy at shutdown is implied; the box cannot add to it.
   if (job_.CopyAtShutdown) chkShutDown->setChecked(false);
-  run_->PowerOffAfterCopy = chkShutDown->isChecked();
+  power_off_after_copy_ = chkShutDown->isChecked();
 }
 
 void Form2::txtHora_Change() { job_.CopyHour = ValueOf(txtHora); }
@@ -299,7 +299,7 @@ void Form2::Timer1_Timer() {
   if (job_.CopyAtShutdown) return;
   const ScheduleDecision decision = scheduler_.Check(job_);
   // One run at a time: a run started by hand lets ticks through while it copies.
-  if (!decision.Start() || run_->Running() || unloaded_) {
+  if (!decision.Start() || runner_->Running() || unloaded_) {
     ShowScheduleStatus();
     return;
   }
@@ -307,10 +307,6 @@ void Form2::Timer1_Timer() {
   if (decision.state == ScheduleState::CatchUp) catching_up_ = decision.missed_since;
   ShowScheduleStatus();
   RunScheduledCopy();
-  if (unloaded_) return;
-  // Back to the tray after a success; a failure stays on the screen until it is read.
-  if (run_->LastEnd == RunEnd::Normal && job_.LastRunOutcome == 0) GoResident();
-  StayVisibleWhenActive_ = false;
 }
 
 void Form2::RunScheduledCopy() {
@@ -321,15 +317,22 @@ void Form2::RunScheduledCopy() {
   activateWindow();
   Timer1->stop();
   unattended_run_ = true;
-  cmdCopiar_Click();
-  unattended_run_ = false;
-  NoticeRunEnd();
-  if (unloaded_) return;
-  // The catching up is over, whatever its outcome: the line says when the next run is.
-  catching_up_.reset();
-  ShowScheduleStatus();
-  Espera(pump_, kAfterRunPause, [this] { return unloaded_; });
-  if (!unloaded_ && OptCada->isChecked()) Timer1->start();
+  StartRun([this] {
+    unattended_run_ = false;
+    NoticeRunEnd();
+    if (unloaded_) return;
+    // The catching up is over, whatever its outcome: the line says when the next run is.
+    catching_up_.reset();
+    ShowScheduleStatus();
+    // A pause before the timer looks again; then back to the tray after a success, while
+    // a failure stays on the screen until it is read.
+    QTimer::singleShot(std::chrono::seconds(kAfterRunPause), this, [this] {
+      if (unloaded_) return;
+      if (OptCada->isChecked()) Timer1->start();
+      if (last_end_ == RunEnd::Normal && job_.LastRunOutcome == 0) GoResident();
+      StayVisibleWhenActive_ = false;
+    });
+  });
 }
 
 void Form2::ShowScheduleStatus() {
@@ -364,10 +367,10 @@ void Form2::ShowScheduleStatus() {
 }
 
 void Form2::NoticeRunEnd() {
-  if (notifier_ == nullptr || run_->LastEnd == RunEnd::NotRun) return;
+  if (notifier_ == nullptr || last_end_ == RunEnd::NotRun) return;
   Notice notice;
-  if (run_->LastEnd == RunEnd::Normal && job_.LastRunOutcome == 0) {
-    const RunReport& report = run_->Report;
+  if (last_end_ == RunEnd::Normal && job_.LastRunOutcome == 0) {
+    const RunReport& report = runner_->Result().report;
     notice.summary = TextUtf8(text_id::kFinishedBackup);
     notice.body = TextUtf8(text_id::kFiles);
     notice.body += ": ";

@@ -1,17 +1,16 @@
 // The copy when the session ends. No dialog is watched for on this host: the session's
 // channels call its end off while armed and then hand over here.
-#include "core/espera.hpp"
 #include "core/power_off.hpp"
 #include "i18n/text_ids.hpp"
 #include "platform/session_probe.hpp"
 #include "ui/dialogs.hpp"
 #include "ui/form2.hpp"
+#include "ui/run_controller.hpp"
 
 namespace orvessa {
 namespace {
 
-// The pause after the run, so the user sees how it ended before the computer goes off.
-constexpr std::int16_t kPauseAfterRun = 11;
+constexpr int kPauseAfterRun = 11;  // seconds
 
 }  // namespace
 
@@ -38,7 +37,7 @@ void Form2::ApplyShutdownChannel() {
   chkApaga->setToolTip(why);
   chkApaga->setAccessibleDescription(why);
   if (!OptCada->isChecked()) return;
-  if (run_->Running()) {
+  if (runner_->Running()) {
     // The run gives the controls back as they were; this one as the channel allows.
     for (auto& [control, enabled] : locked_) {
       if (control == chkApaga) enabled = shutdown_channel_;
@@ -50,13 +49,12 @@ void Form2::ApplyShutdownChannel() {
 
 void Form2::SessionEndRequested() {
   if (!AtShutdownArmed() || shutdown_flow_) return;
-  if (run_->Running()) {
+  if (runner_->Running()) {
     shutdown_after_run_ = true;
     return;
   }
   shutdown_flow_ = true;
   CopyAtShutdown();
-  shutdown_flow_ = false;
 }
 
 void Form2::CopyAtShutdown() {
@@ -65,6 +63,7 @@ void Form2::CopyAtShutdown() {
                        Dialogs::Buttons::OkCancel, Text(text_id::kMainTitle));
   if (answer != QMessageBox::Ok) {
     // No copy and no power-off: the program ends, so the next request to end goes ahead.
+    shutdown_flow_ = false;
     mnuArchivo_Salir_Click();
     return;
   }
@@ -73,24 +72,31 @@ void Form2::CopyAtShutdown() {
   show();
   raise();
   activateWindow();
-  run_->LastEnd = RunEnd::NotRun;  // a run refused before it began is no success
-  unattended_run_ = true;          // the user is leaving the computer
-  cmdCopiar_Click();
-  unattended_run_ = false;
-  if (unloaded_) return;  // closed during the run: never powers off
-  Espera(pump_, kPauseAfterRun);
-  if (unloaded_) return;
-  if (run_->LastEnd != RunEnd::Normal || job_.LastRunOutcome != 0) {
-    // Powering off would hide the failure: the window stays up showing it, and the copy
-    // at shutdown stays armed for the next request.
-    StayVisibleWhenActive_ = true;
-    return;
-  }
-  hide();
-  StayVisibleWhenActive_ = false;
-  run_->PowerOffAfterCopy = true;
-  if (WindowsVersion_ >= kPowerOffVersion) power_.EnableShutdownPrivilege();
-  EndAfterRun();
+  last_end_ = RunEnd::NotRun;  // a run refused before it began is no success
+  unattended_run_ = true;      // the user is leaving the computer
+  StartRun([this] {
+    unattended_run_ = false;
+    if (unloaded_) {  // closed during the run: never powers off
+      shutdown_flow_ = false;
+      return;
+    }
+    // The pause after the run, so the user sees how it ended before the computer goes off.
+    QTimer::singleShot(std::chrono::seconds(kPauseAfterRun), this, [this] {
+      shutdown_flow_ = false;
+      if (unloaded_) return;
+      if (last_end_ != RunEnd::Normal || job_.LastRunOutcome != 0) {
+        // Powering off would hide the failure: the window stays up showing it, and the
+        // copy at shutdown stays armed for the next request.
+        StayVisibleWhenActive_ = true;
+        return;
+      }
+      hide();
+      StayVisibleWhenActive_ = false;
+      power_off_after_copy_ = true;
+      if (WindowsVersion_ >= kPowerOffVersion) power_.EnableShutdownPrivilege();
+      EndAfterRun();
+    });
+  });
 }
 
 }  // namespace orvessa

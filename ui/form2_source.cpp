@@ -5,6 +5,7 @@
 #include "core/run_errors.hpp"
 #include "i18n/text_ids.hpp"
 #include "ui/form2.hpp"
+#include "ui/run_controller.hpp"
 #include "ui/form2_tables.hpp"
 #include "ui/qt_text.hpp"
 
@@ -81,7 +82,7 @@ void Form2::ShowSelectedBytes() {
 }
 
 void Form2::cmdAnadirFich_Click() {
-  if (run_->Running()) return;
+  if (runner_->Running()) return;
   const std::string folder = File1->Path();
   const auto& names = File1->Names();
   for (int row = 0; row < static_cast<int>(names.size()); ++row) {
@@ -105,7 +106,7 @@ void Form2::cmdAnadirFich_Click() {
 }
 
 void Form2::cmdAnadirCarp_Click() {
-  if (run_->Running()) return;
+  if (runner_->Running()) return;
   const std::string folder = Dir1->HighlightedPath();
   const auto entry = SourceEntry::ForFolder(folder);
   if (!entry) return;
@@ -123,7 +124,7 @@ void Form2::cmdAnadirCarp_Click() {
 }
 
 void Form2::cmdQuitarElem_Click() {
-  if (run_->Running()) return;
+  if (runner_->Running()) return;
   const int row = List1->currentRow();
   if (row >= 0 && row < static_cast<int>(job_.Sources.size()) && List1->item(row)->isSelected()) {
     const SourceEntry entry = job_.Sources[static_cast<std::size_t>(row)];
@@ -141,7 +142,7 @@ void Form2::cmdQuitarElem_Click() {
 }
 
 void Form2::CmdQuitarTodos_Click() {
-  if (run_->Running()) return;
+  if (runner_->Running()) return;
   job_.Sources.clear();
   List1->clear();
   job_.SelectedBytes = 0;
