@@ -28,8 +28,19 @@ class RunController::Events : public RunEvents {
     Post([text = QString::fromStdString(text)](RunController& c) { emit c.line(text); });
   }
   void Progress(const RunProgress& progress) override {
-    const std::lock_guard lock(owner_.progress_mutex_);
-    owner_.latest_progress_ = progress;
+    // At most ten a second; the last one is shown when the run ends.
+    const auto now = std::chrono::steady_clock::now();
+    if (now - last_progress_ < std::chrono::milliseconds(100)) {
+      const std::lock_guard lock(owner_.progress_mutex_);
+      owner_.latest_progress_ = progress;
+      return;
+    }
+    last_progress_ = now;
+    {
+      const std::lock_guard lock(owner_.progress_mutex_);
+      owner_.latest_progress_.reset();
+    }
+    Post([progress](RunController& c) { emit c.progress(progress); });
   }
   void Notice(int text, MessageIcon icon) override {
     Post([text, icon](RunController& c) { emit c.notice(text, static_cast<int>(icon)); });
@@ -44,14 +55,13 @@ class RunController::Events : public RunEvents {
 
  private:
   RunController& owner_;
+  std::chrono::steady_clock::time_point last_progress_{};
 };
 
 RunController::RunController(FileSystem& fs, const Clock& clock, const Locale& locale,
                              Monotonic& time, QObject* parent)
     : QObject(parent), fs_(fs), clock_(clock), locale_(locale), time_(time) {
   qRegisterMetaType<RunProgress>();
-  progress_timer_.setInterval(100);
-  connect(&progress_timer_, &QTimer::timeout, this, &RunController::ShowLatestProgress);
 }
 
 RunController::~RunController() {
@@ -69,7 +79,6 @@ bool RunController::Start(const BackupJob& job, RunSettings settings) {
     const std::lock_guard lock(progress_mutex_);
     latest_progress_.reset();
   }
-  progress_timer_.start();
   worker_ = std::jthread([this, job, settings = std::move(settings), stop = stop_.get_token()] {
     BackupRun run(RunServices{fs_, clock_, locale_, time_}, *events_, settings, job);
     RunResult result = run.Run(stop);
@@ -94,7 +103,6 @@ void RunController::ShowLatestProgress() {
 }
 
 void RunController::Finish(RunResult result) {
-  progress_timer_.stop();
   ShowLatestProgress();
   result_ = std::move(result);
   running_ = false;

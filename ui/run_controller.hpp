@@ -2,7 +2,6 @@
 
 #include <QObject>
 #include <QString>
-#include <QTimer>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -55,9 +54,8 @@ class RunController : public QObject {
   std::unique_ptr<Events> events_;
   std::jthread worker_;
   RunResult result_;
-  QTimer progress_timer_;
   std::mutex progress_mutex_;
-  std::optional<RunProgress> latest_progress_;  // not yet shown
+  std::optional<RunProgress> latest_progress_;  // held back, shown at the end
 };
 
 }  // namespace orvessa

@@ -53,15 +53,15 @@ TEST_F(Run, EveryKeptCopyHoldsWhatItCapturedWhileSharingOnlyUnchangedFiles) {
   std::vector<std::map<std::string, FileState>> captured;
   auto day = [&] {
     ASSERT_EQ(Start(), RunEnd::Normal);
-    EXPECT_EQ(run->Report.verified.mismatched, 0u);
+    EXPECT_EQ(result.report.verified.mismatched, 0u);
     captured.push_back(State(src + "/Docs"));
   };
   day();
   WriteText(src + "/Docs/a.txt", "alpha, second day");
   WriteText(src + "/Docs/new.txt", "new");
   day();
-  EXPECT_EQ(run->Report.shared, 1u);                               // sub/b.txt
-  EXPECT_EQ(run->Report.bytes, 20u);                               // a.txt and new.txt
+  EXPECT_EQ(result.report.shared, 1u);                               // sub/b.txt
+  EXPECT_EQ(result.report.bytes, 20u);                               // a.txt and new.txt
   ASSERT_EQ(::chmod((src + "/Docs/sub/b.txt").c_str(), 0600), 0);  // the mode alone
   day();
   const struct timespec earlier[2] = {{1'000'000'000, 0}, {1'000'000'000, 0}};
@@ -87,9 +87,9 @@ TEST_F(Run, EveryKeptCopyHoldsWhatItCapturedWhileSharingOnlyUnchangedFiles) {
   EXPECT_EQ(State(copy[4]), captured[3]);
 
   // Turned off, every file is written again.
-  run->ShareUnchanged(false);
+  share_unchanged = false;
   ASSERT_EQ(Start(), RunEnd::Normal);
-  EXPECT_EQ(run->Report.shared, 0u);
+  EXPECT_EQ(result.report.shared, 0u);
   EXPECT_NE(Inode(copy[4] + "sub/b.txt"), Inode(dest + "/Copy05/Docs/sub/b.txt"));
 }
 
@@ -106,8 +106,8 @@ TEST_F(Run, RefusedLinksFallBackToCopiesAndUnsupportedOnesAreNotTriedAgain) {
     fs.Fail(FsOp::LinkFile, dest, FsErrorKind::Other, refusal);
     ASSERT_EQ(Start(), RunEnd::Normal);
     EXPECT_EQ(fs.link_calls, 1) << refusal;
-    EXPECT_EQ(run->Report.shared, 0u);
-    EXPECT_EQ(run->Report.failed, 0u);
+    EXPECT_EQ(result.report.shared, 0u);
+    EXPECT_EQ(result.report.failed, 0u);
   }
   EXPECT_EQ(State(dest + "/Copy03/Docs"), State(src + "/Docs"));
   EXPECT_EQ(ReadText(dest + "/Copy03/notes.txt"), "notes");
@@ -120,7 +120,7 @@ TEST_F(Run, RefusedLinksFallBackToCopiesAndUnsupportedOnesAreNotTriedAgain) {
     fs.Fail(FsOp::LinkFile, dest + newest + "/Docs/a.txt", FsErrorKind::Other, refusal);
     ASSERT_EQ(Start(), RunEnd::Normal);
     EXPECT_EQ(fs.link_calls, 3) << refusal;
-    EXPECT_EQ(run->Report.shared, 2u) << refusal;
+    EXPECT_EQ(result.report.shared, 2u) << refusal;
   }
   EXPECT_EQ(ReadText(dest + "/Copy05/Docs/a.txt"), "alpha");
   EXPECT_NE(Inode(dest + "/Copy04/Docs/a.txt"), Inode(dest + "/Copy05/Docs/a.txt"));
@@ -140,15 +140,15 @@ TEST_F(Run, OverwriteRunSharesWithTheCopyItReplacesWhichStaysWholeUntilTheSwap) 
   EXPECT_EQ(Inode(dest + "/notes.txt"), notes);
   EXPECT_NE(Inode(dest + "/Docs/sub/b.txt"), b);
   EXPECT_EQ(State(dest + "/Docs"), State(src + "/Docs"));
-  EXPECT_EQ(run->Report.shared, 2u);
-  EXPECT_EQ(run->Report.bytes, 4u);
+  EXPECT_EQ(result.report.shared, 2u);
+  EXPECT_EQ(result.report.bytes, 4u);
   EXPECT_EQ(Stat(dest + "/Docs/a.txt").st_nlink, 1u) << "the replaced copy is gone";
 
   // Stopped with the new copy half built: the old one is as it was.
   const auto before = State(dest + "/Docs");
   WriteText(src + "/Docs/a.txt", "alpha, changed");
-  pump.on_events = [&] {
-    if (testing::Exists(dest + "/.Docs.orvessa-new")) run->RequestStop();
+  during = [&] {
+    if (testing::Exists(dest + "/.Docs.orvessa-new")) stop.request_stop();
   };
   EXPECT_EQ(Start(), RunEnd::Error);
   EXPECT_EQ(State(dest + "/Docs"), before);
@@ -164,20 +164,19 @@ TEST_F(Run, ADiskThatHoldsTheChangesButNotAWholeCopyGetsTheCopy) {
   fs::resize_file(src + "/Docs/huge.bin", 8'000'000'000);  // sparse: costs no disk
   ASSERT_EQ(Start(), RunEnd::Normal);
 
-  space->CheckDestinationSpace();
-  job.SelectedBytes = space->FreeBytes + 8'000'000'000 - 1'000'000;
+    job.SelectedBytes = FreeBytes() + 8'000'000'000 - 1'000'000;
   WriteText(src + "/Docs/a.txt", "alpha, changed");
   EXPECT_EQ(Start(), RunEnd::Normal);
   EXPECT_EQ(ReadText(dest + "/Copy02/Docs/a.txt"), "alpha, changed");
   EXPECT_EQ(Inode(dest + "/Copy01/Docs/huge.bin"), Inode(dest + "/Copy02/Docs/huge.bin"));
 
   // Without sharing, or with the big file changed, it does not fit.
-  run->ShareUnchanged(false);
+  share_unchanged = false;
   EXPECT_EQ(Start(), RunEnd::StoppedAtCheck);
-  run->ShareUnchanged(true);
+  share_unchanged = true;
   fs::resize_file(src + "/Docs/huge.bin", 8'000'000'001);
   EXPECT_EQ(Start(), RunEnd::StoppedAtCheck);
-  EXPECT_EQ(view.messages.back(), "There is not enough space on disk.");
+  EXPECT_EQ(events.messages.back(), "There is not enough space on disk.");
   EXPECT_EQ(Names(dest), (Strings{"Copy01", "Copy02", "daily.cop"}));
 }
 
@@ -186,20 +185,20 @@ TEST_F(Run, ACopyThatDiffersFromItsSourceIsAnErrorNamingItAndCostsNoPriorCopy) {
   job.CopiesToKeep = 1;
   Folder(src + "/Docs");
   ASSERT_EQ(Start(), RunEnd::Normal);
-  EXPECT_EQ(run->Report.verified.files, 2u);
-  EXPECT_TRUE(run->Report.verified.canary_checked);
+  EXPECT_EQ(result.report.verified.files, 2u);
+  EXPECT_TRUE(result.report.verified.canary_checked);
   ASSERT_EQ(Start(), RunEnd::Normal);
   EXPECT_EQ(Names(dest + "/Copy02"), Strings{"Docs"}) << "the check file is removed";
 
   WriteText(src + "/Docs/a.txt", "alpha, changed");
   fs.CorruptCopyOf(src + "/Docs/a.txt");
   EXPECT_EQ(Start(), RunEnd::Error);
-  const Verification& verified = run->Report.verified;
+  const Verification& verified = result.report.verified;
   EXPECT_EQ(verified.mismatched, 1u);
   ASSERT_EQ(verified.mismatches.size(), 1u);
   EXPECT_EQ(verified.mismatches[0].path, dest + "/Copy03/Docs/a.txt");
   EXPECT_EQ(verified.files, 1u);
-  EXPECT_EQ(view.messages.back(),
+  EXPECT_EQ(events.messages.back(),
             "Some files of the new copy differ from their originals: the destination disk may be "
             "failing.");
   EXPECT_EQ(job.LastRunOutcome, 1);
@@ -211,7 +210,7 @@ TEST_F(Run, ACopyThatDiffersFromItsSourceIsAnErrorNamingItAndCostsNoPriorCopy) {
   fs = {};
   fs.Fail(FsOp::WriteNewFile, dest + "/.Copy04.orvessa-new", FsErrorKind::DiskFull);
   EXPECT_EQ(Start(), RunEnd::Error);
-  const auto& again = run->Report.verified.mismatches;
+  const auto& again = result.report.verified.mismatches;
   ASSERT_EQ(again.size(), 2u);
   EXPECT_NE(again[0].path.find("/Copy04/.orvessa-part-check-"), std::string::npos);
   EXPECT_EQ(again[1].path, dest + "/Copy04/Docs/a.txt");
@@ -222,7 +221,7 @@ TEST_F(Run, ASourceChangedAfterItsCopyIsNotedAndNoError) {
   Folder(src + "/Docs");
   fs.after_copy = [&](const std::string&) { WriteText(src + "/Docs/a.txt", "alpha, later"); };
   EXPECT_EQ(Start(), RunEnd::Normal);
-  const Verification& verified = run->Report.verified;
+  const Verification& verified = result.report.verified;
   EXPECT_EQ(verified.mismatched, 0u);
   EXPECT_EQ(verified.changed, 1u);
   EXPECT_EQ(verified.changed_paths, Strings{src + "/Docs/a.txt"});
@@ -233,14 +232,13 @@ TEST_F(Run, ASampleOfALargeCopyIsComparedAndEverythingWhenAsked) {
   for (int i = 0; i < 450; ++i) WriteText(src + "/Many/f" + std::to_string(i), std::to_string(i));
   Folder(src + "/Many");
   ASSERT_EQ(Start(), RunEnd::Normal);
-  EXPECT_EQ(run->Report.verified.files, kVerifiedAtLeast);
-  EXPECT_FALSE(run->Report.verified.all);
+  EXPECT_EQ(result.report.verified.files, kVerifiedAtLeast);
+  EXPECT_FALSE(result.report.verified.all);
 
-  run.reset();
   verify_all = true;
   ASSERT_EQ(Start(), RunEnd::Normal);
-  EXPECT_EQ(run->Report.verified.files, 450u);
-  EXPECT_TRUE(run->Report.verified.all);
+  EXPECT_EQ(result.report.verified.files, 450u);
+  EXPECT_TRUE(result.report.verified.all);
 }
 
 }  // namespace

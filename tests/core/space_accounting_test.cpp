@@ -39,7 +39,7 @@ class Space : public ::testing::Test {
   BackupJob job;
   PosixFileSystem fs;
   testing::FakeLocale locale;
-  testing::RecordingRunView view;
+  testing::RecordingSpaceView view;
   SpaceAccounting space;
 };
 

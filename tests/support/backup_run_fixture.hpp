@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <memory>
+#include <functional>
+#include <stop_token>
 #include <string>
 #include <vector>
 
 #include "core/backup_run.hpp"
+#include "core/run_records.hpp"
 #include "tests/support/fake_services.hpp"
 #include "tests/support/fault_injecting_file_system.hpp"
 #include "tests/support/file_helpers.hpp"
@@ -17,7 +19,8 @@ namespace orvessa::testing {
 
 using Strings = std::vector<std::string>;
 
-// A run of the engine on real temporary folders, with fakes for the window and the host.
+// A run of the engine on real temporary folders, with fakes for the window and the host;
+// its end is recorded as the window records it.
 class Run : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -27,55 +30,46 @@ class Run : public ::testing::Test {
     std::filesystem::create_directories(dest);
     job.Destination = dest;
     identity = JobFileIdentity::FromPath(tmp / "jobs/daily.cop");
+    events.during = time.during = [this] {
+      if (during) during();
+    };
   }
 
   void Folder(const std::string& path) { job.Sources.push_back(*SourceEntry::ForFolder(path)); }
   void File(const std::string& path) { job.Sources.push_back(*SourceEntry::ForFile(path)); }
 
-  BackupRun& Engine() {
-    if (!run) {
-      space = std::make_unique<SpaceAccounting>(job, fs, locale, view, EnglishText, state);
-      RunSettings settings;
-      settings.program_folder = program;
-      settings.animation_path = "/nowhere/filecopy.gif";
-      settings.text = EnglishText;
-      settings.WindowsVersion = host_version;
-      settings.drive_wait_polls = 3;
-      settings.verify_all = verify_all;
-      settings.state_folder = state;
-      run = std::make_unique<BackupRun>(RunServices{fs, clock, locale, pump, power}, view, *space,
-                                        job, identity, settings);
-    }
-    return *run;
-  }
-
   RunEnd Start() {
-    view.labels[Control::Label5] = job.Destination;
-    Engine().cmdCopiar_Click();
-    return run->LastEnd;
+    RunSettings settings;
+    settings.text = EnglishText;
+    settings.drive_wait_polls = 3;
+    settings.verify_all = verify_all;
+    settings.share_unchanged = share_unchanged;
+    settings.state_folder = state;
+    stop = std::stop_source();
+    BackupRun run(RunServices{fs, clock, locale, time}, events, settings, job);
+    result = run.Run(stop.get_token());
+    RecordRun(fs, clock, locale, program, job, identity, result);
+    return result.end;
   }
 
-  static bool Writable(const std::string& path) {
-    using std::filesystem::perms;
-    return (std::filesystem::status(path).permissions() & perms::owner_write) != perms::none;
-  }
+  // What the destination has free, as a run measures it.
+  double FreeBytes() const { return MeasureDestinationSpace(fs, dest, state).free_bytes; }
 
   TempFolder tmp;
   const std::string src = tmp / "src", dest = tmp / "backup", program = tmp / "data/Orvessa",
                     state = tmp / "state/Orvessa";
-  float host_version = 6.01f;
   bool verify_all = false;
+  bool share_unchanged = true;
   FaultInjectingFileSystem fs;
   FakeClock clock{{{2026, 12, 6}, {13, 5, 9}}};
   FakeLocale locale;
-  FakePump pump;
-  FakePower power;
-  std::vector<std::string> events;
-  RecordingRunView view{&events};
+  FakeTime time;
+  RecordingEvents events;
+  std::function<void()> during;  // called at each wait and each step of a copy
+  std::stop_source stop;
   BackupJob job;
   JobFileIdentity identity;
-  std::unique_ptr<SpaceAccounting> space;
-  std::unique_ptr<BackupRun> run;
+  RunResult result;
 };
 
 }  // namespace orvessa::testing

@@ -6,27 +6,26 @@
 #include <string>
 #include <vector>
 
-#include "core/run_view.hpp"
+#include "core/run_events.hpp"
 #include "i18n/string_table.hpp"
-#include "platform/event_pump.hpp"
+#include "platform/monotonic.hpp"
 #include "platform/power.hpp"
 
 namespace orvessa::testing {
 
-// Time passes only when the run waits; a hook lets a test act in the middle of a run.
-class FakePump : public EventPump {
+// Time passes only when the run waits; a hook lets a test act meanwhile.
+class FakeTime : public Monotonic {
  public:
-  void ProcessEvents(std::chrono::milliseconds max_wait) override {
-    ++calls;
-    now_ += max_wait;
-    waited += max_wait;
-    if (on_events) on_events();
+  std::chrono::steady_clock::time_point Now() const override { return now_; }
+  bool Wait(std::chrono::milliseconds duration, std::stop_token stop) override {
+    now_ += duration;
+    waited += duration;
+    if (during) during();
+    return !stop.stop_requested();
   }
-  std::chrono::steady_clock::time_point MonotonicNow() const override { return now_; }
 
-  int calls = 0;
   std::chrono::milliseconds waited{0};
-  std::function<void()> on_events;
+  std::function<void()> during;
 
  private:
   std::chrono::steady_clock::time_point now_{std::chrono::hours(1)};
@@ -42,73 +41,42 @@ class FakePower : public PowerService {
   std::vector<std::string> events;
 };
 
-// The window as a record of what the run showed.
-class RecordingRunView : public RunView {
+// The window's space labels as a record.
+class RecordingSpaceView : public SpaceView {
  public:
-  explicit RecordingRunView(std::vector<std::string>* events = nullptr) : events_(events) {}
-
   std::string LabelText(Control label) const {
     auto it = labels.find(label);
     return it == labels.end() ? std::string() : it->second;
   }
-  void SetLabelText(Control label, const std::string& text) override {
-    labels[label] = text;
-    if (label == Control::Label8) label8_history.push_back(text);
-  }
+  void SetLabelText(Control label, const std::string& text) override { labels[label] = text; }
   void SetLabelColour(Control label, int colour) override { colours[label] = colour; }
   void SetCopyCursor(bool on) override { copy_cursor = on; }
-  void ShowMessage(const std::string& text, MessageIcon icon) override {
-    messages.push_back(text);
-    icons.push_back(icon);
-    Note("message " + text);
-  }
-  bool ShowTab(int index) override {
-    bool changed = tab != index;
-    tab = index;
-    return changed;
-  }
-  std::string StatusPanel(int panel) const {
-    auto it = panels.find(panel);
-    return it == panels.end() ? std::string() : it->second;
-  }
-  void SetStatusPanel(int panel, const std::string& text) override {
-    panels[panel] = text;
-    if (panel == 5) Note("panel5 " + text);
-  }
-  void SetLabel6Visible(bool visible) override { label6_visible = visible; }
-  void SetTimer2Enabled(bool enabled) override { timer2_enabled = enabled; }
-  void SetProgressMaximum(int maximum) override { progress_maximum = maximum; }
-  void SetProgressValue(double value) override { progress_value = value; }
-  void ShowBytesCopied(std::uint64_t, double) override {}
-  void OpenAnimation(const std::string&) override { animation_open = true; }
-  void PlayAnimation() override {}
-  void StopAnimation() override {}
-  void CloseAnimation() override { animation_open = false; }
-  void SetAnimationVisible(bool visible) override { animation_visible = visible; }
-  void UnloadMainWindow() override {
-    unloaded = true;
-    Note("unload");
-    if (on_unload) on_unload();
-  }
+  void ShowMessage(const std::string& text, MessageIcon) override { messages.push_back(text); }
 
   std::map<Control, std::string> labels;
   std::map<Control, int> colours;
-  std::map<int, std::string> panels;
+  std::vector<std::string> messages;
+  bool copy_cursor = false;
+};
+
+// What a run told, as a window would show it.
+class RecordingEvents : public RunEvents {
+ public:
+  void Line(const std::string& text) override { lines.push_back(text); }
+  void Progress(const RunProgress& progress) override {
+    last_progress = progress;
+    if (during) during();
+  }
+  void Notice(int text, MessageIcon icon) override {
+    messages.push_back(LoadText(kEnglishBase, text));
+    icons.push_back(icon);
+  }
+
+  std::vector<std::string> lines;  // each entry, the comparison, the last line
   std::vector<std::string> messages;
   std::vector<MessageIcon> icons;
-  std::vector<std::string> label8_history;
-  std::function<void()> on_unload;
-  int tab = 0;
-  bool copy_cursor = false, label6_visible = false, timer2_enabled = false;
-  bool animation_open = false, animation_visible = false, unloaded = false;
-  int progress_maximum = 0;
-  double progress_value = 0;
-
- private:
-  void Note(const std::string& event) {
-    if (events_) events_->push_back(event);
-  }
-  std::vector<std::string>* events_;
+  RunProgress last_progress;
+  std::function<void()> during;
 };
 
 // English texts of the string table by number.

@@ -14,17 +14,20 @@
 #include <QTimer>
 #include <QToolButton>
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <condition_variable>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 
 #include "i18n/string_table.hpp"
 #include "i18n/text_ids.hpp"
 #include "platform/linux/posix_file_system.hpp"
-#include "platform/linux/qt_event_pump.hpp"
+#include "platform/monotonic.hpp"
 #include "platform/linux/xdg_autostart.hpp"
 #include "tests/support/fake_inhibitor.hpp"
 #include "tests/support/fake_services.hpp"
@@ -50,6 +53,44 @@ struct PrivateHome {
 };
 
 inline const PrivateHome private_home;
+
+// The run's waits (for the drive, for a lock) pass at once, or, while the gate is closed,
+// hold the run there until it opens: a test acts while a run is surely in progress, and
+// no test waits out real seconds.
+class GateTime : public Monotonic {
+ public:
+  std::chrono::steady_clock::time_point Now() const override {
+    return std::chrono::steady_clock::now();
+  }
+  bool Wait(std::chrono::milliseconds, std::stop_token stop) override {
+    std::unique_lock lock(mutex_);
+    ++waits_;
+    opened_.wait(lock, stop, [this] { return open_; });
+    return !stop.stop_requested();
+  }
+  void Close() {
+    const std::lock_guard lock(mutex_);
+    open_ = false;
+    waits_ = 0;
+  }
+  void Open() {
+    {
+      const std::lock_guard lock(mutex_);
+      open_ = true;
+    }
+    opened_.notify_all();
+  }
+  int Waits() {
+    const std::lock_guard lock(mutex_);
+    return waits_;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable_any opened_;
+  bool open_ = true;
+  int waits_ = 0;
+};
 
 class MemorySettings : public SettingsStore {
  public:
@@ -89,7 +130,7 @@ struct Harness {
   }
 
   Form2Services Services() {
-    return {fs, clock, locale, pump, power, settings, autostart, inhibitor};
+    return {fs, clock, locale, time, power, settings, autostart, inhibitor};
   }
 
   // A control of the window by its object name, as a user finds it by its place.
@@ -114,6 +155,15 @@ struct Harness {
     }
   }
   void AddFile(const QString& name) const;
+  // A run works on a thread of its own; its end reaches the window as an event.
+  void WaitForRunEnd() const {
+    for (int i = 0; i < 4000 && window->RunInProgress(); ++i) QTest::qWait(5);
+  }
+  // Clicks Run and waits for the run's end.
+  void RunToEnd() const {
+    QTest::mouseClick(Find<QPushButton>("cmdCopiar"), Qt::LeftButton);
+    WaitForRunEnd();
+  }
   // One of the arrow buttons beside a number box: "up" or "down".
   QToolButton* Arrow(const char* updown, const char* which) const {
     return Find<QWidget>(updown)->findChild<QToolButton*>(QString::fromLatin1(which));
@@ -125,7 +175,7 @@ struct Harness {
   PosixFileSystem fs;
   FakeClock clock{LocalDateTime{{2026, 12, 6}, {13, 5, 9}}};
   FakeLocale locale;
-  QtEventPump pump;
+  GateTime time;
   FakePower power;
   MemorySettings settings;
   FakeInhibitor inhibitor;
@@ -210,13 +260,17 @@ struct RunHarness : Harness {
     Pick(program + "/job.cop", "cmdGuardar");
   }
 
-  // Clicks Run and, once the run is under way, does what `during` says.
+  // Clicks Run and, while the run waits for the drive, does what `during` says; then lets
+  // the run go on and waits for its end.
   void RunWhile(std::function<void()> during) {
-    QTimer::singleShot(300, window.get(), [this, during] {
-      seen_running = window->RunInProgress();
-      if (during) during();
-    });
+    time.Close();
     Click(Find<QPushButton>("cmdCopiar"));
+    for (int i = 0; i < 2000 && time.Waits() == 0; ++i) QTest::qWait(5);
+    QTest::qWait(50);  // what the run told so far reaches the window
+    seen_running = window->RunInProgress();
+    if (during) during();
+    time.Open();
+    WaitForRunEnd();
   }
 
   TempFolder dest;

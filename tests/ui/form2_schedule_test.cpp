@@ -86,7 +86,7 @@ class Form2ScheduleTest : public WindowTestCase {
   void aWakeUpAfterTheTimeOfCopyCatchesUpAndSaysSo() {
     ScheduleHarness h("9", "0");
     // Today's copy is done by hand; that is no automatic run and no notice.
-    Click(h.Find<QPushButton>("cmdCopiar"));
+    h.RunToEnd();
     QCOMPARE(ReadText(h.dest / "one.txt"), std::string("one"));
     QCOMPARE(h.Schedule(), Next("07/12/2026 09:00"));
     WriteText(h.dest.path().string() + "/one.txt", "old");

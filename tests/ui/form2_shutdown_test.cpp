@@ -47,14 +47,14 @@ class Form2ShutdownTest : public WindowTestCase {
     h.RunWhile([&] { Click(h.Find<QPushButton>("cmdDetener")); });
     QCOMPARE(h.Panel(5), Text(text_id::kStopped));
     std::filesystem::remove_all(h.dest.path());
-    Click(h.Find<QPushButton>("cmdCopiar"));
+    h.RunToEnd();
     QCOMPARE(h.inhibitor.requests.size(), std::size_t{3});
     QCOMPARE(h.inhibitor.held, 0);
     // A destination found missing is dropped from the job; the user picks it again.
     std::filesystem::create_directories(h.dest.path());
     h.Pick(h.dest.path().string(), "cmdDestino");
     h.inhibitor.refuse = true;
-    Click(h.Find<QPushButton>("cmdCopiar"));
+    h.RunToEnd();
     QCOMPARE(h.Panel(5), Text(text_id::kSuccessful));
   }
 
@@ -62,7 +62,7 @@ class Form2ShutdownTest : public WindowTestCase {
     PowerHarness h;
     Click(h.Find<QCheckBox>("chkShutDown"));
     std::filesystem::remove_all(h.dest.path());
-    Click(h.Find<QPushButton>("cmdCopiar"));
+    h.RunToEnd();
     // The failure stays on the screen and the computer stays on.
     QVERIFY(h.power.events.empty());
     QVERIFY(!h.window->Unloaded() && h.window->isVisible());
@@ -71,7 +71,7 @@ class Form2ShutdownTest : public WindowTestCase {
 
     std::filesystem::create_directories(h.dest.path());
     h.Pick(h.dest.path().string(), "cmdDestino");
-    Click(h.Find<QPushButton>("cmdCopiar"));
+    h.RunToEnd();
     QCOMPARE(h.power.events, (PowerHarness::Strings{"privilege", "exit 12"}));
     QVERIFY(h.window->Unloaded());
     QCOMPARE(ReadText(h.dest / "docs/b.txt"), std::string("beta"));
@@ -138,14 +138,17 @@ class Form2ShutdownTest : public WindowTestCase {
     h.Arm();
     bool shown_during = false;
     int held_during = -1;
-    QTimer::singleShot(300, h.window.get(), [&] {
-      shown_during = h.window->isVisible() && h.window->RunInProgress();
-      held_during = h.inhibitor.held;
-      // A second request meanwhile is called off by the channels and asks nothing more.
-      h.window->SessionEndRequested();
-    });
+    h.time.Close();
     Dialogs::setNextAnswer(QMessageBox::Ok);
     h.window->SessionEndRequested();
+    QTRY_VERIFY(h.time.Waits() > 0);
+    shown_during = h.window->isVisible() && h.window->RunInProgress();
+    held_during = h.inhibitor.held;
+    // A second request meanwhile is called off by the channels and asks nothing more.
+    h.window->SessionEndRequested();
+    h.time.Open();
+    // The run, the pause that shows how it ended, then the power-off.
+    QTRY_VERIFY_WITH_TIMEOUT(h.window->Unloaded(), 15000);
     QVERIFY(shown_during);
     QCOMPARE(held_during, 1);
     QCOMPARE(Dialogs::ShownMessages().size(), std::size_t{1});
@@ -162,6 +165,8 @@ class Form2ShutdownTest : public WindowTestCase {
     std::filesystem::remove_all(h.dest.path());
     Dialogs::setNextAnswer(QMessageBox::Ok);
     h.window->SessionEndRequested();
+    h.WaitForRunEnd();
+    QTest::qWait(11500);  // the pause after the run, before the power-off would come
     QCOMPARE(h.power.events, PowerHarness::Strings{"armed"});
     QVERIFY(!h.window->Unloaded() && h.window->isVisible());
     QCOMPARE(h.Panel(5), Text(text_id::kError));
