@@ -5,12 +5,12 @@
 #include <csignal>
 
 #include <QCoreApplication>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <atomic>
 #include <functional>
 #include <stop_token>
 #include <string>
@@ -341,8 +341,7 @@ int Run(const Arguments& args) {
   view.ClearProgress();
   RecordRun(fs, clock, locale, ProgramFolder(), job, identity, result);
   const float version = ReadWindowsVersion(power);
-  const bool power_off =
-      args.power_off && result.end == RunEnd::Normal && job.LastRunOutcome == 0;
+  const bool power_off = args.power_off && result.end == RunEnd::Normal && job.LastRunOutcome == 0;
   if (power_off) {
     if (version >= kPowerOffVersion) power.EnableShutdownPrivilege();
     PowerOffSystem(power, version);

@@ -171,6 +171,11 @@ void BackupRun::Steps() {
   // Old copies stay until the new ones are complete, so they count as occupied.
   if (!MeasureDestination(false)) return;
   if (job_.Sources.empty()) return StopAtCheck(text_id::kNoSources);
+  if (settings_.measure_selection) {
+    job_.SelectedBytes = 0;
+    for (const SourceEntry& entry : job_.Sources)
+      job_.SelectedBytes += EntryBytes(fs_, entry, stop_);
+  }
   // What the prior copies share costs nothing, so it is measured when all would not fit.
   if (InsufficientSpace(job_.SelectedBytes, FreeBytes, DestinationDrive) &&
       InsufficientSpace(BytesToWrite(), FreeBytes, DestinationDrive)) {
@@ -655,7 +660,8 @@ bool BackupRun::Handle(const FsError& error) {
 }
 
 void BackupRun::EndWithFailures() {
-  if (result_.report.permission_denied) Message(text_id::kPermissionDenied, MessageIcon::Exclamation);
+  if (result_.report.permission_denied)
+    Message(text_id::kPermissionDenied, MessageIcon::Exclamation);
   ErrorEnd();
 }
 

@@ -39,6 +39,9 @@ struct RunSettings {
   // Picks the verification sample and names the check file; 0: a random seed per run.
   std::uint64_t seed = 0;
   std::string state_folder;  // which disk each destination lies on; empty: not kept
+  // The selection's size was still being measured when the run started: the run measures
+  // it itself before its space check.
+  bool measure_selection = false;
 };
 
 enum class RunEnd { NotRun, Normal, StoppedAtCheck, Error };
@@ -48,12 +51,12 @@ enum class RunEnd { NotRun, Normal, StoppedAtCheck, Error };
 struct RunResult {
   RunEnd end = RunEnd::NotRun;
   RunReport report;
-  std::int16_t outcome = 0;      // the job's LastRunOutcome after the run
-  std::string date, time;        // LastRunDate and LastRunTime after the run
-  std::string destination;       // the job's destination after the run: a final "/" added,
-                                 // empty when it was found not ready and is forgotten
-  std::string copy_folder;       // "Copy07" in keep-prior-copies mode
-  int last_message = 0;          // the text number of the run's last message, 0 for none
+  std::int16_t outcome = 0;  // the job's LastRunOutcome after the run
+  std::string date, time;    // LastRunDate and LastRunTime after the run
+  std::string destination;   // the job's destination after the run: a final "/" added,
+                             // empty when it was found not ready and is forgotten
+  std::string copy_folder;   // "Copy07" in keep-prior-copies mode
+  int last_message = 0;      // the text number of the run's last message, 0 for none
 };
 
 // One backup run of a copy of the job, taken when the run starts, on the calling thread:
@@ -148,8 +151,8 @@ class BackupRun {
   double FreeBytes = 0;
   std::string DestinationDrive;
   std::uint64_t BytesCopied = 0;  // written or shared, for the progress
-  std::string building_;  // the copy folder under its temporary name, while it is built
-  HardLinks links_;       // files with several names copied so far in this run
+  std::string building_;          // the copy folder under its temporary name, while it is built
+  HardLinks links_;               // files with several names copied so far in this run
   LinkSupport link_support_;
   std::string newest_copy_;  // keep mode: the copy folder files are shared from
   std::unique_ptr<CopySample> sample_;

@@ -46,8 +46,8 @@ std::string ReadLastCopyRecord(const FileSystem& fs, const std::string& program_
 }
 
 void RecordRun(FileSystem& fs, const Clock& clock, const Locale& locale,
-               const std::string& program_folder, BackupJob& job,
-               const JobFileIdentity& identity, const RunResult& result) {
+               const std::string& program_folder, BackupJob& job, const JobFileIdentity& identity,
+               const RunResult& result) {
   if (result.end == RunEnd::NotRun) return;
   job.LastRunOutcome = result.outcome;
   job.LastRunDate = result.date;

@@ -29,8 +29,8 @@ std::string ReadLastCopyRecord(const FileSystem& fs, const std::string& program_
 // after an error end into the program folder only; after a check, nowhere. Failures are
 // skipped.
 void RecordRun(FileSystem& fs, const Clock& clock, const Locale& locale,
-               const std::string& program_folder, BackupJob& job,
-               const JobFileIdentity& identity, const RunResult& result);
+               const std::string& program_folder, BackupJob& job, const JobFileIdentity& identity,
+               const RunResult& result);
 
 // Gives write permission back to every read-only file lying directly in destination;
 // failures are skipped.

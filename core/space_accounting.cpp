@@ -24,23 +24,32 @@ std::string CopyNameOf(const SourceEntry& entry) {
   return entry.IsRootFolder() ? std::string("root") : entry.LastComponent();
 }
 
-double SpaceAccounting::FolderSize(const std::string& folder) const {
+double FolderBytes(const FileSystem& fs, const std::string& folder, std::stop_token stop) {
   const std::string path = folder.empty() ? std::string("/") : folder;
-  auto root = fs_.IsRootFolder(path);
+  auto root = fs.IsRootFolder(path);
   if (!root) return 0;
   if (root.value()) {
     // A whole volume needs what is used on it, not what it could hold.
-    DriveInfo drive = fs_.GetDrive(path);
+    DriveInfo drive = fs.GetDrive(path);
     return drive.ready ? drive.used_bytes : 0;
   }
-  auto size = fs_.FolderSize(path);
+  auto size = fs.FolderSize(path, std::move(stop));
   return size ? static_cast<double>(size.value()) : 0;
 }
 
-double SpaceAccounting::EntrySize(const SourceEntry& entry) const {
-  if (entry.IsFolder()) return FolderSize(entry.Path());
-  auto size = fs_.FileSize(entry.Path());
+double EntryBytes(const FileSystem& fs, const SourceEntry& entry, std::stop_token stop) {
+  if (entry.IsFolder()) return FolderBytes(fs, entry.Path(), std::move(stop));
+  auto size = fs.FileSize(entry.Path());
   return size ? static_cast<double>(size.value()) : 0;
+}
+
+double SpaceAccounting::FolderSize(const std::string& folder) const {
+  return FolderBytes(fs_, folder);
+}
+
+void SpaceAccounting::AddBytes(double bytes) {
+  job_.SelectedBytes += bytes;
+  ShowSelected();
 }
 
 void SpaceAccounting::ShowSelected() {
@@ -91,7 +100,10 @@ DestinationSpace MeasureDestinationSpace(const FileSystem& fs, const std::string
 
 void SpaceAccounting::CheckDestinationSpace() {
   view_.SetCopyCursor(true);
-  const DestinationSpace space = MeasureDestinationSpace(fs_, job_.Destination, state_folder_);
+  ApplyDestinationSpace(MeasureDestinationSpace(fs_, job_.Destination, state_folder_));
+}
+
+void SpaceAccounting::ApplyDestinationSpace(const DestinationSpace& space) {
   DestinationDrive = space.drive;
   FreeBytes = space.free_bytes;
   if (space.drive.empty() || space.drive == kNetworkDrive) {
@@ -113,10 +125,16 @@ void SpaceAccounting::CheckDestinationSpace() {
 }
 
 void SpaceAccounting::ShowCopyTabSpace(int tab_index) {
-  if (tab_index == 1) CheckDestinationSpace();
+  if (tab_index != 1 && tab_index != 2) return;
+  view_.SetCopyCursor(true);
+  ApplyTabSpace(tab_index, MeasureDestinationSpace(fs_, job_.Destination, state_folder_));
+}
+
+void SpaceAccounting::ApplyTabSpace(int tab_index, const DestinationSpace& space) {
+  if (tab_index == 1) ApplyDestinationSpace(space);
   if (tab_index != 2) return;
   view_.SetLabelText(Control::Label19, FormatKilobytes(job_.SelectedBytes, locale_));
-  CheckDestinationSpace();
+  ApplyDestinationSpace(space);
   const int colour = job_.SelectedBytes < FreeBytes ? kColourEnoughSpace : kColourShortOfSpace;
   view_.SetLabelColour(Control::Label20, colour);
   view_.SetLabelColour(Control::Label21, colour);

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -59,9 +60,9 @@ class SpaceAccounting {
   // Empty (no destination), kNetworkDrive, or the destination path.
   std::string DestinationDrive;
 
-  // Size of a file entry's file, of a folder's tree, or the used space of a root folder.
-  double EntrySize(const SourceEntry& entry) const;
   double FolderSize(const std::string& folder) const;
+  // Adds bytes measured elsewhere (a negative number subtracts them).
+  void AddBytes(double bytes);
 
   void AddFileSize(const std::string& file_path);
   void SubtractFileSize(const std::string& file_path);
@@ -72,8 +73,10 @@ class SpaceAccounting {
   // Measures FreeBytes for the job's destination. A destination that is not ready, or is
   // the bare folder its disk belongs on, is reported and forgotten.
   void CheckDestinationSpace();
+  void ApplyDestinationSpace(const DestinationSpace& space);  // as measured elsewhere
   // The reaction to the tab strip showing another tab.
   void ShowCopyTabSpace(int tab_index);
+  void ApplyTabSpace(int tab_index, const DestinationSpace& space);
 
  private:
   void ShowSelected();
@@ -85,6 +88,12 @@ class SpaceAccounting {
   TextSource text_;
   std::string state_folder_;
 };
+
+// Bytes a folder's tree takes, or the used space of a root folder; 0 when it cannot be
+// read or the measure was called off.
+double FolderBytes(const FileSystem& fs, const std::string& folder, std::stop_token stop = {});
+// Bytes an entry needs: its file, or as FolderBytes.
+double EntryBytes(const FileSystem& fs, const SourceEntry& entry, std::stop_token stop = {});
 
 // Name of the folder an entry's copy gets: its last component, "root" for "/".
 std::string CopyNameOf(const SourceEntry& entry);

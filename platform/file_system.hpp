@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <stop_token>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -158,8 +159,10 @@ class FileSystem {
   // Size of a file, links followed.
   virtual FsResult<std::uint64_t> FileSize(const std::string& path) const = 0;
   // Bytes of all files in the tree: links not followed, a hard-linked file once,
-  // pseudo file systems (proc, sysfs, ...) not entered.
-  virtual FsResult<std::uint64_t> FolderSize(const std::string& path) const = 0;
+  // pseudo file systems (proc, sysfs, ...) not entered. A stop request ends the walk with
+  // Cancelled.
+  virtual FsResult<std::uint64_t> FolderSize(const std::string& path,
+                                             std::stop_token stop = {}) const = 0;
   // True for "/" and for mount points.
   virtual FsResult<bool> IsRootFolder(const std::string& path) const = 0;
   // Direct children in the order the host lists them, "." and ".." left out.

@@ -8,13 +8,15 @@
 #include <cmath>
 
 #include "core/power_off.hpp"
+#include "core/run_records.hpp"
 #include "i18n/string_table.hpp"
 #include "i18n/text_ids.hpp"
 #include "platform/session_probe.hpp"
-#include "core/run_records.hpp"
 #include "ui/dialogs.hpp"
+#include "ui/measurer.hpp"
 #include "ui/qt_text.hpp"
 #include "ui/run_controller.hpp"
+#include "ui/value_labels.hpp"
 
 namespace orvessa {
 
@@ -36,8 +38,18 @@ Form2::Form2(const Form2Services& services, Form2Folders folders, std::int16_t l
       LanguageBase_(IsLanguageBase(language_base) ? language_base : kEnglishBase),
       scheduler_(services.clock, services.locale) {
   setObjectName(QStringLiteral("Form2"));
+  InstallValueLabels();
   runner_ = new RunController(services.fs, services.clock, services.locale, services.time, this);
   runner_->setObjectName(QStringLiteral("RunController"));
+  measurer_ = new Measurer(this);
+  connect(measurer_, &Measurer::busyChanged, this, [this](bool busy) {
+    if (runner_->Running()) return;  // the run's own cursor stays
+    if (busy) {
+      setCursor(Qt::BusyCursor);
+    } else {
+      unsetCursor();
+    }
+  });
 
   BuildMenus();
   SSTab1 = new QTabWidget(this);
@@ -68,6 +80,8 @@ Form2::Form2(const Form2Services& services, Form2Folders folders, std::int16_t l
 Form2::~Form2() = default;  // the run controller stops and waits for a run in progress
 
 bool Form2::RunInProgress() const { return runner_->Running(); }
+
+bool Form2::Measuring() const { return measurer_->Busy(); }
 
 QString Form2::Text(int number) const { return Q(TextUtf8(number)); }
 
@@ -160,6 +174,17 @@ void Form2::EndProgram(bool by_user) {
 
 void Form2::cmdCopiar_Click() { StartRun({}); }
 
+void Form2::MeasureDestination(std::function<void(const DestinationSpace&)> then) {
+  auto measured = std::make_shared<DestinationSpace>();
+  measurer_->Measure(
+      [&fs = fs_, destination = job_.Destination, state = folders_.state_folder,
+       measured](std::stop_token) {
+        *measured = MeasureDestinationSpace(fs, destination, state);
+        return measured->free_bytes;
+      },
+      [measured, then = std::move(then)](double) { then(*measured); });
+}
+
 std::string Form2::LastRunPanel() const {
   return job_.LastRunDate + "  " + job_.LastRunTime + "  ";
 }
@@ -187,6 +212,7 @@ void Form2::StartRun(std::function<void()> then) {
   settings.text = [base = LanguageBase_](int number) { return LoadText(base, number); };
   settings.share_unchanged = share_unchanged_;
   settings.state_folder = folders_.state_folder;
+  settings.measure_selection = !sizing_.empty();
   runner_->Start(job_, std::move(settings));
 }
 
@@ -442,9 +468,6 @@ bool Form2::ShowTab(int index) {
   if (cmdDetener->isEnabled()) cmdDetener->setFocus();
   return true;
 }
-
-
-
 
 // The bar counts thousandths of an entry so that it can move inside a large one.
 void Form2::SetProgressMaximum(int maximum) { ProgressBar1->setRange(0, maximum * 1000); }

@@ -20,6 +20,7 @@
 #include <QTranslator>
 #include <array>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -33,10 +34,10 @@
 #include "core/space_accounting.hpp"
 #include "platform/autostart.hpp"
 #include "platform/clock.hpp"
-#include "platform/monotonic.hpp"
 #include "platform/file_system.hpp"
 #include "platform/inhibitor.hpp"
 #include "platform/locale.hpp"
+#include "platform/monotonic.hpp"
 #include "platform/notifier.hpp"
 #include "platform/power.hpp"
 #include "platform/settings_store.hpp"
@@ -122,6 +123,7 @@ class Form2 : public QMainWindow, public SpaceView {
   const std::string& HelpFile() const { return HelpFile_; }
   ScheduleTimer TimerMode() const;
   bool RunInProgress() const;
+  bool Measuring() const;  // folder sizes or free space being measured
   const BackupJob& Job() const { return job_; }
   const JobFileIdentity& Identity() const { return identity_; }
   bool PowerOffAfterCopy() const { return power_off_after_copy_; }
@@ -247,7 +249,7 @@ class Form2 : public QMainWindow, public SpaceView {
   void LockJobCommands(bool locked);
   void ShowRunOutcome();
   std::string CarriedOverText() const;
-  bool ShowDestinationState();  // false when the destination's disk is not there
+  void ShowDestinationState(bool tell);  // `tell`: a message when its disk is not there
 
   // SpaceView, and what the run shows.
   void SetLabelText(Control label, const std::string& text) override;
@@ -295,6 +297,10 @@ class Form2 : public QMainWindow, public SpaceView {
   void SetTimeBoxesEnabled(bool enabled);
   void SelectUnitLine(const std::string& unit);
   void ShowSelectedBytes();
+  void MeasureEntry(const SourceEntry& entry, int sign);
+  // Free space and the destination's state, measured off the window's thread; `then`
+  // follows on it.
+  void MeasureDestination(std::function<void(const DestinationSpace&)> then);
   void AppendSource(const SourceEntry& entry);
   void ShowLastOutcome();
   void EndAfterRun();
@@ -413,6 +419,8 @@ class Form2 : public QMainWindow, public SpaceView {
   BackupJob job_;
   JobFileIdentity identity_;
   SpaceAccounting space_;
+  class Measurer* measurer_;
+  std::map<std::string, int> sizing_;  // entries whose size is being measured
   class RunController* runner_;
   bool power_off_after_copy_ = false;
   bool share_unchanged_ = true;

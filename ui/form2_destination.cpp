@@ -1,11 +1,10 @@
 // The destination tab: choosing the destination folder, creating and erasing a folder.
-#include "core/destination_disks.hpp"
 #include "core/space_accounting.hpp"
 #include "i18n/text_ids.hpp"
 #include "ui/dialogs.hpp"
 #include "ui/form2.hpp"
-#include "ui/run_controller.hpp"
 #include "ui/qt_text.hpp"
+#include "ui/run_controller.hpp"
 
 namespace orvessa {
 
@@ -24,33 +23,44 @@ bool Form2::DestinationChosen() {
   return false;
 }
 
-// The destination tab says at once whether the destination's disk is there: its free
-// space, or that it is not ready (a bare mount point whose disk is not mounted included).
-bool Form2::ShowDestinationState() {
+// The destination tab says as soon as it is known whether the destination's disk is there:
+// its free space, or that it is not ready (a bare mount point whose disk is not mounted
+// included). Measured off the window's thread: a stalled network share does not freeze it.
+void Form2::ShowDestinationState(bool tell) {
   const std::string destination = S(Label5->text());
-  DriveInfo drive;
-  const bool ready = destination.empty() || IsNetworkPath(destination) ||
-                     DestinationReady(fs_, folders_.state_folder, destination, &drive);
-  lblDestinationState->setText(Text(kDriveNotReady));
-  lblDestinationState->setVisible(!ready);
-  if (!ready || destination.empty() || IsNetworkPath(destination) || drive.network) {
+  if (destination.empty() || IsNetworkPath(destination)) {
+    lblDestinationState->hide();
     Label7->clear();
-  } else {
-    Label7->setText(Q(FormatKilobytes(drive.free_bytes, locale_)));
+    return;
   }
-  return ready;
+  MeasureDestination([this, destination, tell](const DestinationSpace& space) {
+    if (S(Label5->text()) != destination) return;  // another one was chosen meanwhile
+    lblDestinationState->setText(Text(kDriveNotReady));
+    lblDestinationState->setVisible(!space.ready);
+    const bool network = space.drive == kNetworkDrive;
+    if (space.ready && !network) {
+      Label7->setText(Q(FormatKilobytes(space.free_bytes, locale_)));
+    } else {
+      Label7->clear();
+    }
+    if (network) {
+      Label21->clear();
+      cmdCreaDirectorio->setEnabled(false);
+      cmdBorraDir->setEnabled(false);
+    }
+    if (!space.ready && tell) ShowMessage(TextUtf8(kDriveNotReady), MessageIcon::Critical);
+  });
 }
 
 void Form2::cmdDestino_Click() {
   if (runner_->Running()) return;
   const std::string picked = S(Dialogs::BrowseForFolder(this, Text(kPickDestinationTitle)));
   SetDestination(picked);
-  const bool ready = ShowDestinationState();
-  if (picked.empty() || IsNetworkPath(picked) || fs_.GetDrive(picked).network) {
+  ShowDestinationState(true);
+  if (picked.empty() || IsNetworkPath(picked)) {
     Label21->clear();
     return;
   }
-  if (!ready) ShowMessage(TextUtf8(kDriveNotReady), MessageIcon::Critical);
   cmdCreaDirectorio->setEnabled(true);
   cmdBorraDir->setEnabled(true);
 }

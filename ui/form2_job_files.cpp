@@ -8,9 +8,9 @@
 #include "i18n/text_ids.hpp"
 #include "ui/dialogs.hpp"
 #include "ui/form2.hpp"
-#include "ui/run_controller.hpp"
 #include "ui/form2_tables.hpp"
 #include "ui/qt_text.hpp"
+#include "ui/run_controller.hpp"
 
 namespace orvessa {
 namespace {
@@ -85,7 +85,7 @@ void Form2::LoadJob(const std::string& path, bool restore) {
   if (loaded.Destination) {
     SetDestination(*loaded.Destination);
     Panel[2]->setText(Q(job_.Destination));
-    ShowDestinationState();
+    ShowDestinationState(false);
   }
 
   // The run copies by the keep-prior-copies flag alone, so the options show that flag.
@@ -122,12 +122,7 @@ void Form2::LoadJob(const std::string& path, bool restore) {
   if (!restore) CmdQuitarTodos_Click();
   for (const SourceEntry& entry : loaded.Sources) {
     AppendSource(entry);
-    if (entry.IsFolder()) {
-      std::string text = entry.Text();
-      space_.AddFolderSize(text);
-    } else {
-      space_.AddFileSize(entry.Text());
-    }
+    MeasureEntry(entry, +1);
   }
   if (!restore) FitListWidth(List1);
   const QString needed = Q(FormatKilobytes(job_.SelectedBytes, locale_));

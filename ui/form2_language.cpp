@@ -10,6 +10,7 @@
 #include "ui/form2_tables.hpp"
 #include "ui/mnemonics.hpp"
 #include "ui/qt_text.hpp"
+#include "ui/value_labels.hpp"
 
 namespace orvessa {
 namespace {
@@ -151,11 +152,7 @@ void Form2::ApplyAccessibleNames() {
                                             {Dir1, kFolders},
                                             {File1, kFiles},
                                             {Filtro, kFilterByExtension},
-                                            {Label2, kNumberOfFiles},
                                             {List1, kSelection},
-                                            {Label9, kNecessarySpaceSource},
-                                            {Label5, kDestinationFolder},
-                                            {Label7, kAvailableDriveSpace},
                                             {txtDir, kFolderName},
                                             {txtNcopias, kCopiesToKeep},
                                             {updNC, kCopiesToKeep},
@@ -166,17 +163,19 @@ void Form2::ApplyAccessibleNames() {
                                             {updHora, kHour},
                                             {txtMinutos, kMinute},
                                             {updMinuto, kMinute},
-                                            {Label19, kNecessarySpace},
-                                            {Label21, kAvailableSpace},
-                                            {Label8, kRunningBackup},
                                             {ProgressBar1, kProgress},
-                                            {Animation1, kCopying},
-                                            {Panel[0], kLastCopy},
-                                            {Panel[1], kJobFile},
-                                            {Panel[2], kDestinationFolder},
-                                            {Panel[3], kLastCopy},
-                                            {Panel[4], kLastOutcome}};
+                                            {Animation1, kCopying}};
   for (const auto& [control, number] : names) control->setAccessibleName(NameOf(Text(number)));
+  // Labels that show a value are heard with it; their caption says what it is.
+  const std::pair<QLabel*, int> values[] = {
+      {Label2, kNumberOfFiles},       {Label9, kNecessarySpaceSource},
+      {Label5, kDestinationFolder},   {Label7, kAvailableDriveSpace},
+      {Label19, kNecessarySpace},     {Label21, kAvailableSpace},
+      {Label8, kRunningBackup},       {Panel[1], kJobFile},
+      {Panel[2], kDestinationFolder}, {Panel[3], kLastCopy},
+      {Panel[4], kLastOutcome}};
+  for (const auto& [label, number] : values) SetValueCaption(label, NameOf(Text(number)));
+  Panel[0]->setAccessibleName(QString());  // a caption: heard as it reads
   for (UpDown* arrows : {updNC, updDSM, updHora, updMinuto}) {
     arrows->UpButton()->setAccessibleName(arrows->accessibleName() + QStringLiteral(" +"));
     arrows->DownButton()->setAccessibleName(arrows->accessibleName() + QStringLiteral(" -"));

@@ -370,6 +370,10 @@ void Form2::BuildStatusBar() {
 
 // Tab follows the order a user reads each page in: top to bottom, left to right.
 void Form2::SetTabOrder() {
+  // Captions name the fields they stand by; screen readers take the name from them.
+  Label17->setBuddy(Filtro);
+  Label10->setBuddy(txtDir);
+  Label12->setBuddy(txtNcopias);
   const std::initializer_list<QWidget*> chains[] = {
       {Drive1, Dir1, File1, Filtro, Ocultos, Sistema, Modificados, List1, cmdAnadirCarp,
        cmdAnadirFich, cmdQuitarElem, CmdQuitarTodos},
@@ -398,7 +402,14 @@ void Form2::Connect() {
             [this, i] { SelectLanguage(i); });
   }
   connect(SSTab1, &QTabWidget::currentChanged, this, [this](int index) {
-    if (!tab_reaction_quiet_) space_.ShowCopyTabSpace(index);
+    if (!tab_reaction_quiet_ && (index == 1 || index == 2)) {
+      MeasureDestination([this, index](const DestinationSpace& space) {
+        // The user may have moved on, or a run begun, meanwhile.
+        if (SSTab1->currentIndex() == index && !RunInProgress()) {
+          space_.ApplyTabSpace(index, space);
+        }
+      });
+    }
   });
 
   connect(Drive1, &QComboBox::activated, this, [this] { Drive1_Change(); });

@@ -5,9 +5,9 @@
 #include "core/box_number.hpp"
 #include "i18n/text_ids.hpp"
 #include "ui/form2.hpp"
-#include "ui/run_controller.hpp"
 #include "ui/form2_tables.hpp"
 #include "ui/qt_text.hpp"
+#include "ui/run_controller.hpp"
 
 namespace orvessa {
 namespace {

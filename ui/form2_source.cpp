@@ -5,9 +5,10 @@
 #include "core/run_errors.hpp"
 #include "i18n/text_ids.hpp"
 #include "ui/form2.hpp"
-#include "ui/run_controller.hpp"
 #include "ui/form2_tables.hpp"
+#include "ui/measurer.hpp"
 #include "ui/qt_text.hpp"
+#include "ui/run_controller.hpp"
 
 namespace orvessa {
 namespace {
@@ -114,13 +115,29 @@ void Form2::cmdAnadirCarp_Click() {
     if (line == *entry) return;
   }
   AppendSource(*entry);
-  {
-    const BusyCursor busy;
-    std::string text = entry->Text();
-    space_.AddFolderSize(text);
-  }
-  ShowSelectedBytes();
+  MeasureEntry(*entry, +1);
   FitListWidth(List1);
+}
+
+// Adds (sign +1) or takes away (-1) the entry's size once it is measured off the window's
+// thread; an entry taken away before its size came in is simply not counted.
+void Form2::MeasureEntry(const SourceEntry& entry, int sign) {
+  if (sign < 0) {
+    if (auto pending = sizing_.find(entry.Text()); pending != sizing_.end()) {
+      measurer_->Cancel(pending->second);
+      sizing_.erase(pending);
+      return;
+    }
+  }
+  const int id = measurer_->Measure(
+      [&fs = fs_, entry](std::stop_token stop) { return EntryBytes(fs, entry, stop); },
+      [this, text = entry.Text(), sign](double bytes) {
+        if (sign > 0) sizing_.erase(text);
+        space_.AddBytes(sign * bytes);
+        if (job_.Sources.empty()) Label9->setText(QStringLiteral("0 Kb"));
+        Label19->setText(Label9->text());
+      });
+  if (sign > 0) sizing_[entry.Text()] = id;
 }
 
 void Form2::cmdQuitarElem_Click() {
@@ -128,12 +145,7 @@ void Form2::cmdQuitarElem_Click() {
   const int row = List1->currentRow();
   if (row >= 0 && row < static_cast<int>(job_.Sources.size()) && List1->item(row)->isSelected()) {
     const SourceEntry entry = job_.Sources[static_cast<std::size_t>(row)];
-    if (entry.IsFolder()) {
-      const std::string& text = entry.Text();
-      space_.SubtractFolderSize(text.substr(0, text.size() - 1));
-    } else {
-      space_.SubtractFileSize(entry.Text());
-    }
+    MeasureEntry(entry, -1);
     job_.Sources.erase(job_.Sources.begin() + row);
     delete List1->takeItem(row);
     if (job_.Sources.empty()) Label9->setText(QStringLiteral("0 Kb"));
@@ -145,6 +157,8 @@ void Form2::CmdQuitarTodos_Click() {
   if (runner_->Running()) return;
   job_.Sources.clear();
   List1->clear();
+  for (const auto& [text, id] : sizing_) measurer_->Cancel(id);
+  sizing_.clear();
   job_.SelectedBytes = 0;
   Label9->clear();
   FitListWidth(List1);

@@ -82,9 +82,8 @@ bool RunController::Start(const BackupJob& job, RunSettings settings) {
   worker_ = std::jthread([this, job, settings = std::move(settings), stop = stop_.get_token()] {
     BackupRun run(RunServices{fs_, clock_, locale_, time_}, *events_, settings, job);
     RunResult result = run.Run(stop);
-    events_->Post([result = std::move(result)](RunController& c) mutable {
-      c.Finish(std::move(result));
-    });
+    events_->Post(
+        [result = std::move(result)](RunController& c) mutable { c.Finish(std::move(result)); });
   });
   return true;
 }

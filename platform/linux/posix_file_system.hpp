@@ -28,7 +28,8 @@ class PosixFileSystem : public FileSystem {
   bool FolderExists(const std::string& path) const override;
   bool FileExists(const std::string& path) const override;
   FsResult<std::uint64_t> FileSize(const std::string& path) const override;
-  FsResult<std::uint64_t> FolderSize(const std::string& path) const override;
+  FsResult<std::uint64_t> FolderSize(const std::string& path,
+                                     std::stop_token stop = {}) const override;
   FsResult<bool> IsRootFolder(const std::string& path) const override;
   FsResult<std::vector<FolderEntry>> ListFolder(const std::string& path) const override;
   FsResult<std::string> RealPath(const std::string& path) const override;

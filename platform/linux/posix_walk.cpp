@@ -18,6 +18,7 @@ using namespace posix;
 class SizeWalk {
  public:
   std::uint64_t total = 0;
+  std::stop_token stop;  // asked between entries
 
   // Parts that cannot be read or vanish meanwhile are left out, as they cannot be
   // copied either; only the top folder's own failure is reported.
@@ -25,6 +26,7 @@ class SizeWalk {
     Dir dir(std::move(folder));
     if (!dir.valid()) return;
     while (struct dirent* entry = dir.Next()) {
+      if (stop.stop_requested()) return;
       struct stat st {};
       if (entry->d_type == DT_LNK || entry->d_type == DT_FIFO || entry->d_type == DT_SOCK ||
           entry->d_type == DT_CHR || entry->d_type == DT_BLK) {
@@ -112,14 +114,17 @@ EntryType TypeOf(mode_t mode) {
 
 }  // namespace
 
-FsResult<std::uint64_t> PosixFileSystem::FolderSize(const std::string& path) const {
+FsResult<std::uint64_t> PosixFileSystem::FolderSize(const std::string& path,
+                                                    std::stop_token stop) const {
   Fd top(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (!top.valid()) return ErrorFromErrno(errno, path);
   struct stat st {};
   if (::fstat(top.get(), &st) != 0) return ErrorFromErrno(errno, path);
   if (IsPseudoFileSystem(top.get())) return std::uint64_t{0};
   SizeWalk walk;
+  walk.stop = std::move(stop);
   walk.Walk(std::move(top), st.st_dev);
+  if (walk.stop.stop_requested()) return FsError{FsErrorKind::Cancelled, 0, path};
   return walk.total;
 }
 

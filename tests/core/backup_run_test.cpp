@@ -35,8 +35,8 @@ TEST_F(Run, OverwriteModeCopiesEverythingAndRecordsTheRun) {
   EXPECT_EQ(ReadText(program + "/ultima.ovs"), program + "/daily.cop\r\n");
 
   EXPECT_EQ(events.lines, (Strings{src + "/Docs/*", src + "/notes.txt",
-                                          "Comparing the copy with the originals...",
-                                          "Finished Backup 06/12/2026 13:05:09"}));
+                                   "Comparing the copy with the originals...",
+                                   "Finished Backup 06/12/2026 13:05:09"}));
 }
 
 TEST_F(Run, OverwriteReplacesThePreviousCopyWholeAndKeepsWhatCouldNotBeCopied) {
@@ -109,7 +109,7 @@ TEST_F(Run, KeepModeCountsPriorCopiesAsOccupiedAndRefusesBeforeTouchingThem) {
   EXPECT_FALSE(Exists(program + "/daily.cop"));
 
   // Needs more than is free, less than free plus the copy the rotation gives up.
-    job.SelectedBytes = FreeBytes() + 500'000'000;
+  job.SelectedBytes = FreeBytes() + 500'000'000;
   EXPECT_EQ(Start(), RunEnd::StoppedAtCheck);
   EXPECT_EQ(Names(dest), Strings{"Copy01"});
 }

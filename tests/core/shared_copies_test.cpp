@@ -60,8 +60,8 @@ TEST_F(Run, EveryKeptCopyHoldsWhatItCapturedWhileSharingOnlyUnchangedFiles) {
   WriteText(src + "/Docs/a.txt", "alpha, second day");
   WriteText(src + "/Docs/new.txt", "new");
   day();
-  EXPECT_EQ(result.report.shared, 1u);                               // sub/b.txt
-  EXPECT_EQ(result.report.bytes, 20u);                               // a.txt and new.txt
+  EXPECT_EQ(result.report.shared, 1u);                             // sub/b.txt
+  EXPECT_EQ(result.report.bytes, 20u);                             // a.txt and new.txt
   ASSERT_EQ(::chmod((src + "/Docs/sub/b.txt").c_str(), 0600), 0);  // the mode alone
   day();
   const struct timespec earlier[2] = {{1'000'000'000, 0}, {1'000'000'000, 0}};
@@ -164,7 +164,7 @@ TEST_F(Run, ADiskThatHoldsTheChangesButNotAWholeCopyGetsTheCopy) {
   fs::resize_file(src + "/Docs/huge.bin", 8'000'000'000);  // sparse: costs no disk
   ASSERT_EQ(Start(), RunEnd::Normal);
 
-    job.SelectedBytes = FreeBytes() + 8'000'000'000 - 1'000'000;
+  job.SelectedBytes = FreeBytes() + 8'000'000'000 - 1'000'000;
   WriteText(src + "/Docs/a.txt", "alpha, changed");
   EXPECT_EQ(Start(), RunEnd::Normal);
   EXPECT_EQ(ReadText(dest + "/Copy02/Docs/a.txt"), "alpha, changed");

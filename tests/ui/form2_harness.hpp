@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -27,8 +28,8 @@
 #include "i18n/string_table.hpp"
 #include "i18n/text_ids.hpp"
 #include "platform/linux/posix_file_system.hpp"
-#include "platform/monotonic.hpp"
 #include "platform/linux/xdg_autostart.hpp"
+#include "platform/monotonic.hpp"
 #include "tests/support/fake_inhibitor.hpp"
 #include "tests/support/fake_services.hpp"
 #include "tests/support/run_fakes.hpp"
@@ -108,6 +109,19 @@ class MemorySettings : public SettingsStore {
 inline QString Q(const std::string& text) { return QString::fromStdString(text); }
 inline QString Text(int number, int base = kEnglishBase) { return Q(LoadText(base, number)); }
 
+// Until what the windows measure off their thread (sizes, free space) has come in.
+inline void Settle() {
+  for (int i = 0; i < 2000; ++i) {
+    bool measuring = false;
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+      if (auto* window = qobject_cast<Form2*>(top)) measuring = measuring || window->Measuring();
+    }
+    if (!measuring) break;
+    QTest::qWait(2);
+  }
+  QCoreApplication::processEvents();
+}
+
 // A shown window on its own temporary folders, loaded as the program loads it. The
 // start folder holds the given files; a name ending in "/" is a folder.
 struct Harness {
@@ -127,6 +141,7 @@ struct Harness {
     window->Form_Load();
     window->show();
     (void)QTest::qWaitForWindowExposed(window.get());
+    Settle();
   }
 
   Form2Services Services() {
@@ -153,6 +168,12 @@ struct Harness {
     } else {
       QTest::mouseClick(Find<QAbstractButton>(control), Qt::LeftButton);
     }
+    WaitForMeasures();
+  }
+  // Sizes and free space are measured off the window's thread; their answers come later.
+  void WaitForMeasures() const {
+    for (int i = 0; i < 2000 && window->Measuring(); ++i) QTest::qWait(2);
+    QCoreApplication::processEvents();
   }
   void AddFile(const QString& name) const;
   // A run works on a thread of its own; its end reaches the window as an event.
@@ -188,6 +209,7 @@ struct Harness {
 inline void Click(QAbstractButton* button) {
   QTest::mouseClick(button, Qt::LeftButton, {},
                     QPoint(std::min(button->width() / 2, 8), button->height() / 2));
+  Settle();
 }
 
 // What a button shows, without the marker of its Alt letter.

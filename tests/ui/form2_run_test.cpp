@@ -150,6 +150,7 @@ class Form2RunTest : public WindowTestCase {
                                 {"cmdDestino", h.start, 84, MessageIcon::Exclamation}};
     for (const Refusal& r : refusals) {
       h.window->LoadJob(saved, false);
+      Settle();
       QCOMPARE(h.Panel(5), Text(text_id::kSuccessful));
       if (!r.picked.empty()) Dialogs::setNextFileName(Q(r.picked));
       Click(h.Find<QPushButton>(r.command));
@@ -181,6 +182,7 @@ class Form2RunTest : public WindowTestCase {
     QVERIFY(RememberMount(h.fs, h.state, destination, destination));  // was a disk of its own
     QLabel* state = h.Find<QLabel>("lblDestinationState");
     h.window->LoadJob(h.program + "/job.cop", false);
+    Settle();
     QVERIFY(!state->isHidden());
     QCOMPARE(state->text(), Text(text_id::kDriveNotReady));
     QVERIFY(h.Label("Label7").isEmpty());

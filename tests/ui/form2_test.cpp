@@ -306,6 +306,7 @@ class Form2Test : public WindowTestCase {
           WriteText(path, JobText(c.manual, c.every, c.at_shutdown, {}));
           if (restore) {
             h.window->LoadJob(path, true);
+            Settle();
           } else {
             h.Pick(path, "mnuAbreTrab");
           }

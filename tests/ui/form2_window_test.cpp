@@ -259,6 +259,7 @@ class Form2WindowTest : public WindowTestCase {
         }
         tabs->setCurrentIndex(0);
         tabs->setCurrentIndex(2);
+        Settle();
         for (const char* name : {"Label20", "Label21", "Label14", "Label8", "Frame2", "Panel5"}) {
           QWidget* control = h.Find(name);
           const double contrast = Contrast(control->palette().color(control->foregroundRole()),
