@@ -71,10 +71,6 @@ Form2::Form2(const Form2Services& services, Form2Folders folders, std::int16_t l
   ConnectRun();
   ConnectScheduler();
   SetTabOrder();
-  // The box starts at "2"; its down button counts from the field, which would show -1.
-  job_.CopiesToKeep = 2;
-  // The manual option starts selected, so the job says so too.
-  job_.ManualOnly = true;
 }
 
 Form2::~Form2() = default;  // the run controller stops and waits for a run in progress
@@ -122,7 +118,8 @@ void Form2::Form_Load() {
 void Form2::Form_QueryUnload(bool by_user) {
   // Closing the window must never power the computer off.
   if (by_user && power_off_after_copy_) {
-    chkShutDown->setChecked(false);
+    schedule_form_.ClearPowerOff();
+    RenderSchedule();
     power_off_after_copy_ = false;
   }
 }
@@ -344,6 +341,7 @@ void Form2::LockJobCommands(bool locked) {
   } else {
     for (const auto& [control, enabled] : locked_) control->setEnabled(enabled);
     locked_.clear();
+    RenderSchedule();  // what changed meanwhile (the session's channel) shows now
   }
   cmdDetener->setEnabled(locked);
   EscStop->setEnabled(locked);

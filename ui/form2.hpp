@@ -31,6 +31,7 @@
 #include "core/job_file_reader.hpp"
 #include "core/run_view.hpp"
 #include "core/schedule.hpp"
+#include "core/schedule_form.hpp"
 #include "core/space_accounting.hpp"
 #include "platform/autostart.hpp"
 #include "platform/clock.hpp"
@@ -68,9 +69,6 @@ struct Form2Folders {
   std::string start_folder;    // where the source browser opens
   std::string state_folder;    // which disk each destination lies on; empty: not kept
 };
-
-// Timer1's three modes, set by the schedule controls.
-enum class ScheduleTimer { Off, Timed, AtShutdown };
 
 // The main window: the three steps of a backup job, the run on screen, the languages
 // and the job files. The handlers carry the names the program's design gives them.
@@ -209,27 +207,10 @@ class Form2 : public QMainWindow, public SpaceView {
   void SetDestination(const std::string& path);
   bool DestinationChosen();
 
-  // Copy tab: copy mode and schedule.
-  void optTodo_Click();
-  void optIncremental_Click();
-  void txtNcopias_Change();
-  void updNC_DownClick();
-  void updNC_UpClick();
-  void optManual_Click();
-  void OptCada_Click();
-  void cboDSM_Click();
-  void updDSM_DownClick();
-  void updDSM_UpClick();
-  void chkHoraGraba_Click();
-  void txtHora_Change();
-  void updHora_DownClick();
-  void updHora_UpClick();
-  void txtMinutos_Change();
-  void updMinuto_DownClick();
-  void updMinuto_UpClick();
-  void chkApaga_Click();
-  void chkShutDown_Click();
-  void ApplyLoadedSchedule(bool manual, bool every, bool at_shutdown);
+  // Copy tab: copy mode and schedule, decided by the schedule form.
+  void ConnectSchedule();
+  void RenderSchedule();
+  void SetTimerMode(ScheduleTimer mode);
 
   // The scheduler: Timer1's tick, one automatic run, what the schedule label says.
   void ConnectScheduler();
@@ -287,15 +268,6 @@ class Form2 : public QMainWindow, public SpaceView {
   // Once the window manager has put its frame around the shown window.
   void FitWhenFramed();
 
-  // Schedule states that the paired boxes lead to.
-  void EnterTimedMode();
-  void EnterAtShutdownMode();
-  void EnterDisabledTimedMode();
-  // Sets a box from code and, when that changes it, runs its handler as a click would.
-  void SetCheckByCode(QCheckBox* box, bool checked);
-  void SetTimerMode(ScheduleTimer mode);
-  void SetTimeBoxesEnabled(bool enabled);
-  void SelectUnitLine(const std::string& unit);
   void ShowSelectedBytes();
   void MeasureEntry(const SourceEntry& entry, int sign);
   // Free space and the destination's state, measured off the window's thread; `then`
@@ -458,6 +430,8 @@ class Form2 : public QMainWindow, public SpaceView {
   double progress_value_ = 0;
   std::unique_ptr<QMovie> movie_;
   Scheduler scheduler_;
+  ScheduleForm schedule_form_{job_};
+  ScheduleTimer shown_timer_ = ScheduleTimer::Off;
   Notifier* notifier_ = nullptr;
   std::optional<LocalDate> catching_up_;  // the automatic run in progress catches up from
   // Nobody may be at the computer: a message must not hold the run up until it is read.

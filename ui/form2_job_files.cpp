@@ -90,27 +90,19 @@ void Form2::LoadJob(const std::string& path, bool restore) {
 
   // The run copies by the keep-prior-copies flag alone, so the options show that flag.
   if (loaded.CopyMode) {
-    optIncremental_Click();
+    schedule_form_.optIncremental_Click();
   } else {
-    optTodo_Click();
-  }
-  if (loaded.CopiesToKeep) {
-    job_.CopiesToKeep = *loaded.CopiesToKeep;
-    txtNcopias->setText(Q(BoxText(job_.CopiesToKeep)));
+    schedule_form_.optTodo_Click();
   }
   // The boxes first, so that choosing the every-N option takes their values.
-  if (loaded.IntervalCount) {
-    job_.IntervalCount = *loaded.IntervalCount;
-    txtNumDSM->setText(Q(BoxText(job_.IntervalCount)));
-  }
+  if (loaded.CopiesToKeep) schedule_form_.LoadCopies(*loaded.CopiesToKeep);
+  if (loaded.IntervalCount) schedule_form_.LoadInterval(*loaded.IntervalCount);
   if (loaded.IntervalUnit) {
-    const int line = UnitLine(*loaded.IntervalUnit);
-    job_.IntervalUnit = line >= 0 ? std::string(form2::kUnits[line]) : *loaded.IntervalUnit;
-    cboDSM->setCurrentIndex(line);
+    schedule_form_.LoadUnit(*loaded.IntervalUnit, UnitLine(*loaded.IntervalUnit));
   }
-  if (loaded.CopyHour) txtHora->setText(Q(BoxText(*loaded.CopyHour)));
-  if (loaded.CopyMinute) txtMinutos->setText(Q(BoxText(*loaded.CopyMinute)));
-  ApplyLoadedSchedule(loaded.ManualOnly, loaded.EveryN, loaded.CopyAtShutdown);
+  schedule_form_.LoadTime(loaded.CopyHour, loaded.CopyMinute);
+  schedule_form_.ApplyLoadedSchedule(loaded.ManualOnly, loaded.EveryN, loaded.CopyAtShutdown);
+  RenderSchedule();
   if (loaded.LastRunOutcome == 0 || loaded.LastRunOutcome == 1) {
     job_.LastRunOutcome = *loaded.LastRunOutcome;
     outcome_ = job_.LastRunOutcome == 0 ? Outcome::Successful : Outcome::Error;

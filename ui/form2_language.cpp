@@ -131,7 +131,7 @@ void Form2::ApplyLanguage() {
 
   cboDSM->clear();
   cboDSM->addItems({Text(kDays), Text(kWeeks), Text(kMonths)});
-  SelectUnitLine(job_.IntervalUnit);
+  RenderSchedule();
   ShowScheduleStatus();
   lblDestinationState->setText(Text(text_id::kDriveNotReady));
 

@@ -427,25 +427,7 @@ void Form2::Connect() {
   connect(cmdCreaDirectorio, &QPushButton::clicked, this, [this] { cmdCreaDirectorio_Click(); });
   connect(cmdBorraDir, &QPushButton::clicked, this, [this] { cmdBorraDir_Click(); });
 
-  connect(optTodo, &QRadioButton::clicked, this, [this] { optTodo_Click(); });
-  connect(optIncremental, &QRadioButton::clicked, this, [this] { optIncremental_Click(); });
-  connect(txtNcopias, &QLineEdit::textChanged, this, [this] { txtNcopias_Change(); });
-  connect(updNC, &UpDown::DownClicked, this, [this] { updNC_DownClick(); });
-  connect(updNC, &UpDown::UpClicked, this, [this] { updNC_UpClick(); });
-  connect(optManual, &QRadioButton::clicked, this, [this] { optManual_Click(); });
-  connect(OptCada, &QRadioButton::clicked, this, [this] { OptCada_Click(); });
-  connect(cboDSM, &QComboBox::activated, this, [this] { cboDSM_Click(); });
-  connect(updDSM, &UpDown::DownClicked, this, [this] { updDSM_DownClick(); });
-  connect(updDSM, &UpDown::UpClicked, this, [this] { updDSM_UpClick(); });
-  connect(chkHoraGraba, &QCheckBox::clicked, this, [this] { chkHoraGraba_Click(); });
-  connect(txtHora, &QLineEdit::textChanged, this, [this] { txtHora_Change(); });
-  connect(updHora, &UpDown::DownClicked, this, [this] { updHora_DownClick(); });
-  connect(updHora, &UpDown::UpClicked, this, [this] { updHora_UpClick(); });
-  connect(txtMinutos, &QLineEdit::textChanged, this, [this] { txtMinutos_Change(); });
-  connect(updMinuto, &UpDown::DownClicked, this, [this] { updMinuto_DownClick(); });
-  connect(updMinuto, &UpDown::UpClicked, this, [this] { updMinuto_UpClick(); });
-  connect(chkApaga, &QCheckBox::clicked, this, [this] { chkApaga_Click(); });
-  connect(chkShutDown, &QCheckBox::clicked, this, [this] { chkShutDown_Click(); });
+  ConnectSchedule();
   connect(cmdGuardar, &QPushButton::clicked, this, [this] { cmdGuardar_Click(); });
   connect(cmdCopiar, &QPushButton::clicked, this, [this] { cmdCopiar_Click(); });
   connect(cmdDetener, &QPushButton::clicked, this, [this] { cmdDetener_Click(); });

@@ -26,23 +26,51 @@ std::string HourMinute(int hour, int minute) {
   return text;
 }
 
-std::int16_t ValueOf(const QLineEdit* box) { return BoxValue(S(box->text())); }
-
-void Show(QLineEdit* box, int value) { box->setText(Q(BoxText(value))); }
-
 }  // namespace
 
-void Form2::SetTimeBoxesEnabled(bool enabled) {
-  for (QWidget* control : {static_cast<QWidget*>(txtHora), static_cast<QWidget*>(txtMinutos),
-                           static_cast<QWidget*>(updHora), static_cast<QWidget*>(updMinuto)}) {
-    control->setEnabled(enabled);
+// Shows what the schedule form says, changing only what differs: a box's text set anew
+// would move the user's cursor. During a run the controls stay disabled; the run gives
+// them back as the form says.
+void Form2::RenderSchedule() {
+  const ScheduleControls& c = schedule_form_.Controls();
+  const bool locked = RunInProgress();
+  auto show = [locked](QAbstractButton* button, const Switch& state) {
+    if (button->isChecked() != state.checked) button->setChecked(state.checked);
+    if (!locked) button->setEnabled(state.enabled);
+  };
+  auto box = [locked](QLineEdit* edit, const Box& state) {
+    if (edit->text() != Q(state.text)) edit->setText(Q(state.text));
+    if (!locked) edit->setEnabled(state.enabled);
+  };
+  show(optTodo, c.optTodo);
+  show(optIncremental, c.optIncremental);
+  box(txtNcopias, c.txtNcopias);
+  show(optManual, c.optManual);
+  show(OptCada, c.OptCada);
+  box(txtNumDSM, c.txtNumDSM);
+  if (cboDSM->currentIndex() != c.cboDSM) cboDSM->setCurrentIndex(c.cboDSM);
+  show(chkHoraGraba, c.chkHoraGraba);
+  box(txtHora, c.txtHora);
+  box(txtMinutos, c.txtMinutos);
+  show(chkApaga, c.chkApaga);
+  show(chkShutDown, c.chkShutDown);
+  if (!locked) {
+    cboDSM->setEnabled(c.cboDSM_enabled);
+    updHora->setEnabled(c.updHora_enabled);
+    updMinuto->setEnabled(c.updMinuto_enabled);
   }
-}
-
-void Form2::SetTimerMode(ScheduleTimer mode) {
+  power_off_after_copy_ = c.chkShutDown.checked;
+  // The timer only when the schedule changes it: an automatic run stops and restarts it.
+  if (c.timer != shown_timer_) {
+    shown_timer_ = c.timer;
+    SetTimerMode(c.timer);
+  }
   // Once the handlers have settled: the schedule may pass through the at-shutdown state
   // on its way elsewhere, and the session need not hear of that.
   QTimer::singleShot(0, this, [this] { UpdateArming(); });
+}
+
+void Form2::SetTimerMode(ScheduleTimer mode) {
   if (mode == ScheduleTimer::Off) {
     Timer1->stop();
     return;
@@ -56,210 +84,56 @@ ScheduleTimer Form2::TimerMode() const {
   return Timer1->interval() == kTimedInterval ? ScheduleTimer::Timed : ScheduleTimer::AtShutdown;
 }
 
-void Form2::SetCheckByCode(QCheckBox* box, bool checked) {
-  if (box->isChecked() == checked) return;
-  box->setChecked(checked);
-  if (box == chkHoraGraba) chkHoraGraba_Click();
-  if (box == chkApaga) chkApaga_Click();
-  if (box == chkShutDown) chkShutDown_Click();
-}
-
-void Form2::optTodo_Click() {
-  optTodo->setChecked(true);
-  optIncremental->setChecked(false);
-  job_.CopyMode = false;
-  job_.OverwriteAll = true;
-  txtNcopias->setEnabled(false);
-}
-
-void Form2::optIncremental_Click() {
-  optIncremental->setChecked(true);
-  txtNcopias->setEnabled(true);
-  optTodo->setChecked(false);
-  job_.CopyMode = true;
-  job_.OverwriteAll = false;
-  job_.CopiesToKeep = ValueOf(txtNcopias);
-}
-
-void Form2::txtNcopias_Change() { job_.CopiesToKeep = ValueOf(txtNcopias); }
-
-void Form2::updNC_DownClick() {
-  if (ValueOf(txtNcopias) == 0) return;
-  job_.CopiesToKeep = BoxValue(std::to_string(job_.CopiesToKeep - 1));
-  Show(txtNcopias, job_.CopiesToKeep);
-}
-
-void Form2::updNC_UpClick() {
-  if (ValueOf(txtNcopias) == 99) return;
-  job_.CopiesToKeep = BoxValue(std::to_string(job_.CopiesToKeep + 1));
-  Show(txtNcopias, job_.CopiesToKeep);
-}
-
-void Form2::optManual_Click() {
-  optManual->setChecked(true);
-  OptCada->setChecked(false);
-  for (QWidget* control : {static_cast<QWidget*>(txtNumDSM), static_cast<QWidget*>(cboDSM),
-                           static_cast<QWidget*>(chkHoraGraba), static_cast<QWidget*>(txtHora),
-                           static_cast<QWidget*>(txtMinutos), static_cast<QWidget*>(chkApaga)}) {
-    control->setEnabled(false);
+// Each control's handler is the form's; the window only shows the outcome.
+void Form2::ConnectSchedule() {
+  auto on = [this](QAbstractButton* button, void (ScheduleForm::*handler)()) {
+    connect(button, &QAbstractButton::clicked, this, [this, handler] {
+      (schedule_form_.*handler)();
+      RenderSchedule();
+    });
+  };
+  auto checked = [this](QAbstractButton* button, void (ScheduleForm::*handler)(bool)) {
+    connect(button, &QAbstractButton::clicked, this, [this, handler](bool state) {
+      (schedule_form_.*handler)(state);
+      RenderSchedule();
+    });
+  };
+  auto typed = [this](QLineEdit* edit, void (ScheduleForm::*handler)(const std::string&)) {
+    connect(edit, &QLineEdit::textChanged, this, [this, handler](const QString& text) {
+      (schedule_form_.*handler)(S(text));
+      RenderSchedule();
+    });
+  };
+  on(optTodo, &ScheduleForm::optTodo_Click);
+  on(optIncremental, &ScheduleForm::optIncremental_Click);
+  typed(txtNcopias, &ScheduleForm::txtNcopias_Change);
+  on(optManual, &ScheduleForm::optManual_Click);
+  on(OptCada, &ScheduleForm::OptCada_Click);
+  typed(txtNumDSM, &ScheduleForm::txtNumDSM_Change);
+  connect(cboDSM, &QComboBox::activated, this, [this](int line) {
+    schedule_form_.cboDSM_Click(line);
+    RenderSchedule();
+  });
+  checked(chkHoraGraba, &ScheduleForm::chkHoraGraba_Click);
+  typed(txtHora, &ScheduleForm::txtHora_Change);
+  typed(txtMinutos, &ScheduleForm::txtMinutos_Change);
+  checked(chkApaga, &ScheduleForm::chkApaga_Click);
+  checked(chkShutDown, &ScheduleForm::chkShutDown_Click);
+  const std::pair<UpDown*, std::pair<void (ScheduleForm::*)(), void (ScheduleForm::*)()>> arrows[] =
+      {{updNC, {&ScheduleForm::updNC_DownClick, &ScheduleForm::updNC_UpClick}},
+       {updDSM, {&ScheduleForm::updDSM_DownClick, &ScheduleForm::updDSM_UpClick}},
+       {updHora, {&ScheduleForm::updHora_DownClick, &ScheduleForm::updHora_UpClick}},
+       {updMinuto, {&ScheduleForm::updMinuto_DownClick, &ScheduleForm::updMinuto_UpClick}}};
+  for (const auto& [updown, handlers] : arrows) {
+    connect(updown, &UpDown::DownClicked, this, [this, down = handlers.first] {
+      (schedule_form_.*down)();
+      RenderSchedule();
+    });
+    connect(updown, &UpDown::UpClicked, this, [this, up = handlers.second] {
+      (schedule_form_.*up)();
+      RenderSchedule();
+    });
   }
-  job_.ManualOnly = true;
-  job_.EveryN = false;
-  job_.CopyAtShutdown = false;
-  SetTimerMode(ScheduleTimer::Off);
-}
-
-void Form2::OptCada_Click() {
-  optManual->setChecked(false);
-  OptCada->setChecked(true);
-  job_.EveryN = true;
-  txtNumDSM->setEnabled(true);
-  Show(txtNumDSM, job_.IntervalCount);
-  cboDSM->setEnabled(true);
-  SelectUnitLine(job_.IntervalUnit);
-  chkHoraGraba->setEnabled(true);
-  chkApaga->setEnabled(shutdown_channel_);
-  // Ticking the timed box from code passes through the at-shutdown state first.
-  if (!chkHoraGraba->isChecked()) EnterAtShutdownMode();
-  EnterTimedMode();
-  job_.IntervalCount = ValueOf(txtNumDSM);
-  const int line = cboDSM->currentIndex();
-  job_.IntervalUnit = line >= 0 && line < 3 ? std::string(form2::kUnits[line]) : std::string();
-  job_.CopyHour = ValueOf(txtHora);
-  job_.CopyMinute = ValueOf(txtMinutos);
-  job_.ManualOnly = false;
-  SetTimerMode(ScheduleTimer::Timed);
-}
-
-void Form2::SelectUnitLine(const std::string& unit) {
-  int line = -1;
-  for (int i = 0; i < 3; ++i) {
-    if (unit == form2::kUnits[i]) line = i;
-  }
-  cboDSM->setCurrentIndex(line);
-}
-
-void Form2::cboDSM_Click() {
-  const int line = cboDSM->currentIndex();
-  if (line >= 0 && line < 3) job_.IntervalUnit = std::string(form2::kUnits[line]);
-}
-
-void Form2::updDSM_DownClick() {
-  const int value = ValueOf(txtNumDSM);
-  if (value == 1) return;
-  job_.IntervalCount = BoxValue(std::to_string(value - 1));
-  Show(txtNumDSM, job_.IntervalCount);
-}
-
-void Form2::updDSM_UpClick() {
-  const int value = ValueOf(txtNumDSM);
-  if (value == 99) return;
-  job_.IntervalCount = BoxValue(std::to_string(value + 1));
-  Show(txtNumDSM, job_.IntervalCount);
-}
-
-void Form2::EnterTimedMode() {
-  job_.CopyAtShutdown = false;
-  chkHoraGraba->setChecked(true);
-  chkApaga->setChecked(false);
-  SetTimeBoxesEnabled(true);
-  SetTimerMode(ScheduleTimer::Timed);
-}
-
-void Form2::EnterAtShutdownMode() {
-  job_.CopyAtShutdown = true;
-  chkApaga->setChecked(true);
-  chkHoraGraba->setChecked(false);
-  SetTimeBoxesEnabled(false);
-  SetCheckByCode(chkShutDown, false);
-  power_off_after_copy_ = false;
-  SetTimerMode(ScheduleTimer::AtShutdown);
-}
-
-void Form2::EnterDisabledTimedMode() {
-  job_.CopyAtShutdown = false;
-  chkApaga->setChecked(false);
-  SetTimeBoxesEnabled(false);
-  SetTimerMode(ScheduleTimer::Off);
-}
-
-// A job file may hold any mix of the three schedule flags; the window shows exactly one
-// schedule: manual wins, then every N, then at shutdown (which needs the every-N option);
-// none at all is manual.
-void Form2::ApplyLoadedSchedule(bool manual, bool every, bool at_shutdown) {
-  if (manual || (!every && !at_shutdown)) {
-    SetCheckByCode(chkApaga, false);
-    SetCheckByCode(chkHoraGraba, true);
-    optManual_Click();
-    return;
-  }
-  OptCada_Click();
-  if (at_shutdown) {
-    SetCheckByCode(chkApaga, true);
-  } else {
-    SetCheckByCode(chkHoraGraba, true);
-  }
-}
-
-void Form2::chkHoraGraba_Click() {
-  if (!chkHoraGraba->isChecked()) {
-    EnterAtShutdownMode();
-  } else if (chkHoraGraba->isEnabledTo(this)) {
-    EnterTimedMode();
-  } else {
-    EnterDisabledTimedMode();
-  }
-}
-
-void Form2::chkApaga_Click() {
-  if (chkApaga->isChecked()) {
-    EnterAtShutdownMode();
-    return;
-  }
-  chkHoraGraba->setChecked(true);
-  if (chkHoraGraba->isEnabledTo(this)) {
-    EnterTimedMode();
-  } else {
-    EnterDisabledTimedMode();
-  }
-}
-
-void Form2::chkShutDown_Click() {
-  // Powering off after a copy at shutdown is implied; the box cannot add to it.
-  if (job_.CopyAtShutdown) chkShutDown->setChecked(false);
-  power_off_after_copy_ = chkShutDown->isChecked();
-}
-
-void Form2::txtHora_Change() { job_.CopyHour = ValueOf(txtHora); }
-
-void Form2::updHora_DownClick() {
-  int value = ValueOf(txtHora);
-  if (value == 0) value = 24;
-  job_.CopyHour = BoxValue(std::to_string(value - 1));
-  Show(txtHora, job_.CopyHour);
-}
-
-void Form2::updHora_UpClick() {
-  int value = ValueOf(txtHora) + 1;
-  if (value == 24) value = 0;
-  job_.CopyHour = BoxValue(std::to_string(value));
-  txtHora->setText(value == 0 ? QStringLiteral("00") : Q(BoxText(job_.CopyHour)));
-}
-
-void Form2::txtMinutos_Change() { job_.CopyMinute = ValueOf(txtMinutos); }
-
-void Form2::updMinuto_DownClick() {
-  int value = ValueOf(txtMinutos);
-  if (value == 0) value = 60;
-  job_.CopyMinute = BoxValue(std::to_string(value - 1));
-  txtMinutos->setText(job_.CopyMinute == 0 ? QStringLiteral("00") : Q(BoxText(job_.CopyMinute)));
-}
-
-void Form2::updMinuto_UpClick() {
-  int value = ValueOf(txtMinutos) + 1;
-  if (value == 60) value = 0;
-  job_.CopyMinute = BoxValue(std::to_string(value));
-  Show(txtMinutos, job_.CopyMinute);
 }
 
 // ---- The scheduler ----

@@ -36,15 +36,8 @@ void Form2::ApplyShutdownChannel() {
   const QString why = shutdown_channel_ ? QString() : Text(text_id::kNoShutdownChannel);
   chkApaga->setToolTip(why);
   chkApaga->setAccessibleDescription(why);
-  if (!OptCada->isChecked()) return;
-  if (runner_->Running()) {
-    // The run gives the controls back as they were; this one as the channel allows.
-    for (auto& [control, enabled] : locked_) {
-      if (control == chkApaga) enabled = shutdown_channel_;
-    }
-    return;
-  }
-  chkApaga->setEnabled(shutdown_channel_);
+  schedule_form_.SetShutdownChannel(shutdown_channel_);
+  RenderSchedule();
 }
 
 void Form2::SessionEndRequested() {
