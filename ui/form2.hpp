@@ -216,6 +216,7 @@ class Form2 : public QMainWindow, public SpaceView {
   void ConnectScheduler();
   void Timer1_Timer();
   void RunScheduledCopy();
+  void CatchUpFrom(std::optional<LocalDate> missed_since);
   void ShowScheduleStatus();
   void NoticeRunEnd();
 

@@ -178,10 +178,13 @@ void Form2::Timer1_Timer() {
     return;
   }
   scheduler_.Started();
-  if (decision.state == ScheduleState::CatchUp) catching_up_ = decision.missed_since;
+  if (decision.state == ScheduleState::CatchUp) CatchUpFrom(decision.missed_since);
   ShowScheduleStatus();
   RunScheduledCopy();
 }
+
+// Out of line: GCC 12 at -O3 warns falsely (-Wdangling-pointer) on the assignment inline.
+void Form2::CatchUpFrom(std::optional<LocalDate> missed_since) { catching_up_ = missed_since; }
 
 void Form2::RunScheduledCopy() {
   in_tray_ = false;
