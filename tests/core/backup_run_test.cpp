@@ -358,7 +358,8 @@ TEST_F(Run, NamesAtTheLimitAreCopiedInBothModes) {
   for (std::size_t length : {250u, 255u}) {
     const std::string folder = src + "/" + std::string(length, 'F');
     const std::string file = src + "/" + std::string(length, 'f');
-    const std::string inside = "/" + std::string(length, 'g');
+    std::string inside(length + 1, 'g');
+    inside.front() = '/';
     WriteText(folder + inside, "inside");
     WriteText(file, "file");
     job.Sources.clear();
@@ -368,7 +369,7 @@ TEST_F(Run, NamesAtTheLimitAreCopiedInBothModes) {
       job.CopyMode = keep;
       job.CopiesToKeep = 1;
       for (int day = 0; day < 2; ++day) {
-        WriteText(file, "day " + std::to_string(day));
+        WriteText(file, std::string("day ") + std::to_string(day));
         ASSERT_EQ(Start(), RunEnd::Normal) << length << " keep " << keep << " day " << day;
       }
       const std::string base = keep ? dest + "/Copy02" : dest;
