@@ -30,6 +30,7 @@ Form2::Form2(const Form2Services& services, Form2Folders folders, std::int16_t l
       settings_(services.settings),
       autostart_(services.autostart),
       inhibitor_(services.inhibitor),
+      after_run_pause_(services.after_run_pause),
       folders_(std::move(folders)),
       WindowsVersion_(windows_version),
       space_(

@@ -19,6 +19,7 @@
 #include <QTimer>
 #include <QTranslator>
 #include <array>
+#include <chrono>
 #include <functional>
 #include <map>
 #include <memory>
@@ -61,6 +62,8 @@ struct Form2Services {
   SettingsStore& settings;
   Autostart& autostart;
   Inhibitor& inhibitor;
+  // How long the outcome of an automatic run stays on the screen before what follows.
+  std::chrono::milliseconds after_run_pause = std::chrono::seconds(11);
 };
 
 struct Form2Folders {
@@ -386,6 +389,7 @@ class Form2 : public QMainWindow, public SpaceView {
   SettingsStore& settings_;
   Autostart& autostart_;
   Inhibitor& inhibitor_;
+  std::chrono::milliseconds after_run_pause_;
   Form2Folders folders_;
   float WindowsVersion_;
 

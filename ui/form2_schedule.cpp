@@ -17,8 +17,6 @@ constexpr int kAtShutdownInterval = 1000;
 // After the start or a wake-up: long enough for the session (and a destination disk) to
 // settle, short enough that a missed run starts well within the minute.
 constexpr int kPromptCheckMs = 5000;
-// The pause after an automatic run before the timer starts again.
-constexpr int kAfterRunPause = 11;  // seconds
 
 std::string HourMinute(int hour, int minute) {
   char text[8];
@@ -203,7 +201,7 @@ void Form2::RunScheduledCopy() {
     ShowScheduleStatus();
     // A pause before the timer looks again; then back to the tray after a success, while
     // a failure stays on the screen until it is read.
-    QTimer::singleShot(std::chrono::seconds(kAfterRunPause), this, [this] {
+    QTimer::singleShot(after_run_pause_, this, [this] {
       if (unloaded_) return;
       if (OptCada->isChecked()) Timer1->start();
       if (last_end_ == RunEnd::Normal && job_.LastRunOutcome == 0) GoResident();

@@ -8,11 +8,6 @@
 #include "ui/run_controller.hpp"
 
 namespace orvessa {
-namespace {
-
-constexpr int kPauseAfterRun = 11;  // seconds
-
-}  // namespace
 
 bool Form2::AtShutdownArmed() const {
   return !unloaded_ && OptCada->isChecked() && chkApaga->isChecked() && job_.CopyAtShutdown;
@@ -74,7 +69,7 @@ void Form2::CopyAtShutdown() {
       return;
     }
     // The pause after the run, so the user sees how it ended before the computer goes off.
-    QTimer::singleShot(std::chrono::seconds(kPauseAfterRun), this, [this] {
+    QTimer::singleShot(after_run_pause_, this, [this] {
       shutdown_flow_ = false;
       if (unloaded_) return;
       if (last_end_ != RunEnd::Normal || job_.LastRunOutcome != 0) {

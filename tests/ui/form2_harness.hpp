@@ -55,6 +55,9 @@ struct PrivateHome {
 
 inline const PrivateHome private_home;
 
+// The outcome of an automatic run stays this long on the screen here, not 11 s.
+constexpr std::chrono::milliseconds kAfterRunPause{200};
+
 // The run's waits (for the drive, for a lock) pass at once, or, while the gate is closed,
 // hold the run there until it opens: a test acts while a run is surely in progress, and
 // no test waits out real seconds.
@@ -145,7 +148,7 @@ struct Harness {
   }
 
   Form2Services Services() {
-    return {fs, clock, locale, time, power, settings, autostart, inhibitor};
+    return {fs, clock, locale, time, power, settings, autostart, inhibitor, kAfterRunPause};
   }
 
   // A control of the window by its object name, as a user finds it by its place.

@@ -166,7 +166,7 @@ class Form2ShutdownTest : public WindowTestCase {
     Dialogs::setNextAnswer(QMessageBox::Ok);
     h.window->SessionEndRequested();
     h.WaitForRunEnd();
-    QTest::qWait(11500);  // the pause after the run, before the power-off would come
+    QTest::qWait(3 * kAfterRunPause.count());  // past the pause, when the power-off would come
     QCOMPARE(h.power.events, PowerHarness::Strings{"armed"});
     QVERIFY(!h.window->Unloaded() && h.window->isVisible());
     QCOMPARE(h.Panel(5), Text(text_id::kError));
