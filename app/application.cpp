@@ -74,26 +74,23 @@ Application::Application(QApplication& qt, const std::string& start_folder) {
 
   Services& s = *services_;
   const auto language = static_cast<std::int16_t>(StoredLanguageBase(s.settings));
-  window_ = std::make_unique<Form2>(
-      Form2Services{s.fs, s.clock, s.locale, s.time, s.power, s.settings, s.autostart, s.inhibitor},
-      Form2Folders{ProgramFolder(), data_folder,
-                   start_folder.empty() ? QDir::homePath().toStdString() : start_folder,
-                   StateFolder()},
-      language, ReadWindowsVersion(s.power));
-  window_->SetUrlOpener(&s.opener);
-  shutdown_channels_ = std::make_unique<ShutdownChannels>(*window_, s.inhibitor);
-  splash_ = std::make_unique<Form1>(QString::fromStdString(data_folder + "/splash.png"), language);
-  splash_->Form_Load();
-  tray_wait_ = std::make_unique<TrayWait>(&TrayHostPresent);
-
   // The end of an automatic run is announced; a wake-up has the schedule looked at.
   notifier_ = std::make_unique<DbusNotifier>(QDBusConnection::sessionBus(), icon_path,
                                              [this](const QString& title, const QString& body) {
                                                if (tray_) tray_->ShowMessage(title, body);
                                              });
-  window_->SetNotifier(notifier_.get());
   sleep_watch_ = std::make_unique<LogindSleepWatch>();
-  window_->WatchSleep(*sleep_watch_);
+  window_ = std::make_unique<Form2>(
+      Form2Services{s.fs, s.clock, s.locale, s.time, s.power, s.settings, s.autostart, s.inhibitor,
+                    s.opener, *notifier_, *sleep_watch_},
+      Form2Folders{ProgramFolder(), data_folder,
+                   start_folder.empty() ? QDir::homePath().toStdString() : start_folder,
+                   StateFolder()},
+      language, ReadWindowsVersion(s.power));
+  shutdown_channels_ = std::make_unique<ShutdownChannels>(*window_, s.inhibitor);
+  splash_ = std::make_unique<Form1>(QString::fromStdString(data_folder + "/splash.png"), language);
+  splash_->Form_Load();
+  tray_wait_ = std::make_unique<TrayWait>(&TrayHostPresent);
 
   QObject::connect(signals_.get(), &SignalWatcher::Received, window_.get(), [this](int) {
     Load();

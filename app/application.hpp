@@ -49,13 +49,14 @@ class Application {
   struct Services;
   std::unique_ptr<Services> services_;
   std::unique_ptr<SignalWatcher> signals_;
+  // The window's services: they outlive it.
+  std::unique_ptr<DbusNotifier> notifier_;
+  std::unique_ptr<LogindSleepWatch> sleep_watch_;
   std::unique_ptr<Form2> window_;
   std::unique_ptr<ShutdownChannels> shutdown_channels_;
   std::unique_ptr<Form1> splash_;
   std::unique_ptr<TrayWait> tray_wait_;
   std::unique_ptr<TrayIcon> tray_;  // before the window goes, as it shows the window's menu
-  std::unique_ptr<DbusNotifier> notifier_;
-  std::unique_ptr<LogindSleepWatch> sleep_watch_;
   QTimer tray_check_;
   bool loaded_ = false;
   bool splash_done_ = false;

@@ -30,6 +30,8 @@ Form2::Form2(const Form2Services& services, Form2Folders folders, std::int16_t l
       settings_(services.settings),
       autostart_(services.autostart),
       inhibitor_(services.inhibitor),
+      opener_(services.opener),
+      notifier_(services.notifier),
       after_run_pause_(services.after_run_pause),
       folders_(std::move(folders)),
       WindowsVersion_(windows_version),
@@ -71,6 +73,7 @@ Form2::Form2(const Form2Services& services, Form2Folders folders, std::int16_t l
   Connect();
   ConnectRun();
   ConnectScheduler();
+  services.sleep.WhenResumed([this] { CheckScheduleSoon(); });
   SetTabOrder();
 }
 

@@ -62,6 +62,9 @@ struct Form2Services {
   SettingsStore& settings;
   Autostart& autostart;
   Inhibitor& inhibitor;
+  UrlOpener& opener;   // help pages, the web page and the e-mail link
+  Notifier& notifier;  // the end of an automatic run
+  SleepWatch& sleep;   // a wake-up has the schedule looked at soon
   // How long the outcome of an automatic run stays on the screen before what follows.
   std::chrono::milliseconds after_run_pause = std::chrono::seconds(11);
 };
@@ -115,8 +118,6 @@ class Form2 : public QMainWindow, public SpaceView {
   // run has stopped; never powers the computer off.
   void EndBySignal();
 
-  // Where the help, web page and e-mail commands hand their addresses; none: they do nothing.
-  void SetUrlOpener(UrlOpener* opener) { opener_ = opener; }
   // The About box while it is open.
   Form4* AboutBox() const { return about_box_; }
 
@@ -131,8 +132,6 @@ class Form2 : public QMainWindow, public SpaceView {
 
   // Automatic runs: where their end is announced, and a look at the schedule soon after
   // the start and after every wake-up, as a missed time of copy is due at once.
-  void SetNotifier(Notifier* notifier) { notifier_ = notifier; }
-  void WatchSleep(SleepWatch& watch);
   void CheckScheduleSoon();
   // The copy at shutdown is armed: the session's end is to be called off and asked about.
   bool AtShutdownArmed() const;
@@ -389,6 +388,8 @@ class Form2 : public QMainWindow, public SpaceView {
   SettingsStore& settings_;
   Autostart& autostart_;
   Inhibitor& inhibitor_;
+  UrlOpener& opener_;
+  Notifier& notifier_;
   std::chrono::milliseconds after_run_pause_;
   Form2Folders folders_;
   float WindowsVersion_;
@@ -417,7 +418,6 @@ class Form2 : public QMainWindow, public SpaceView {
   std::int16_t LanguageBase_;
   std::string HelpFile_;
   std::unique_ptr<QTranslator> qt_texts_;
-  UrlOpener* opener_ = nullptr;
   QPointer<Form4> about_box_;
   bool StayVisibleWhenActive_ = false;
   std::function<bool()> tray_available_;
@@ -437,7 +437,6 @@ class Form2 : public QMainWindow, public SpaceView {
   Scheduler scheduler_;
   ScheduleForm schedule_form_{job_};
   ScheduleTimer shown_timer_ = ScheduleTimer::Off;
-  Notifier* notifier_ = nullptr;
   std::optional<LocalDate> catching_up_;  // the automatic run in progress catches up from
   // Nobody may be at the computer: a message must not hold the run up until it is read.
   bool unattended_run_ = false;

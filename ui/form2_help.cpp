@@ -67,21 +67,17 @@ void Form2::ApplyHelpTexts(Mnemonics& letters) {
 }
 
 void Form2::mnuAyudaContenido_Click() {
-  if (opener_ == nullptr || HelpFile_.empty()) return;
-  opener_->OpenUrl(S(QUrl::fromLocalFile(Q(HelpFile_)).toString(QUrl::FullyEncoded)));
+  if (HelpFile_.empty()) return;
+  opener_.OpenUrl(S(QUrl::fromLocalFile(Q(HelpFile_)).toString(QUrl::FullyEncoded)));
 }
 
-void Form2::mnuWeb_Click() {
-  if (opener_ != nullptr) opener_->OpenUrl(std::string(kWebAddress));
-}
+void Form2::mnuWeb_Click() { opener_.OpenUrl(std::string(kWebAddress)); }
 
-void Form2::mnuEmail_Click() {
-  if (opener_ != nullptr) opener_->OpenUrl(SupportMailLink(LanguageBase_));
-}
+void Form2::mnuEmail_Click() { opener_.OpenUrl(SupportMailLink(LanguageBase_)); }
 
 void Form2::mnuAyudaAcercade_Click() {
   if (about_box_ == nullptr) {
-    about_box_ = new Form4(this, LanguageBase_, opener_);
+    about_box_ = new Form4(this, LanguageBase_, &opener_);
     connect(about_box_, &Form4::Activated, this, [this] { OtherFormActivated(); });
     about_box_->Form_Load();
   }

@@ -160,10 +160,6 @@ void Form2::ConnectScheduler() {
   connect(cboDSM, &QComboBox::activated, this, later);
 }
 
-void Form2::WatchSleep(SleepWatch& watch) {
-  watch.WhenResumed([this] { CheckScheduleSoon(); });
-}
-
 void Form2::CheckScheduleSoon() { ScheduleCheck->start(kPromptCheckMs); }
 
 void Form2::Timer1_Timer() {
@@ -242,7 +238,7 @@ void Form2::ShowScheduleStatus() {
 }
 
 void Form2::NoticeRunEnd() {
-  if (notifier_ == nullptr || last_end_ == RunEnd::NotRun) return;
+  if (last_end_ == RunEnd::NotRun) return;
   Notice notice;
   if (last_end_ == RunEnd::Normal && job_.LastRunOutcome == 0) {
     const RunReport& report = runner_->Result().report;
@@ -266,7 +262,7 @@ void Form2::NoticeRunEnd() {
   }
   notice.action = TextUtf8(text_id::kTrayTip);
   notice.clicked = [this] { mnupopRestaurar_Click(); };
-  notifier_->Notify(std::move(notice));
+  notifier_.Notify(std::move(notice));
 }
 
 }  // namespace orvessa

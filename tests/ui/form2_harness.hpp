@@ -125,6 +125,25 @@ inline void Settle() {
   QCoreApplication::processEvents();
 }
 
+struct RecordingOpener : UrlOpener {
+  void OpenUrl(const std::string& url) override { urls.push_back(url); }
+  std::vector<std::string> urls;
+};
+
+struct RecordingNotifier : Notifier {
+  void Notify(Notice notice) override {
+    if (on_notice) on_notice();
+    notices.push_back(std::move(notice));
+  }
+  std::vector<Notice> notices;
+  std::function<void()> on_notice;
+};
+
+struct FakeSleepWatch : SleepWatch {
+  void WhenResumed(std::function<void()> resumed) override { wake = std::move(resumed); }
+  std::function<void()> wake;
+};
+
 // A shown window on its own temporary folders, loaded as the program loads it. The
 // start folder holds the given files; a name ending in "/" is a folder.
 struct Harness {
@@ -148,7 +167,8 @@ struct Harness {
   }
 
   Form2Services Services() {
-    return {fs, clock, locale, time, power, settings, autostart, inhibitor, kAfterRunPause};
+    return {fs,        clock,     locale, time,     power, settings,
+            autostart, inhibitor, opener, notifier, sleep, kAfterRunPause};
   }
 
   // A control of the window by its object name, as a user finds it by its place.
@@ -203,6 +223,9 @@ struct Harness {
   FakePower power;
   MemorySettings settings;
   FakeInhibitor inhibitor;
+  RecordingOpener opener;
+  RecordingNotifier notifier;
+  FakeSleepWatch sleep;
   // The private XDG_CONFIG_HOME's autostart folder; the shipped entry is looked for in data.
   XdgAutostart autostart{data + "/autostart/" + XdgAutostart::kEntryName, temp / "bin/orvessa"};
   std::unique_ptr<Form2> window;

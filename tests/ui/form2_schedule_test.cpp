@@ -9,25 +9,9 @@ using namespace orvessa::testing;
 
 namespace {
 
-struct RecordingNotifier : Notifier {
-  void Notify(Notice notice) override {
-    if (on_notice) on_notice();
-    notices.push_back(std::move(notice));
-  }
-  std::vector<Notice> notices;
-  std::function<void()> on_notice;
-};
-
-struct FakeSleepWatch : SleepWatch {
-  void WhenResumed(std::function<void()> resumed) override { wake = std::move(resumed); }
-  std::function<void()> wake;
-};
-
 // A job of one file into a fresh destination, saved, every day at the given time.
 struct ScheduleHarness : Harness {
   ScheduleHarness(const char* hour, const char* minute) : Harness({{"one.txt", "one"}}) {
-    window->SetNotifier(&notifier);
-    window->WatchSleep(sleep);
     AddFile(QStringLiteral("one.txt"));
     Pick(dest.path().string(), "cmdDestino");
     Pick(program + "/job.cop", "cmdGuardar");
@@ -44,8 +28,6 @@ struct ScheduleHarness : Harness {
   }
 
   TempFolder dest;
-  RecordingNotifier notifier;
-  FakeSleepWatch sleep;
   QString schedule_at_notice;
 };
 

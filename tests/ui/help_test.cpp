@@ -11,11 +11,6 @@
 namespace orvessa::testing {
 namespace {
 
-struct RecordingOpener : UrlOpener {
-  void OpenUrl(const std::string& url) override { urls.push_back(url); }
-  std::vector<std::string> urls;
-};
-
 struct Language {
   const char* entry;
   std::int16_t base;
@@ -74,9 +69,8 @@ class HelpTest : public WindowTestCase {
   // F1 and Contents open the page of the language chosen last; the web page and the
   // e-mail link are handed over exactly as written, Spanish only for Spanish.
   void commandsHandOverTheLanguagesAddresses() {
-    RecordingOpener opener;
     Harness h;
-    h.window->SetUrlOpener(&opener);
+    RecordingOpener& opener = h.opener;
     for (const Language& language : kLanguages) {
       h.Action(language.entry)->trigger();
       opener.urls.clear();
@@ -113,10 +107,9 @@ class HelpTest : public WindowTestCase {
   }
 
   void aboutBoxShowsItsTextsInEveryLanguage() {
-    RecordingOpener opener;
     for (const Language& language : kLanguages) {
       Harness h;
-      h.window->SetUrlOpener(&opener);
+      RecordingOpener& opener = h.opener;
       h.Action(language.entry)->trigger();
       h.Action("mnuAyudaAcercade")->trigger();
       Form4* about = h.window->AboutBox();
