@@ -32,6 +32,7 @@ Form2::Form2(const Form2Services& services, Form2Folders folders, std::int16_t l
       inhibitor_(services.inhibitor),
       opener_(services.opener),
       notifier_(services.notifier),
+      settle_pause_(services.settle_pause),
       after_run_pause_(services.after_run_pause),
       folders_(std::move(folders)),
       WindowsVersion_(windows_version),

@@ -65,6 +65,9 @@ struct Form2Services {
   UrlOpener& opener;   // help pages, the web page and the e-mail link
   Notifier& notifier;  // the end of an automatic run
   SleepWatch& sleep;   // a wake-up has the schedule looked at soon
+  // After the start or a wake-up: long enough for the session (and a destination disk) to
+  // settle, short enough that a missed run starts well within the minute.
+  std::chrono::milliseconds settle_pause = std::chrono::seconds(5);
   // How long the outcome of an automatic run stays on the screen before what follows.
   std::chrono::milliseconds after_run_pause = std::chrono::seconds(11);
 };
@@ -390,6 +393,7 @@ class Form2 : public QMainWindow, public SpaceView {
   Inhibitor& inhibitor_;
   UrlOpener& opener_;
   Notifier& notifier_;
+  std::chrono::milliseconds settle_pause_;
   std::chrono::milliseconds after_run_pause_;
   Form2Folders folders_;
   float WindowsVersion_;

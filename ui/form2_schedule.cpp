@@ -14,9 +14,6 @@ namespace {
 
 constexpr int kTimedInterval = 50000;
 constexpr int kAtShutdownInterval = 1000;
-// After the start or a wake-up: long enough for the session (and a destination disk) to
-// settle, short enough that a missed run starts well within the minute.
-constexpr int kPromptCheckMs = 5000;
 
 std::string HourMinute(int hour, int minute) {
   char text[8];
@@ -160,7 +157,7 @@ void Form2::ConnectScheduler() {
   connect(cboDSM, &QComboBox::activated, this, later);
 }
 
-void Form2::CheckScheduleSoon() { ScheduleCheck->start(kPromptCheckMs); }
+void Form2::CheckScheduleSoon() { ScheduleCheck->start(settle_pause_); }
 
 void Form2::Timer1_Timer() {
   // At shutdown the session's own end-of-session events start the copy, not this tick.
