@@ -1,5 +1,4 @@
 // The source tab: browsing drives, folders and files, and the selection list.
-#include <QApplication>
 #include <QFontMetrics>
 
 #include "core/run_errors.hpp"
@@ -18,13 +17,6 @@ QString FilterPattern(int index) {
   if (index == 1) return QStringLiteral("*.txt*");
   return QString::fromLatin1(form2::kFixedFilters[index - 2].pattern);
 }
-
-// Keeps the wait cursor up while a folder tree is measured.
-class BusyCursor {
- public:
-  BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-};
 
 }  // namespace
 
