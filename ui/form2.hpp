@@ -48,7 +48,7 @@
 #include "ui/drive_list.hpp"
 #include "ui/file_list.hpp"
 #include "ui/folder_list.hpp"
-#include "ui/form4.hpp"
+#include "ui/help_menu.hpp"
 #include "ui/up_down.hpp"
 
 namespace orvessa {
@@ -122,10 +122,10 @@ class Form2 : public QMainWindow, public SpaceView {
   void EndBySignal();
 
   // The About box while it is open.
-  Form4* AboutBox() const { return about_box_; }
+  Form4* AboutBox() const { return help_->AboutBox(); }
 
   std::int16_t LanguageBase() const { return LanguageBase_; }
-  const std::string& HelpFile() const { return HelpFile_; }
+  const std::string& HelpFile() const { return help_->HelpFile(); }
   ScheduleTimer TimerMode() const;
   bool RunInProgress() const;
   bool Measuring() const;  // folder sizes or free space being measured
@@ -183,14 +183,6 @@ class Form2 : public QMainWindow, public SpaceView {
   void SelectLanguage(int entry);  // 0..6 in menu order
   void ApplyLanguage();
   void ApplyAccessibleNames();
-
-  // Help menu.
-  void BuildHelpMenu();
-  void ApplyHelpTexts(class Mnemonics& letters);
-  void mnuAyudaContenido_Click();
-  void mnuWeb_Click();
-  void mnuEmail_Click();
-  void mnuAyudaAcercade_Click();
 
   // Source tab.
   void Drive1_Change();
@@ -299,12 +291,7 @@ class Form2 : public QMainWindow, public SpaceView {
   QMenu* mnuLanguage;
   QAction* mnuCompartir;            // share unchanged files between copies
   std::array<QAction*, 7> mnuLang;  // English, Español, Deutsch, Français, then three greyed
-  QMenu* mnuAyuda;
-  QAction* mnuAyudaContenido;  // also F1
-  QMenu* mnuContacto;
-  QAction* mnuWeb;
-  QAction* mnuEmail;
-  QAction* mnuAyudaAcercade;
+  HelpMenu* help_;
   QMenu* mnuSystray;
   QAction* mnupopRestaurar;
   QAction* mnupopSalir;
@@ -420,9 +407,7 @@ class Form2 : public QMainWindow, public SpaceView {
   std::vector<std::pair<QWidget*, bool>> locked_;
 
   std::int16_t LanguageBase_;
-  std::string HelpFile_;
   std::unique_ptr<QTranslator> qt_texts_;
-  QPointer<Form4> about_box_;
   bool StayVisibleWhenActive_ = false;
   std::function<bool()> tray_available_;
   bool in_tray_ = false;  // hidden, reachable through the tray icon

@@ -55,8 +55,8 @@ void Form2::SelectLanguage(int entry) {
     qt_texts_.reset();
   }
 
+  help_->SetLanguage(LanguageBase_, folders_.data_folder + kLanguages[entry].help_page);
   ApplyLanguage();
-  HelpFile_ = folders_.data_folder + kLanguages[entry].help_page;
   emit LanguageChanged(LanguageBase_);
 }
 
@@ -121,7 +121,7 @@ void Form2::ApplyLanguage() {
       {CmdQuitarTodos, kRemoveAll}, {cmdDestino, kSearchDrive}, {cmdCreaDirectorio, kCreateFolder},
       {cmdBorraDir, kEraseFolder}};
   for (const auto& [button, number] : buttons) button->setText(letters.Mark(Text(number)));
-  ApplyHelpTexts(letters);
+  help_->ApplyTexts(letters);
 
   const int tabs[] = {kSourceTab, kDestinationTab, kCopyTab};
   for (int tab = 0; tab < 3; ++tab) SSTab1->setTabText(tab, Text(tabs[tab]));

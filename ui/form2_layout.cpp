@@ -95,7 +95,9 @@ void Form2::BuildMenus() {
   mnupopSalir = mnuSystray->addAction(QString());
   mnupopSalir->setObjectName(QStringLiteral("mnupopSalir"));
   BuildOptionsMenu();
-  BuildHelpMenu();
+  help_ = new HelpMenu(*menuBar(), *this, opener_);
+  help_->SetLanguage(LanguageBase_, {});
+  connect(help_, &HelpMenu::AboutActivated, this, [this] { OtherFormActivated(); });
 }
 
 QWidget* Form2::BuildSourceTab() {

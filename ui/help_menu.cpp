@@ -1,11 +1,9 @@
-// The Help menu: the help page of the current language, the web page, the e-mail to
-// support and the About box.
-#include <QMenuBar>
+#include "ui/help_menu.hpp"
+
 #include <QUrl>
 
 #include "i18n/string_table.hpp"
 #include "i18n/text_ids.hpp"
-#include "ui/form2.hpp"
 #include "ui/mnemonics.hpp"
 #include "ui/qt_text.hpp"
 
@@ -28,8 +26,10 @@ std::string SupportMailLink(std::int16_t language_base) {
 
 }  // namespace
 
-void Form2::BuildHelpMenu() {
-  mnuAyuda = menuBar()->addMenu(QString());
+HelpMenu::HelpMenu(QMenuBar& bar, QWidget& window, UrlOpener& opener)
+    : QObject(&window), window_(window), opener_(opener), language_base_(kEnglishBase) {
+  setObjectName(QStringLiteral("HelpMenu"));
+  mnuAyuda = bar.addMenu(QString());
   mnuAyuda->setObjectName(QStringLiteral("mnuAyuda"));
   mnuAyudaContenido = mnuAyuda->addAction(QString());
   mnuAyudaContenido->setObjectName(QStringLiteral("mnuAyudaContenido"));
@@ -51,7 +51,13 @@ void Form2::BuildHelpMenu() {
   connect(mnuAyudaAcercade, &QAction::triggered, this, [this] { mnuAyudaAcercade_Click(); });
 }
 
-void Form2::ApplyHelpTexts(Mnemonics& letters) {
+void HelpMenu::SetLanguage(std::int16_t language_base, std::string help_file) {
+  language_base_ = language_base;
+  help_file_ = std::move(help_file);
+}
+
+void HelpMenu::ApplyTexts(Mnemonics& letters) {
+  const auto Text = [this](int number) { return Q(LoadText(language_base_, number)); };
   mnuAyuda->setTitle(letters.Mark(Text(kHelpMenu)));
   mnuAyuda->setAccessibleName(Text(kHelpMenu));
   // Menu entries are read as plain text: an "&" of their own must show.
@@ -66,19 +72,19 @@ void Form2::ApplyHelpTexts(Mnemonics& letters) {
   mnuAyudaAcercade->setText(plain(Text(kAbout)));
 }
 
-void Form2::mnuAyudaContenido_Click() {
-  if (HelpFile_.empty()) return;
-  opener_.OpenUrl(S(QUrl::fromLocalFile(Q(HelpFile_)).toString(QUrl::FullyEncoded)));
+void HelpMenu::mnuAyudaContenido_Click() {
+  if (help_file_.empty()) return;
+  opener_.OpenUrl(S(QUrl::fromLocalFile(Q(help_file_)).toString(QUrl::FullyEncoded)));
 }
 
-void Form2::mnuWeb_Click() { opener_.OpenUrl(std::string(kWebAddress)); }
+void HelpMenu::mnuWeb_Click() { opener_.OpenUrl(std::string(kWebAddress)); }
 
-void Form2::mnuEmail_Click() { opener_.OpenUrl(SupportMailLink(LanguageBase_)); }
+void HelpMenu::mnuEmail_Click() { opener_.OpenUrl(SupportMailLink(language_base_)); }
 
-void Form2::mnuAyudaAcercade_Click() {
+void HelpMenu::mnuAyudaAcercade_Click() {
   if (about_box_ == nullptr) {
-    about_box_ = new Form4(this, LanguageBase_, &opener_);
-    connect(about_box_, &Form4::Activated, this, [this] { OtherFormActivated(); });
+    about_box_ = new Form4(&window_, language_base_, &opener_);
+    connect(about_box_, &Form4::Activated, this, &HelpMenu::AboutActivated);
     about_box_->Form_Load();
   }
   about_box_->show();
