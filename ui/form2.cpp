@@ -114,7 +114,7 @@ void Form2::Form_Load() {
   shutdown_channel_ = settings_.Get("Language", "ShutDown", "") != kChannelNone;
   ApplyShutdownChannel();
   // The autostart folder first: its entry sets the marks before the last job comes back.
-  ReadSpecialFolders();
+  options_->ShowStartupMarks();
   RestoreLastJob();
   ApplyLanguage();
   FitListWidth(List1);
@@ -212,7 +212,7 @@ void Form2::StartRun(std::function<void()> then) {
   Label6->setVisible(true);
   RunSettings settings;
   settings.text = [base = LanguageBase_](int number) { return LoadText(base, number); };
-  settings.share_unchanged = share_unchanged_;
+  settings.share_unchanged = options_->ShareUnchanged();
   settings.state_folder = folders_.state_folder;
   settings.measure_selection = !sizing_.empty();
   runner_->Start(job_, std::move(settings));

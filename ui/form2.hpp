@@ -49,6 +49,7 @@
 #include "ui/file_list.hpp"
 #include "ui/folder_list.hpp"
 #include "ui/help_menu.hpp"
+#include "ui/options_menu.hpp"
 #include "ui/up_down.hpp"
 
 namespace orvessa {
@@ -172,13 +173,6 @@ class Form2 : public QMainWindow, public SpaceView {
   void ShowMinimizedInTaskBar();
   bool TrayReady() const { return tray_available_ && tray_available_(); }
 
-  // Options menu: start with the session.
-  void ReadSpecialFolders();
-  void ShowStartupMarks();
-  void mnuOpInicioSi_Click();
-  void mnuOpInicioNo_Click();
-  void EndStartupChoice(const std::string& error, int caption);
-
   // Language menu.
   void SelectLanguage(int entry);  // 0..6 in menu order
   void ApplyLanguage();
@@ -247,9 +241,6 @@ class Form2 : public QMainWindow, public SpaceView {
   void UnloadMainWindow();
 
   void BuildMenus();
-  // The sharing item of the Options menu, below the start-with-the-session items.
-  void BuildOptionsMenu();
-  void ApplyOptionsTexts();
   QWidget* BuildSourceTab();
   QWidget* BuildDestinationTab();
   QWidget* BuildCopyTab();
@@ -285,11 +276,8 @@ class Form2 : public QMainWindow, public SpaceView {
   QAction* mnuAbreTrab;
   QAction* mnuGuardaTrab;
   QAction* mnuArchivo_Salir;
-  QMenu* mnuOpciones;
-  QAction* mnuOpInicioSi;
-  QAction* mnuOpInicioNo;
+  OptionsMenu* options_;
   QMenu* mnuLanguage;
-  QAction* mnuCompartir;            // share unchanged files between copies
   std::array<QAction*, 7> mnuLang;  // English, Español, Deutsch, Français, then three greyed
   HelpMenu* help_;
   QMenu* mnuSystray;
@@ -392,7 +380,6 @@ class Form2 : public QMainWindow, public SpaceView {
   std::map<std::string, int> sizing_;  // entries whose size is being measured
   class RunController* runner_;
   bool power_off_after_copy_ = false;
-  bool share_unchanged_ = true;
   RunEnd last_end_ = RunEnd::NotRun;
   std::vector<std::pair<std::string, MessageIcon>> run_notices_;  // shown once it ends
   std::function<void()> after_run_;

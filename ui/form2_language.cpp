@@ -67,8 +67,6 @@ void Form2::ApplyLanguage() {
   mnuArchivo_Salir->setText(Text(kExit));
   mnupopRestaurar->setText(Text(kTrayRestore));
   mnupopSalir->setText(Text(kTrayExit));
-  mnuOpInicioSi->setText(Text(kStartWithSession));
-  mnuOpInicioNo->setText(Text(kNoStartWithSession));
 
   const std::pair<QWidget*, int> captions[] = {{Frame5, kSourceDrive},
                                                {Label17, kFilterByExtension},
@@ -113,8 +111,7 @@ void Form2::ApplyLanguage() {
   Mnemonics letters;
   MenuArchivo->setTitle(letters.Mark(Text(kFileMenu)));
   mnuLanguage->setTitle(letters.Mark(Text(kLanguageMenu)));
-  mnuOpciones->setTitle(letters.Mark(Text(kOptionsMenu)));
-  ApplyOptionsTexts();
+  options_->ApplyTexts(LanguageBase_, letters);
   const std::pair<QAbstractButton*, int> buttons[] = {
       {cmdCopiar, kRunNow},         {cmdDetener, kStop},        {cmdGuardar, kSave},
       {cmdAnadirCarp, kAddFolders}, {cmdAnadirFich, kAddFiles}, {cmdQuitarElem, kRemoveItem},
@@ -191,7 +188,7 @@ void Form2::ApplyAccessibleNames() {
   MenuArchivo->setAccessibleName(NameOf(Text(kFileMenu)));
   mnuLanguage->setAccessibleName(NameOf(Text(kLanguageMenu)));
   mnuSystray->setAccessibleName(QStringLiteral("Orvessa"));
-  mnuOpciones->setAccessibleName(NameOf(Text(kOptionsMenu)));
+  options_->Menu()->setAccessibleName(NameOf(Text(kOptionsMenu)));
   StatusBar1->setAccessibleName(NameOf(Text(kLastCopy)));
 }
 

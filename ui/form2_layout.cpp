@@ -61,14 +61,7 @@ void Form2::BuildMenus() {
   mnuArchivo_Salir = MenuArchivo->addAction(QString());
   mnuArchivo_Salir->setObjectName(QStringLiteral("mnuArchivo_Salir"));
 
-  mnuOpciones = menuBar()->addMenu(QString());
-  mnuOpciones->setObjectName(QStringLiteral("mnuOpciones"));
-  mnuOpInicioSi = mnuOpciones->addAction(QString());
-  mnuOpInicioSi->setObjectName(QStringLiteral("mnuOpInicioSi"));
-  mnuOpInicioSi->setCheckable(true);
-  mnuOpInicioNo = mnuOpciones->addAction(QString());
-  mnuOpInicioNo->setObjectName(QStringLiteral("mnuOpInicioNo"));
-  mnuOpInicioNo->setCheckable(true);
+  options_ = new OptionsMenu(*menuBar(), *this, autostart_, settings_);
 
   mnuLanguage = menuBar()->addMenu(QString());
   mnuLanguage->setObjectName(QStringLiteral("mnuLanguage"));
@@ -94,7 +87,6 @@ void Form2::BuildMenus() {
   mnuSystray->addSeparator();
   mnupopSalir = mnuSystray->addAction(QString());
   mnupopSalir->setObjectName(QStringLiteral("mnupopSalir"));
-  BuildOptionsMenu();
   help_ = new HelpMenu(*menuBar(), *this, opener_);
   help_->SetLanguage(LanguageBase_, {});
   connect(help_, &HelpMenu::AboutActivated, this, [this] { OtherFormActivated(); });
@@ -397,8 +389,6 @@ void Form2::Connect() {
   connect(mnuArchivo_Salir, &QAction::triggered, this, [this] { mnuArchivo_Salir_Click(); });
   connect(mnupopRestaurar, &QAction::triggered, this, [this] { mnupopRestaurar_Click(); });
   connect(mnupopSalir, &QAction::triggered, this, [this] { mnupopSalir_Click(); });
-  connect(mnuOpInicioSi, &QAction::triggered, this, [this] { mnuOpInicioSi_Click(); });
-  connect(mnuOpInicioNo, &QAction::triggered, this, [this] { mnuOpInicioNo_Click(); });
   for (int i = 0; i < 7; ++i) {
     connect(mnuLang[static_cast<std::size_t>(i)], &QAction::triggered, this,
             [this, i] { SelectLanguage(i); });
