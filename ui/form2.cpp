@@ -89,10 +89,7 @@ QString Form2::Text(int number) const { return Q(TextUtf8(number)); }
 std::string Form2::TextUtf8(int number) const { return LoadText(LanguageBase_, number); }
 
 void Form2::Form_Load() {
-  static constexpr std::int16_t kBases[] = {kEnglishBase, kSpanishBase, kGermanBase, kFrenchBase};
-  for (int entry = 0; entry < 4; ++entry) {
-    if (kBases[entry] == LanguageBase_) SelectLanguage(entry);
-  }
+  if (const auto entry = LanguageMenu::EntryOf(LanguageBase_)) SelectLanguage(*entry);
   ApplyLanguage();
   StayVisibleWhenActive_ = false;
   RestoreGeometry();

@@ -17,7 +17,6 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
-#include <QTranslator>
 #include <array>
 #include <chrono>
 #include <functional>
@@ -49,6 +48,7 @@
 #include "ui/file_list.hpp"
 #include "ui/folder_list.hpp"
 #include "ui/help_menu.hpp"
+#include "ui/language_menu.hpp"
 #include "ui/options_menu.hpp"
 #include "ui/up_down.hpp"
 
@@ -277,8 +277,7 @@ class Form2 : public QMainWindow, public SpaceView {
   QAction* mnuGuardaTrab;
   QAction* mnuArchivo_Salir;
   OptionsMenu* options_;
-  QMenu* mnuLanguage;
-  std::array<QAction*, 7> mnuLang;  // English, Español, Deutsch, Français, then three greyed
+  LanguageMenu* languages_;
   HelpMenu* help_;
   QMenu* mnuSystray;
   QAction* mnupopRestaurar;
@@ -394,7 +393,6 @@ class Form2 : public QMainWindow, public SpaceView {
   std::vector<std::pair<QWidget*, bool>> locked_;
 
   std::int16_t LanguageBase_;
-  std::unique_ptr<QTranslator> qt_texts_;
   bool StayVisibleWhenActive_ = false;
   std::function<bool()> tray_available_;
   bool in_tray_ = false;  // hidden, reachable through the tray icon

@@ -1,6 +1,5 @@
 // The language menu and the texts of the window in the current language.
 #include <QApplication>
-#include <QLibraryInfo>
 #include <QMenuBar>
 #include <QScrollArea>
 
@@ -17,18 +16,6 @@ namespace {
 
 using namespace text_id;
 
-struct Language {
-  std::int16_t base;
-  const char* help_page;
-  const char* qt_code;  // suffix of Qt's own translation files
-};
-
-// In menu order; the last three entries have no language behind them.
-constexpr Language kLanguages[4] = {{kEnglishBase, "/help/en.html", "en"},
-                                    {kSpanishBase, "/help/es.html", "es"},
-                                    {kGermanBase, "/help/de.html", "de"},
-                                    {kFrenchBase, "/help/fr.html", "fr"}};
-
 // A caption as a name for screen readers: without its colon and trailing blanks.
 QString NameOf(QString caption) {
   caption = caption.trimmed();
@@ -39,23 +26,10 @@ QString NameOf(QString caption) {
 }  // namespace
 
 void Form2::SelectLanguage(int entry) {
-  if (entry < 0 || entry >= 7) return;
-  for (QAction* action : mnuLang) action->setChecked(false);
-  mnuLang[static_cast<std::size_t>(entry)]->setChecked(true);
-  if (entry >= 4) return;
-  LanguageBase_ = kLanguages[entry].base;
-
-  // Qt's own buttons and dialogs (OK, Cancel, the file dialogs) speak the same language.
-  if (qt_texts_) QCoreApplication::removeTranslator(qt_texts_.get());
-  qt_texts_ = std::make_unique<QTranslator>();
-  if (qt_texts_->load(QStringLiteral("qtbase_") + QLatin1String(kLanguages[entry].qt_code),
-                      QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-    QCoreApplication::installTranslator(qt_texts_.get());
-  } else {
-    qt_texts_.reset();
-  }
-
-  help_->SetLanguage(LanguageBase_, folders_.data_folder + kLanguages[entry].help_page);
+  const auto language = languages_->Select(entry);
+  if (!language) return;
+  LanguageBase_ = language->base;
+  help_->SetLanguage(LanguageBase_, folders_.data_folder + language->help_page);
   ApplyLanguage();
   emit LanguageChanged(LanguageBase_);
 }
@@ -110,7 +84,7 @@ void Form2::ApplyLanguage() {
   // The menus and main buttons get a letter for Alt, each letter once in the window.
   Mnemonics letters;
   MenuArchivo->setTitle(letters.Mark(Text(kFileMenu)));
-  mnuLanguage->setTitle(letters.Mark(Text(kLanguageMenu)));
+  languages_->Menu()->setTitle(letters.Mark(Text(kLanguageMenu)));
   options_->ApplyTexts(LanguageBase_, letters);
   const std::pair<QAbstractButton*, int> buttons[] = {
       {cmdCopiar, kRunNow},         {cmdDetener, kStop},        {cmdGuardar, kSave},
@@ -186,7 +160,7 @@ void Form2::ApplyAccessibleNames() {
   }
   menuBar()->setAccessibleName(NameOf(Text(kMainTitle)));
   MenuArchivo->setAccessibleName(NameOf(Text(kFileMenu)));
-  mnuLanguage->setAccessibleName(NameOf(Text(kLanguageMenu)));
+  languages_->Menu()->setAccessibleName(NameOf(Text(kLanguageMenu)));
   mnuSystray->setAccessibleName(QStringLiteral("Orvessa"));
   options_->Menu()->setAccessibleName(NameOf(Text(kOptionsMenu)));
   StatusBar1->setAccessibleName(NameOf(Text(kLastCopy)));

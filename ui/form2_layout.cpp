@@ -63,21 +63,7 @@ void Form2::BuildMenus() {
 
   options_ = new OptionsMenu(*menuBar(), *this, autostart_, settings_);
 
-  mnuLanguage = menuBar()->addMenu(QString());
-  mnuLanguage->setObjectName(QStringLiteral("mnuLanguage"));
-  static const char* const kEntries[7][2] = {
-      {"mnuLang_ingl\u00e9s", "English"},     {"mnuLang_espa\u00f1ol", "Espa\u00f1ol"},
-      {"mnuLang_alem\u00e1n", "Deutsch"},     {"mnuLang_franc\u00e9s", "Fran\u00e7ais"},
-      {"mnuLang_italiano", "Italiano"},       {"mnuLang_portugu\u00e9s", "Portuguese"},
-      {"mnuLang_catal\u00e1n", "Catal\u00e1"}};
-  for (int i = 0; i < 7; ++i) {
-    QAction* action = mnuLanguage->addAction(QString::fromUtf8(kEntries[i][1]));
-    action->setObjectName(QString::fromUtf8(kEntries[i][0]));
-    action->setCheckable(true);
-    action->setEnabled(i < 4);
-    mnuLang[static_cast<std::size_t>(i)] = action;
-  }
-  mnuLang[1]->setChecked(true);
+  languages_ = new LanguageMenu(*menuBar(), *this);
 
   // The tray icon's menu, never on the menu bar.
   mnuSystray = new QMenu(this);
@@ -389,10 +375,7 @@ void Form2::Connect() {
   connect(mnuArchivo_Salir, &QAction::triggered, this, [this] { mnuArchivo_Salir_Click(); });
   connect(mnupopRestaurar, &QAction::triggered, this, [this] { mnupopRestaurar_Click(); });
   connect(mnupopSalir, &QAction::triggered, this, [this] { mnupopSalir_Click(); });
-  for (int i = 0; i < 7; ++i) {
-    connect(mnuLang[static_cast<std::size_t>(i)], &QAction::triggered, this,
-            [this, i] { SelectLanguage(i); });
-  }
+  connect(languages_, &LanguageMenu::Chosen, this, [this](int entry) { SelectLanguage(entry); });
   connect(SSTab1, &QTabWidget::currentChanged, this, [this](int index) {
     if (!tab_reaction_quiet_ && (index == 1 || index == 2)) {
       MeasureDestination([this, index](const DestinationSpace& space) {
