@@ -78,7 +78,14 @@ Form2::Form2(const Form2Services& services, Form2Folders folders, std::int16_t l
   SetTabOrder();
 }
 
-Form2::~Form2() = default;  // the run controller stops and waits for a run in progress
+Form2::~Form2() {
+  // The parts that call back into the window go while it is still whole; the run
+  // controller stops and waits for a run in progress.
+  measurer_->disconnect(this);
+  runner_->disconnect(this);
+  delete measurer_;
+  delete runner_;
+}
 
 bool Form2::RunInProgress() const { return runner_->Running(); }
 
