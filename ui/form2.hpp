@@ -28,6 +28,7 @@
 
 #include "core/backup_job.hpp"
 #include "core/backup_run.hpp"
+#include "core/job_editor.hpp"
 #include "core/job_file_reader.hpp"
 #include "core/run_view.hpp"
 #include "core/schedule.hpp"
@@ -196,7 +197,7 @@ class Form2 : public QMainWindow, public SpaceView {
   void cmdCreaDirectorio_Click();
   void cmdBorraDir_Click();
   void SetDestination(const std::string& path);
-  bool DestinationChosen();
+  bool FolderCommandRefused(const FolderCommand& command);
 
   // Copy tab: copy mode and schedule, decided by the schedule form.
   void ConnectSchedule();
@@ -375,6 +376,7 @@ class Form2 : public QMainWindow, public SpaceView {
   BackupJob job_;
   JobFileIdentity identity_;
   SpaceAccounting space_;
+  JobEditor editor_{job_, fs_};
   class Measurer* measurer_;
   std::map<std::string, int> sizing_;  // entries whose size is being measured
   class RunController* runner_;

@@ -16,11 +16,13 @@ void Form2::SetDestination(const std::string& path) {
   Label5->setText(Q(path));
 }
 
-// The folder commands work inside the destination; without one they would work on "/".
-bool Form2::DestinationChosen() {
-  if (!Label5->text().isEmpty()) return true;
-  ShowMessage(TextUtf8(kNoDestination), MessageIcon::Critical);
-  return false;
+// A folder command the editor refused says why; no destination at all is an error.
+bool Form2::FolderCommandRefused(const FolderCommand& command) {
+  if (command.refused_text == 0) return false;
+  ShowMessage(TextUtf8(command.refused_text), command.refused_text == kNoDestination
+                                                  ? MessageIcon::Critical
+                                                  : MessageIcon::Information);
+  return true;
 }
 
 // The destination tab says as soon as it is known whether the destination's disk is there:
@@ -66,18 +68,13 @@ void Form2::cmdDestino_Click() {
 }
 
 void Form2::cmdCreaDirectorio_Click() {
-  if (runner_->Running() || !DestinationChosen()) return;
-  const std::string name = S(txtDir->text());
-  // Only a bare name makes a folder inside the destination.
-  if (name.empty() || name == "." || name == ".." || name.find('/') != std::string::npos) {
-    ShowMessage(TextUtf8(kNewFolderName), MessageIcon::Information);
-    return;
-  }
-  const std::string dest = S(Label5->text());
-  const std::string folder = dest.back() == '/' ? dest + name : dest + "/" + name;
+  if (runner_->Running()) return;
+  job_.Destination = S(Label5->text());  // the folder shown is the one worked in
+  const FolderCommand command = editor_.NewFolder(S(txtDir->text()));
+  if (FolderCommandRefused(command)) return;
   // The destination becomes the new folder whether or not it can be made.
-  SetDestination(folder);
-  if (FsStatus made = fs_.MakeFolder(folder);
+  SetDestination(command.destination_after);
+  if (FsStatus made = fs_.MakeFolder(command.folder);
       !made && made.error().kind == FsErrorKind::AlreadyExists) {
     ShowMessage(TextUtf8(kFolderExists), MessageIcon::Exclamation);
   }
@@ -85,16 +82,11 @@ void Form2::cmdCreaDirectorio_Click() {
 }
 
 void Form2::cmdBorraDir_Click() {
-  if (runner_->Running() || !DestinationChosen()) return;
-  const std::string name = S(txtDir->text());
-  const std::string dest = S(Label5->text());
-  const auto slash = dest.rfind('/');
-  const std::string last = slash == std::string::npos ? dest : dest.substr(slash + 1);
-  if (name.empty() || name != last) {
-    ShowMessage(TextUtf8(kEraseNameMustMatch), MessageIcon::Information);
-    return;
-  }
-  if (FsStatus removed = fs_.RemoveFolder(dest); !removed) {
+  if (runner_->Running()) return;
+  job_.Destination = S(Label5->text());  // the folder shown is the one worked in
+  const FolderCommand command = editor_.EraseFolder(S(txtDir->text()));
+  if (FolderCommandRefused(command)) return;
+  if (FsStatus removed = fs_.RemoveFolder(command.folder); !removed) {
     switch (removed.error().kind) {
       case FsErrorKind::PermissionDenied:
         ShowMessage(TextUtf8(kEraseDenied), MessageIcon::Exclamation);
@@ -109,7 +101,7 @@ void Form2::cmdBorraDir_Click() {
         break;
     }
   }
-  SetDestination(dest.substr(0, dest.size() - name.size()));
+  SetDestination(command.destination_after);
 }
 
 }  // namespace orvessa

@@ -76,23 +76,13 @@ void Form2::ShowSelectedBytes() {
 
 void Form2::cmdAnadirFich_Click() {
   if (runner_->Running()) return;
-  const std::string folder = File1->Path();
+  std::vector<std::string> chosen;
   const auto& names = File1->Names();
   for (int row = 0; row < static_cast<int>(names.size()); ++row) {
-    if (!File1->IsSelected(row)) continue;
-    const std::string path =
-        (folder == "/" ? folder : folder + "/") + names[static_cast<std::size_t>(row)];
-    bool listed = false;
-    for (const SourceEntry& line : job_.Sources) listed = listed || line.Text() == path;
-    if (listed) break;
-    // A name that no entry can stand for (one ending in "*" would read back as a
-    // folder) counts as a file that is not there.
-    const auto entry = SourceEntry::ForFile(path);
-    if (!entry) break;
-    const auto size = fs_.FileSize(path);
-    if (!size) break;
-    AppendSource(*entry);
-    job_.SelectedBytes += static_cast<double>(size.value());
+    if (File1->IsSelected(row)) chosen.push_back(names[static_cast<std::size_t>(row)]);
+  }
+  for (const SourceEntry& entry : editor_.AddFiles(File1->Path(), chosen)) {
+    List1->addItem(Q(entry.Text()));
   }
   ShowSelectedBytes();
   FitListWidth(List1);
@@ -100,13 +90,9 @@ void Form2::cmdAnadirFich_Click() {
 
 void Form2::cmdAnadirCarp_Click() {
   if (runner_->Running()) return;
-  const std::string folder = Dir1->HighlightedPath();
-  const auto entry = SourceEntry::ForFolder(folder);
+  const auto entry = editor_.AddFolder(Dir1->HighlightedPath());
   if (!entry) return;
-  for (const SourceEntry& line : job_.Sources) {
-    if (line == *entry) return;
-  }
-  AppendSource(*entry);
+  List1->addItem(Q(entry->Text()));
   MeasureEntry(*entry, +1);
   FitListWidth(List1);
 }
@@ -135,10 +121,9 @@ void Form2::MeasureEntry(const SourceEntry& entry, int sign) {
 void Form2::cmdQuitarElem_Click() {
   if (runner_->Running()) return;
   const int row = List1->currentRow();
-  if (row >= 0 && row < static_cast<int>(job_.Sources.size()) && List1->item(row)->isSelected()) {
-    const SourceEntry entry = job_.Sources[static_cast<std::size_t>(row)];
-    MeasureEntry(entry, -1);
-    job_.Sources.erase(job_.Sources.begin() + row);
+  const bool chosen = row >= 0 && List1->item(row)->isSelected();
+  if (const auto entry = chosen ? editor_.RemoveAt(row) : std::nullopt) {
+    MeasureEntry(*entry, -1);
     delete List1->takeItem(row);
     if (job_.Sources.empty()) Label9->setText(QStringLiteral("0 Kb"));
   }
@@ -147,11 +132,10 @@ void Form2::cmdQuitarElem_Click() {
 
 void Form2::CmdQuitarTodos_Click() {
   if (runner_->Running()) return;
-  job_.Sources.clear();
+  editor_.RemoveAll();
   List1->clear();
   for (const auto& [text, id] : sizing_) measurer_->Cancel(id);
   sizing_.clear();
-  job_.SelectedBytes = 0;
   Label9->clear();
   FitListWidth(List1);
 }
