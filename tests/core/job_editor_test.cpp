@@ -83,44 +83,40 @@ TEST_F(Editor, FoldersAreListedOnceAndRowsRemovedByPosition) {
   EXPECT_EQ(job.SelectedBytes, 0);
 }
 
+// Each case: the destination, the name typed, the text shown instead (0: none), the
+// folder worked on and the destination after it.
+struct FolderCase {
+  std::string destination, name;
+  int refused;
+  std::string folder, after;
+};
+
 TEST_F(Editor, FolderCommandsWorkOnlyInsideTheDestination) {
-  struct Case {
-    std::string destination;
-    std::string name;
-    int refused;
-    std::string folder;
+  using text_id::kEraseNameMustMatch, text_id::kNewFolderName, text_id::kNoDestination;
+  const auto check = [this](const std::vector<FolderCase>& cases, auto command) {
+    for (const FolderCase& c : cases) {
+      job.Destination = c.destination;
+      const FolderCommand decided = (editor.*command)(c.name);
+      EXPECT_EQ(decided.refused_text, c.refused) << c.destination << " " << c.name;
+      EXPECT_EQ(decided.folder, c.folder);
+      EXPECT_EQ(decided.destination_after, c.after);
+    }
   };
-  const Case new_folder[] = {
-      {"", "x", text_id::kNoDestination, ""},
-      {"/mnt/b", "", text_id::kNewFolderName, ""},
-      {"/mnt/b", ".", text_id::kNewFolderName, ""},
-      {"/mnt/b", "..", text_id::kNewFolderName, ""},
-      {"/mnt/b", "x/y", text_id::kNewFolderName, ""},
-      {"/mnt/b", "x", 0, "/mnt/b/x"},
-      {"/mnt/b/", "x", 0, "/mnt/b/x"},
-      {"/", "x", 0, "/x"},
-  };
-  for (const Case& c : new_folder) {
-    job.Destination = c.destination;
-    const FolderCommand made = editor.NewFolder(c.name);
-    EXPECT_EQ(made.refused_text, c.refused) << c.destination << " " << c.name;
-    EXPECT_EQ(made.folder, c.folder);
-    EXPECT_EQ(made.destination_after, c.folder);
-  }
-  const Case erase[] = {
-      {"", "b", text_id::kNoDestination, ""},
-      {"/mnt/b", "", text_id::kEraseNameMustMatch, ""},
-      {"/mnt/b", "mnt", text_id::kEraseNameMustMatch, ""},
-      {"/mnt/b", "B", text_id::kEraseNameMustMatch, ""},
-      {"/mnt/b", "b", 0, "/mnt/"},
-  };
-  for (const Case& c : erase) {
-    job.Destination = c.destination;
-    const FolderCommand erased = editor.EraseFolder(c.name);
-    EXPECT_EQ(erased.refused_text, c.refused) << c.destination << " " << c.name;
-    EXPECT_EQ(erased.destination_after, c.folder);
-    EXPECT_EQ(erased.folder, c.refused == 0 ? c.destination : std::string());
-  }
+  check({{"", "x", kNoDestination, "", ""},
+         {"/mnt/b", "", kNewFolderName, "", ""},
+         {"/mnt/b", ".", kNewFolderName, "", ""},
+         {"/mnt/b", "..", kNewFolderName, "", ""},
+         {"/mnt/b", "x/y", kNewFolderName, "", ""},
+         {"/mnt/b", "x", 0, "/mnt/b/x", "/mnt/b/x"},
+         {"/mnt/b/", "x", 0, "/mnt/b/x", "/mnt/b/x"},
+         {"/", "x", 0, "/x", "/x"}},
+        &JobEditor::NewFolder);
+  check({{"", "b", kNoDestination, "", ""},
+         {"/mnt/b", "", kEraseNameMustMatch, "", ""},
+         {"/mnt/b", "mnt", kEraseNameMustMatch, "", ""},
+         {"/mnt/b", "B", kEraseNameMustMatch, "", ""},
+         {"/mnt/b", "b", 0, "/mnt/b", "/mnt/"}},
+        &JobEditor::EraseFolder);
 }
 
 }  // namespace
