@@ -57,6 +57,7 @@ namespace orvessa {
 
 struct Form2Services {
   FileSystem& fs;
+  CopyEngine& copier;  // the run's copies and their comparison
   const Clock& clock;
   const Locale& locale;
   Monotonic& time;
