@@ -5,6 +5,7 @@
 #   TESTS_DIR  the tests/ folder to judge; copied into the scratch copy
 #   OUT        receives one "caught|missed|no-build|not-applied<TAB>name" line a fault
 #   SCRATCH    where the copy goes (default /tmp/orvessa-mutants)
+# MUTANTS=/path/list runs another list of faults in the format of tools/mutants.txt.
 # The build tree names its sources by absolute path, so the copy is mounted over the
 # worktree in a mount namespace of its own (needs root): the worktree is never changed,
 # and what is built already is reused.
@@ -26,7 +27,7 @@ fi
 
 out=$1 logs=$1.logs
 cd "$repo" || exit 1
-list=tools/mutants.txt
+list=${MUTANTS:-tools/mutants.txt} # another list of faults, as an absolute path
 : >"$out"
 mkdir -p "$logs"
 # Every test named must pass before a fault is planted, or a failure would prove nothing.
