@@ -30,8 +30,7 @@ TEST_F(Run, OverwriteModeCopiesEverythingAndRecordsTheRun) {
   const std::string saved = ReadText(program + "/daily.cop");
   EXPECT_EQ(ReadText(dest + "/daily.cop"), saved);
   EXPECT_EQ(saved.substr(0, 20), "13:05:09\r\n06/12/2026");
-  EXPECT_NE(saved.find("\r\n" + src + "/Docs/*\r\n" + src + "/notes.txt\r\n\r\n"),
-            std::string::npos);
+  EXPECT_TRUE(Has(saved, "\r\n" + src + "/Docs/*\r\n" + src + "/notes.txt\r\n\r\n"));
   EXPECT_EQ(ReadText(program + "/ultima.ovs"), program + "/daily.cop\r\n");
 
   EXPECT_EQ(events.lines, (Strings{src + "/Docs/*", src + "/notes.txt",
@@ -75,7 +74,7 @@ TEST_F(Run, OverwriteReplacesThePreviousCopyWholeAndKeepsWhatCouldNotBeCopied) {
             Strings{"The folder or file can not be copied, the system denies the permission."});
   EXPECT_EQ(events.lines.back(), "Backup Error 06/12/2026 13:05:09");
   EXPECT_FALSE(Exists(program + "/ultima.ovs"));
-  EXPECT_NE(ReadText(program + "/daily.cop").find("\r\n 1 \r\n 2 \r\n"), std::string::npos);
+  EXPECT_TRUE(Has(ReadText(program + "/daily.cop"), "\r\n 1 \r\n 2 \r\n"));
 
   // A complete copy again: the list goes.
   fs = {};

@@ -115,6 +115,7 @@ TEST_F(Editor, FolderCommandsWorkOnlyInsideTheDestination) {
          {"/mnt/b", "", kEraseNameMustMatch, "", ""},
          {"/mnt/b", "mnt", kEraseNameMustMatch, "", ""},
          {"/mnt/b", "B", kEraseNameMustMatch, "", ""},
+         {"/mnt/b/", "", kEraseNameMustMatch, "", ""},  // an empty name never erases
          {"/mnt/b", "b", 0, "/mnt/b", "/mnt/"}},
         &JobEditor::EraseFolder);
 }

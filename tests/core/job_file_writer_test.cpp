@@ -51,9 +51,7 @@ TEST(JobFileWriter, WritesTheLineLayoutByteForByte) {
        {std::pair{999999999999999.0, " 999999999999999 "}, std::pair{-0.2, " 0 "},
         std::pair{-42.0, "-42 "}, std::pair{std::numeric_limits<double>::infinity(), " 0 "}}) {
     job.SelectedBytes = value;
-    EXPECT_NE(Serialize(job).find("\r\n 0 \r\n" + std::string(line) + "\r\n 0 \r\n"),
-              std::string::npos)
-        << value;
+    EXPECT_TRUE(Has(Serialize(job), "\r\n 0 \r\n" + std::string(line) + "\r\n 0 \r\n")) << value;
   }
 }
 
@@ -62,8 +60,8 @@ TEST(JobFileWriter, TextOutsideTheCodePageMakesTheWholeFileUtf8WithAMark) {
   job.Sources.push_back(*SourceEntry::ForFile("/home/ana/Мир.txt"));
   std::string bytes = Serialize(job);
   EXPECT_TRUE(bytes.starts_with(std::string("\xEF\xBB\xBF") + "09:05:07\r\n"));
-  EXPECT_NE(bytes.find("\r\nDías\r\n"), std::string::npos);
-  EXPECT_NE(bytes.find("\r\n/home/ana/Мир.txt\r\n"), std::string::npos);
+  EXPECT_TRUE(Has(bytes, "\r\nDías\r\n"));
+  EXPECT_TRUE(Has(bytes, "\r\n/home/ana/Мир.txt\r\n"));
 }
 
 TEST(SaveJob, WritesTheJobStampedWithTheClockOrLeavesThePreviousFile) {

@@ -212,7 +212,7 @@ TEST_F(Run, ACopyThatDiffersFromItsSourceIsAnErrorNamingItAndCostsNoPriorCopy) {
   EXPECT_EQ(Start(), RunEnd::Error);
   const auto& again = result.report.verified.mismatches;
   ASSERT_EQ(again.size(), 2u);
-  EXPECT_NE(again[0].path.find("/Copy04/.orvessa-part-check-"), std::string::npos);
+  EXPECT_TRUE(Has(again[0].path, "/Copy04/.orvessa-part-check-"));
   EXPECT_EQ(again[1].path, dest + "/Copy04/Docs/a.txt");
   EXPECT_EQ(Names(dest), (Strings{"Copy01", "Copy02", "Copy03", "Copy04", "daily.cop"}));
 }

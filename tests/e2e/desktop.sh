@@ -1,5 +1,6 @@
 # Sourced by the end-to-end scripts: a private desktop for the window program.
 #   desktop_require TOOL..          exit 77 (skipped) when a tool is missing
+#   fail TEXT                       says what went wrong and ends the test
 #   desktop_home                    a private HOME, XDG folders and runtime folder
 #   desktop_start WxH [TRAY]        Xvfb, openbox and a private session bus; TRAY is
 #                                   none (default), xembed (trayer) or sni (status notifier)
@@ -28,6 +29,11 @@ desktop_require() {
       exit 77
     fi
   done
+}
+
+fail() {
+  echo "FAIL: $*"
+  exit 1
 }
 
 desktop_home() {

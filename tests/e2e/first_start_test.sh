@@ -18,7 +18,7 @@ own() { # BUS_ADDRESS NAME..: a fake owner of the names, until the test ends
   shift
   DBUS_SESSION_BUS_ADDRESS=$address "$owner" "$@" >"$scratch/owner" &
   desktop_pids+=($!)
-  wait_until 5 grep -q ready "$scratch/owner" || { echo "FAIL: cannot own $*"; exit 1; }
+  wait_until 5 grep -q ready "$scratch/owner" || fail "cannot own $*"
 }
 welcome() { # the welcome message's window, shown
   local found
@@ -30,10 +30,10 @@ resident() { [ -n "$(window_id "$title")" ]; }
 first_start() { # EXPECTED_CHANNEL
   store_settings '[Language]\nLanguage=328\n'
   start_orvessa "$program"
-  wait_until 15 welcome || { echo "FAIL: no welcome message at the first start"; exit 1; }
+  wait_until 15 welcome || fail "no welcome message at the first start"
   xdotool windowactivate --sync "$(xdotool search --onlyvisible --name "^Orvessa$" | head -1)" key Return
   echo "first start: ShutDown=$(setting ShutDown)"
-  [ "$(setting ShutDown)" = "$1" ] || { echo "FAIL: expected ShutDown=$1"; exit 1; }
+  [ "$(setting ShutDown)" = "$1" ] || fail "expected ShutDown=$1"
   kill -0 "$app" 2>/dev/null || { cat "$scratch/out"; echo "FAIL: the program ended with the message"; exit 1; }
   kill -TERM "$app"
   wait_exit "$app" 10
@@ -47,13 +47,10 @@ first_start gnome-session
 
 # The next start goes to the task bar with no message, and keeps what was learnt.
 start_orvessa "$program"
-wait_until 15 resident || { echo "FAIL: no main window at the second start"; exit 1; }
+wait_until 15 resident || fail "no main window at the second start"
 sleep 2
-if welcome; then
-  echo "FAIL: the welcome message came again"
-  exit 1
-fi
+if welcome; then fail "the welcome message came again"; fi
 kill -TERM "$app"
 wait_exit "$app" 10
-[ "$(setting ShutDown)" = gnome-session ] || { echo "FAIL: ShutDown changed"; exit 1; }
+[ "$(setting ShutDown)" = gnome-session ] || fail "ShutDown changed"
 echo "PASS"

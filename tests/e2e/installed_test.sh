@@ -44,7 +44,7 @@ fi
 # Every picture a help page shows is installed beside it.
 for page in "$root"/usr/share/orvessa/help/*.html; do
   for picture in $(grep -o 'src="[^"]*"' "$page" | sed 's/src="//; s/"$//'); do
-    [ -f "$(dirname "$page")/$picture" ] || { echo "FAIL: $page shows a missing $picture"; exit 1; }
+    [ -f "$(dirname "$page")/$picture" ] || fail "$page shows a missing $picture"
   done
 done
 echo "installed: $(wc -l <<<"$expected") files as expected"
@@ -58,16 +58,13 @@ export PATH=$scratch/bin:$PATH
 desktop_start 1024x700
 start_orvessa "$root/usr/bin/orvessa"
 wait_until 15 eval '[ "$(window_state "$(window_id "$title")")" = Iconic ]' ||
-  { echo "FAIL: the installed program shows no window"; cat "$scratch/out"; exit 1; }
+  fail "the installed program shows no window"; cat "$scratch/out"
 xdotool windowactivate --sync "$(window_id "$title")"
 read -r window _ < <(find_window "$title" "$app")
 
 xdotool windowactivate --sync "$window" key F1
 page="file://$root/usr/share/orvessa/help/de.html"
-if ! wait_until 10 grep -qxF "$page" "$scratch/opened"; then
-  echo "FAIL: F1 did not open $page; opened: $(cat "$scratch/opened" 2>/dev/null)"
-  exit 1
-fi
+if ! wait_until 10 grep -qxF "$page" "$scratch/opened"; then fail "F1 did not open $page; opened: $(cat "$scratch/opened" 2>/dev/null)"; fi
 echo "F1 opened $page"
 
 # Help menu by its Alt letter, then its last entry, below Contents and Contact.
@@ -75,7 +72,7 @@ xdotool windowactivate --sync "$window" key alt+h
 sleep 0.5
 xdotool key Down Down Return
 read -r about _ < <(find_window "Acerca de Orvessa" "$app") ||
-  { echo "FAIL: no About box from the Help menu"; exit 1; }
+  fail "no About box from the Help menu"
 echo "About box $about shown"
 kill "$app"
 wait "$app" 2>/dev/null || true

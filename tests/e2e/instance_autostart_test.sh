@@ -9,6 +9,7 @@
 set -euo pipefail
 program=$(realpath "$1")
 . "$(dirname "$0")/desktop.sh"
+. "$(dirname "$0")/resident.sh"
 desktop_require Xvfb xdotool openbox dbus-daemon xprop xwininfo import convert
 desktop_home
 # Spanish, whose main window title differs from the splash window's.
@@ -17,11 +18,6 @@ printf '[Language]\nLanguage=100\nShutDown=none\n' >"$XDG_CONFIG_HOME/Orvessa/Or
 title='^Orvessa\. Copias de Seguridad Autom'
 entry=$XDG_CONFIG_HOME/autostart/org.orvessa.Orvessa.desktop
 desktop_start 1024x700
-
-fail() {
-  echo "FAIL: $*"
-  exit 1
-}
 
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
 
@@ -61,16 +57,6 @@ start_second() {
   echo "second start: status $status after $elapsed ms"
   [ "$status" = 0 ] || fail "the second start ended with status $status: $(cat "$scratch/second.log")"
   ((elapsed < 1000)) || fail "the second start took $elapsed ms"
-}
-
-wait_until() { # SECONDS COMMAND..
-  local tries=$(($1 * 10))
-  shift
-  for _ in $(seq "$tries"); do
-    "$@" && return 0
-    sleep 0.1
-  done
-  return 1
 }
 
 # --- a second start brings the first up ----------------------------------------------

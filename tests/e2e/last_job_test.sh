@@ -13,7 +13,7 @@ mkdir -p "$src" "$dest"
 echo first >"$src/a.txt"
 write_job "$scratch/weekly.cop" "$dest" "$src"
 "$runner" "$scratch/weekly.cop" >"$scratch/run.out" 2>&1 || { cat "$scratch/run.out"; echo "FAIL: orvessa-run"; exit 1; }
-[ "$(cat "$dest/src/a.txt")" = first ] || { echo "FAIL: the first run made no copy"; exit 1; }
+[ "$(cat "$dest/src/a.txt")" = first ] || fail "the first run made no copy"
 rm -r "$dest/src"
 echo second >"$src/a.txt"
 
@@ -21,9 +21,7 @@ desktop_start 1024x700 xembed
 start_orvessa "$program"
 run_now_from_tray
 copied() { [ "$(cat "$dest/src/a.txt" 2>/dev/null)" = second ]; }
-wait_until 20 copied || { echo "FAIL: the restored job did not back up its source"; exit 1; }
+wait_until 20 copied || fail "the restored job did not back up its source"
 echo "the restored job copied $src into $dest"
-kill -TERM "$app"
-wait_exit "$app" 10
-[ "$status" = 0 ] || { echo "FAIL: exit status $status"; exit 1; }
+end_orvessa
 echo "PASS"

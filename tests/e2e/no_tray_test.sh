@@ -21,29 +21,27 @@ iconic() { [ "$(window_state "$1")" = Iconic ]; }
 withdrawn() { [ "$(window_state "$1")" = Withdrawn ]; }
 main_window() { [ -n "$(window_id "$title")" ]; }
 
-wait_until 15 main_window || { echo "FAIL: the program made no main window"; exit 1; }
+wait_until 15 main_window || fail "the program made no main window"
 window=$(window_id "$title")
-wait_until 10 iconic "$window" || { echo "FAIL: at start the window is $(window_state "$window"), not minimised"; exit 1; }
-reachable "$window" || { echo "FAIL: the window is not in the task bar"; exit 1; }
+wait_until 10 iconic "$window" || fail "at start the window is $(window_state "$window"), not minimised"
+reachable "$window" || fail "the window is not in the task bar"
 echo "start: $(window_state "$window")"
 
 xdotool windowactivate --sync "$window"
-wait_until 5 shown "$window" || { echo "FAIL: the window did not come back"; exit 1; }
+wait_until 5 shown "$window" || fail "the window did not come back"
 xdotool windowminimize --sync "$window"
 sleep 1
-reachable "$window" || { echo "FAIL: minimised with no tray, the window is $(window_state "$window")"; exit 1; }
+reachable "$window" || fail "minimised with no tray, the window is $(window_state "$window")"
 echo "minimised without a tray: $(window_state "$window")"
 
 desktop_tray xembed
-wait_until 10 withdrawn "$window" || { echo "FAIL: the minimised window did not go into the new tray"; exit 1; }
-read -r x y < <(tray_icon_xembed) || { echo "FAIL: no icon in the new tray"; exit 1; }
+wait_until 10 withdrawn "$window" || fail "the minimised window did not go into the new tray"
+read -r x y < <(tray_icon_xembed) || fail "no icon in the new tray"
 echo "tray came: window $(window_state "$window"), icon at $x,$y"
 xdotool mousemove --sync "$x" "$y" click 1
-wait_until 5 shown "$window" || { echo "FAIL: a click on the icon did not show the window"; exit 1; }
+wait_until 5 shown "$window" || fail "a click on the icon did not show the window"
 xdotool windowminimize --sync "$window"
-wait_until 5 withdrawn "$window" || { echo "FAIL: minimised with a tray, the window is $(window_state "$window")"; exit 1; }
+wait_until 5 withdrawn "$window" || fail "minimised with a tray, the window is $(window_state "$window")"
 echo "minimised with a tray: $(window_state "$window")"
-kill -TERM "$app"
-wait_exit "$app" 10
-[ "$status" = 0 ] || { echo "FAIL: exit status $status"; exit 1; }
+end_orvessa
 echo "PASS"

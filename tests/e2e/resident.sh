@@ -14,6 +14,8 @@
 #   window_state ID                 Normal, Iconic or Withdrawn, as the window manager sees it
 #   wait_until SECONDS COMMAND..    runs COMMAND every 0.2 s until it succeeds; fails at the end
 #   wait_exit PID SECONDS           waits for the process to end; its exit status in $status
+#   end_orvessa                     SIGTERM to $app; fails unless it ends in order
+#   hidden_at_start WHAT            fails when the window is shown at start-up, not only WHAT
 
 resident_home() {
   desktop_require Xvfb xdotool openbox dbus-daemon xwininfo xprop "$@"
@@ -30,7 +32,7 @@ write_job() {
 
 run_now_from_tray() {
   local x y window
-  read -r x y < <(tray_icon_xembed) || { echo "FAIL: no icon in the tray"; exit 1; }
+  read -r x y < <(tray_icon_xembed) || fail "no icon in the tray"
   xdotool mousemove --sync "$x" "$y" click 1
   read -r window _ < <(find_window "$title" "$app")
   # To the copy page, then "Sicherung jetzt ausführen" by its Alt letter.
@@ -110,4 +112,16 @@ wait_exit() {
     return 1
   fi
   wait "$pid" || status=$?
+}
+
+end_orvessa() {
+  kill -TERM "$app"
+  wait_exit "$app" 10
+  [ "$status" = 0 ] || fail "exit status $status"
+}
+
+hidden_at_start() {
+  local window
+  window=$(window_id "$title")
+  if [ -n "$window" ] && shown "$window"; then fail "the window is shown at start-up; only the $1 should be"; fi
 }

@@ -26,7 +26,7 @@ days='D\0355as' # "Días" in the job file's code page
 desktop_start 1024x700 xembed
 "$sink_program" 15 >"$scratch/notices" 2>&1 &
 desktop_pids+=($!)
-wait_until 10 grep -q ready "$scratch/notices" || { echo "FAIL: no fake notification service"; exit 1; }
+wait_until 10 grep -q ready "$scratch/notices" || fail "no fake notification service"
 copied() { [ -f "$dest/src/a.txt" ]; }
 noticed() { [ "$(grep -c '^Orvessa|' "$scratch/notices")" -ge "$1" ]; }
 
@@ -36,21 +36,19 @@ started=$(date +%s)
 start_orvessa "$program"
 wait_until 75 copied || { cat "$scratch/out"; echo "FAIL: the overdue job was not caught up"; exit 1; }
 took=$(($(date +%s) - started))
-[ "$took" -le 60 ] || { echo "FAIL: caught up $took s after the start, not within a minute"; exit 1; }
+[ "$took" -le 60 ] || fail "caught up $took s after the start, not within a minute"
 echo "an overdue job was caught up $took s after the start"
 wait_until 20 noticed 1 || { cat "$scratch/notices"; echo "FAIL: no notice of the automatic run"; exit 1; }
 notice=$(grep '^Orvessa|' "$scratch/notices" | head -1)
 echo "notice: $notice"
-[[ $notice == Orvessa\|*orvessa.png\|*\|*"$dest"* ]] || { echo "FAIL: the notice lacks the icon or the destination"; exit 1; }
+[[ $notice == Orvessa\|*orvessa.png\|*\|*"$dest"* ]] || fail "the notice lacks the icon or the destination"
 # Back in the tray after the run; the click on the notice (15 s after it) brings it up.
 window=$(window_id "$title")
-[ -n "$window" ] || { echo "FAIL: no main window"; exit 1; }
-wait_until 20 eval '! shown "$window"' || { echo "FAIL: the window did not go back to the tray"; exit 1; }
-wait_until 15 shown "$window" || { echo "FAIL: clicking the notice did not show the window"; exit 1; }
+[ -n "$window" ] || fail "no main window"
+wait_until 20 eval '! shown "$window"' || fail "the window did not go back to the tray"
+wait_until 15 shown "$window" || fail "clicking the notice did not show the window"
 echo "clicking the notice showed the window"
-kill -TERM "$app"
-wait_exit "$app" 10
-[ "$status" = 0 ] || { echo "FAIL: exit status $status"; exit 1; }
+end_orvessa
 
 # Every day, never run yet, time of copy the next minute: it copies at that minute unasked.
 rm -r "$dest/src" "$dest/timed.cop"
@@ -59,12 +57,10 @@ write_timed_job 1 "$days" "$hour" "$minute" "" ""
 at=$(printf '%02d%02d' "$hour" "$minute")
 start_orvessa "$program"
 wait_until 130 copied || { cat "$scratch/out"; echo "FAIL: no run at the time of copy $at"; exit 1; }
-wait_until 10 test -f "$dest/timed.cop" || { echo "FAIL: the run did not save its job"; exit 1; }
+wait_until 10 test -f "$dest/timed.cop" || fail "the run did not save its job"
 now=$(date -r "$dest/timed.cop" +%H%M) # the run saves its job there as it ends
-[ "$now" = "$at" ] || { echo "FAIL: copied at $now, the time of copy was $at"; exit 1; }
+[ "$now" = "$at" ] || fail "copied at $now, the time of copy was $at"
 echo "the daily job copied at its time of copy $at without a click"
-wait_until 20 noticed 2 || { echo "FAIL: no notice of the second automatic run"; exit 1; }
-kill -TERM "$app"
-wait_exit "$app" 10
-[ "$status" = 0 ] || { echo "FAIL: exit status $status"; exit 1; }
+wait_until 20 noticed 2 || fail "no notice of the second automatic run"
+end_orvessa
 echo "PASS"

@@ -13,14 +13,14 @@ desktop_start 1024x700 xembed
 for signal in TERM INT HUP; do
   store_settings '[Language]\nLanguage=328\nShutDown=none\n'
   start_orvessa "$program"
-  tray_icon_xembed >/dev/null || { echo "FAIL: no icon in the tray"; exit 1; }
+  tray_icon_xembed >/dev/null || fail "no icon in the tray"
   # Changed behind the program's back: only a save at the end writes 328 again.
   sed -i 's/^Language=328/Language=100/' "$(conf)"
   kill -"$signal" "$app"
   wait_exit "$app" 10
   echo "SIG$signal: exit status $status, language $(setting Language)"
-  [ "$status" = 0 ] || { echo "FAIL: exit status $status"; exit 1; }
-  [ "$(setting Language)" = 328 ] || { echo "FAIL: the language was not saved"; exit 1; }
+  [ "$status" = 0 ] || fail "exit status $status"
+  [ "$(setting Language)" = 328 ] || fail "the language was not saved"
 done
 
 # A run in progress: it waits for its destination first, and is stopped there.
@@ -37,7 +37,7 @@ sleep 0.5
 kill -TERM "$app"
 wait_exit "$app" 10
 echo "SIGTERM during a run: exit status $status, destination holds: $(ls -A "$dest" | tr '\n' ' ')"
-[ "$status" = 0 ] || { echo "FAIL: exit status $status"; exit 1; }
-[ ! -e "$dest/src" ] || { echo "FAIL: the stopped run copied"; exit 1; }
-[ "$(setting Language)" = 328 ] || { echo "FAIL: the language was not saved"; exit 1; }
+[ "$status" = 0 ] || fail "exit status $status"
+[ ! -e "$dest/src" ] || fail "the stopped run copied"
+[ "$(setting Language)" = 328 ] || fail "the language was not saved"
 echo "PASS"

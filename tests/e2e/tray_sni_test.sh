@@ -20,23 +20,17 @@ items() {
     string:RegisteredStatusNotifierItems 2>/dev/null | sed -n 's/^ *string "\(.*\)"$/\1/p'
 }
 registered() { [ -n "$(items)" ]; }
-wait_until 15 registered || { echo "FAIL: no item registered with the watcher"; exit 1; }
+wait_until 15 registered || fail "no item registered with the watcher"
 item=$(items | head -1)
 service=${item%%/*} path=/StatusNotifierItem
 [ "$item" = "$service" ] || path=/${item#*/}
 echo "item $service $path"
 sleep 0.5
-window=$(window_id "$title")
-if [ -n "$window" ] && shown "$window"; then
-  echo "FAIL: the window is shown at start-up; only the item should be"
-  exit 1
-fi
+hidden_at_start item
 
 dbus-send --session --print-reply --dest="$service" "$path" org.kde.StatusNotifierItem.Activate \
   int32:0 int32:0 >/dev/null
 read -r window _ < <(find_window "$title" "$app")
 echo "Activate shows window $window"
-kill -TERM "$app"
-wait_exit "$app" 10
-[ "$status" = 0 ] || { echo "FAIL: exit status $status"; exit 1; }
+end_orvessa
 echo "PASS"

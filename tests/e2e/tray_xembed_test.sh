@@ -11,21 +11,14 @@ resident_home trayer
 desktop_start 1024x700 xembed
 start_orvessa "$program"
 
-read -r x y < <(tray_icon_xembed) || { echo "FAIL: no icon in the tray"; exit 1; }
+read -r x y < <(tray_icon_xembed) || fail "no icon in the tray"
 echo "icon at $x,$y"
-window=$(window_id "$title")
-if [ -n "$window" ] && shown "$window"; then
-  echo "FAIL: the window is shown at start-up; only the icon should be"
-  exit 1
-fi
+hidden_at_start icon
 
 xdotool mousemove --sync "$x" "$y" click 1
 read -r window wx wy width height < <(find_window "$title" "$app")
 echo "a click shows the window at $wx,$wy size ${width}x${height}"
-if ((wx < 0 || wy < 0 || wx + width > 1024 || wy + height > 700)); then
-  echo "FAIL: the restored window is not wholly on the screen"
-  exit 1
-fi
+if ((wx < 0 || wy < 0 || wx + width > 1024 || wy + height > 700)); then fail "the restored window is not wholly on the screen"; fi
 
 # The icon's menu: Restore, a separator, Exit.
 xdotool mousemove --sync "$x" "$y" click 3
@@ -33,6 +26,6 @@ sleep 0.5
 xdotool key Down Down Return
 wait_exit "$app" 10
 echo "exit status $status, language $(setting Language)"
-[ "$status" = 0 ] || { echo "FAIL: exit status $status"; exit 1; }
-[ "$(setting Language)" = 328 ] || { echo "FAIL: the language was not kept"; exit 1; }
+[ "$status" = 0 ] || fail "exit status $status"
+[ "$(setting Language)" = 328 ] || fail "the language was not kept"
 echo "PASS"

@@ -14,7 +14,7 @@ resident_home
 iconic() { [ "$(window_state "$(window_id "$title")")" = Iconic ]; }
 # As a click on its task bar entry: the minimised window comes up.
 bring_up() {
-  wait_until 15 iconic || { echo "FAIL: the window is not waiting minimised in the task bar"; exit 1; }
+  wait_until 15 iconic || fail "the window is not waiting minimised in the task bar"
   xdotool windowactivate --sync "$(window_id "$title")"
 }
 
@@ -29,14 +29,8 @@ for screen in 1280x800:1 1024x700:1 1024x700:2; do
   bring_up
   read -r window x y width height < <(find_window "$title" "$app")
   echo "screen $size scale $scale: window $window at $x,$y size ${width}x${height}"
-  if ((x < 0 || y < 0 || x + width > screen_width || y + height > screen_height)); then
-    echo "FAIL: the window is not wholly on the screen"
-    exit 1
-  fi
-  if [ "$screen" = 1280x800:1 ] && ((width < 1024 || height < 700)); then
-    echo "FAIL: the window is smaller than 1024x700 on a screen with room for it"
-    exit 1
-  fi
+  if ((x < 0 || y < 0 || x + width > screen_width || y + height > screen_height)); then fail "the window is not wholly on the screen"; fi
+  if [ "$screen" = 1280x800:1 ] && ((width < 1024 || height < 700)); then fail "the window is smaller than 1024x700 on a screen with room for it"; fi
   # Moved and closed, it opens where it was left.
   if [ "$screen" = 1280x800:1 ]; then
     xdotool windowmove --sync "$window" 100 60 2>/dev/null || true
@@ -45,19 +39,13 @@ for screen in 1280x800:1 1024x700:1 1024x700:2; do
     # The window manager's close (Alt+F4 in openbox) asks the window to close itself.
     xdotool windowactivate --sync "$window" key alt+F4
     for _ in $(seq 50); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
-    if kill -0 "$app" 2>/dev/null; then
-      echo "FAIL: the program did not end when its window was closed"
-      exit 1
-    fi
+    if kill -0 "$app" 2>/dev/null; then fail "the program did not end when its window was closed"; fi
     "$program" >"$scratch/out" 2>&1 &
     app=$!
     bring_up
     read -r window x y width height < <(find_window "$title" "$app")
     echo "started again at $x,$y (left at $moved_x,$moved_y)"
-    if ((x != moved_x || y != moved_y)); then
-      echo "FAIL: the window did not open where it was left"
-      exit 1
-    fi
+    if ((x != moved_x || y != moved_y)); then fail "the window did not open where it was left"; fi
   fi
   kill "$app" 2>/dev/null || true
   wait "$app" 2>/dev/null || true

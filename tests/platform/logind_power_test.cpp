@@ -5,8 +5,6 @@
 #include <QCoreApplication>
 #include <QDBusMessage>
 #include <QDBusVirtualObject>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QThread>
 #include <chrono>
 #include <memory>
@@ -14,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/private_bus.hpp"
 #include "tests/support/qt_core_environment.hpp"
 
 // Nothing here talks to the machine's logind or starts systemctl: every LogindPower gets a
@@ -24,6 +23,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
+using testing::PumpUntil;
 
 const auto* const kApplication =
     ::testing::AddGlobalTestEnvironment(new testing::QtCoreEnvironment);
@@ -31,16 +31,6 @@ const auto* const kApplication =
 const QString kLogind = QStringLiteral("org.freedesktop.login1");
 const QStringList kSystemctlPowerOff = {QStringLiteral("systemctl"), QStringLiteral("poweroff")};
 constexpr auto kReplyDelay = 300ms;
-
-bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limit = 5s) {
-  const Clock::time_point end = Clock::now() + limit;
-  while (!done()) {
-    if (Clock::now() > end) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    std::this_thread::sleep_for(5ms);
-  }
-  return true;
-}
 
 TEST(KernelRelease, GivesMajorAndMinorOrNothing) {
   auto parsed = [](const char* release) {
@@ -100,37 +90,17 @@ class FakeLogind : public QDBusVirtualObject {
 class LogindPowerOnPrivateBus : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (QStandardPaths::findExecutable(QStringLiteral("dbus-daemon")).isEmpty()) {
-      GTEST_SKIP() << "dbus-daemon is not installed";
-    }
-    daemon_.start(QStringLiteral("dbus-daemon"),
-                  {QStringLiteral("--session"), QStringLiteral("--nofork"),
-                   QStringLiteral("--print-address")});
-    ASSERT_TRUE(daemon_.waitForStarted(5000));
-    while (!daemon_.canReadLine() && daemon_.waitForReadyRead(5000)) {
-    }
-    const QString address = QString::fromUtf8(daemon_.readLine()).trimmed();
-    ASSERT_FALSE(address.isEmpty());
-    client_ = QDBusConnection::connectToBus(address, QStringLiteral("orvessa-client"));
-    service_ = QDBusConnection::connectToBus(address, QStringLiteral("orvessa-fake-logind"));
-    ASSERT_TRUE(client_.isConnected());
-    ASSERT_TRUE(service_.isConnected());
+    if (!bus_.Start()) GTEST_SKIP() << "no dbus-daemon to run a private bus";
   }
 
   void TearDown() override {
     if (fake_) {
-      service_.unregisterObject(QStringLiteral("/org/freedesktop/login1"));
-      service_.unregisterService(kLogind);
+      bus_.service.unregisterObject(QStringLiteral("/org/freedesktop/login1"));
+      bus_.service.unregisterService(kLogind);
     }
-    QDBusConnection::disconnectFromBus(QStringLiteral("orvessa-client"));
-    QDBusConnection::disconnectFromBus(QStringLiteral("orvessa-fake-logind"));
     service_thread_.quit();
     service_thread_.wait();
     fake_.reset();
-    if (daemon_.state() != QProcess::NotRunning) {
-      daemon_.kill();
-      daemon_.waitForFinished(5000);
-    }
   }
 
   void StartFakeLogind(QString power_off_error = {}) {
@@ -138,8 +108,8 @@ class LogindPowerOnPrivateBus : public ::testing::Test {
     fake_->moveToThread(&service_thread_);
     service_thread_.start();
     ASSERT_TRUE(
-        service_.registerVirtualObject(QStringLiteral("/org/freedesktop/login1"), fake_.get()));
-    ASSERT_TRUE(service_.registerService(kLogind));
+        bus_.service.registerVirtualObject(QStringLiteral("/org/freedesktop/login1"), fake_.get()));
+    ASSERT_TRUE(bus_.service.registerService(kLogind));
   }
 
   // Stands in for QProcess::startDetached.
@@ -150,9 +120,7 @@ class LogindPowerOnPrivateBus : public ::testing::Test {
     };
   }
 
-  QProcess daemon_;
-  QDBusConnection client_{QString()};
-  QDBusConnection service_{QString()};
+  testing::PrivateBus bus_;
   QThread service_thread_;
   std::unique_ptr<FakeLogind> fake_;
   std::vector<QStringList> started_;
@@ -160,7 +128,7 @@ class LogindPowerOnPrivateBus : public ::testing::Test {
 
 TEST_F(LogindPowerOnPrivateBus, BothFormsAskForPowerOffNonInteractivelyWithoutWaiting) {
   StartFakeLogind();
-  LogindPower power(client_, kLogind, Recorder());
+  LogindPower power(bus_.client, kLogind, Recorder());
   power.EnableShutdownPrivilege();
   EXPECT_EQ(power.PowerOffAnswer(), QStringLiteral("challenge"));
   EXPECT_TRUE(power.MayTryPowerOff());
@@ -178,7 +146,7 @@ TEST_F(LogindPowerOnPrivateBus, BothFormsAskForPowerOffNonInteractivelyWithoutWa
 
 TEST_F(LogindPowerOnPrivateBus, RefusedPowerOffStartsSystemctlOnceTheAnswerIsIn) {
   StartFakeLogind(QStringLiteral("org.freedesktop.DBus.Error.InteractiveAuthorizationRequired"));
-  LogindPower power(client_, kLogind, Recorder());
+  LogindPower power(bus_.client, kLogind, Recorder());
   power.ExitSystem(kExitPowerOff | kExitForce);
   EXPECT_TRUE(started_.empty());
   ASSERT_TRUE(PumpUntil([&] { return !started_.empty(); }));
@@ -189,7 +157,7 @@ TEST_F(LogindPowerOnPrivateBus, RefusedPowerOffStartsSystemctlOnceTheAnswerIsIn)
 
 TEST_F(LogindPowerOnPrivateBus, WithoutLogindTheAnswerIsUnknownAndSystemctlIsStarted) {
   // A bus without logind, then no bus at all.
-  for (const QDBusConnection& bus : {client_, QDBusConnection(QString())}) {
+  for (const QDBusConnection& bus : {bus_.client, QDBusConnection(QString())}) {
     started_.clear();
     LogindPower power(bus, kLogind, Recorder());
     power.EnableShutdownPrivilege();

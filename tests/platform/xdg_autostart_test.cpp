@@ -29,10 +29,6 @@ void ExpectValid(const std::string& entry) {
   EXPECT_EQ(std::system(command.c_str()), 0) << ReadText(entry);
 }
 
-bool Contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
-
 class XdgAutostartTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -54,8 +50,8 @@ TEST_F(XdgAutostartTest, EnableWritesAValidEntryAndDisableDeletesItEachTwiceHarm
   ASSERT_EQ(autostart_.Enable(), "");
   EXPECT_TRUE(autostart_.IsEnabled());
   const std::string written = ReadText(entry_);
-  EXPECT_TRUE(Contains(written, "\nExec=\"/opt/Orvessa 2/bin/orvessa\"\n")) << written;
-  EXPECT_TRUE(Contains(written, "\nName=Orvessa\n")) << written;
+  EXPECT_TRUE(Has(written, "\nExec=\"/opt/Orvessa 2/bin/orvessa\"\n")) << written;
+  EXPECT_TRUE(Has(written, "\nName=Orvessa\n")) << written;
   ExpectValid(entry_);
 
   ASSERT_EQ(autostart_.Enable(), "");
@@ -73,7 +69,7 @@ TEST_F(XdgAutostartTest, ProgramPathsWithReservedCharactersAreEscaped) {
   const std::string odd = temp_ / "100% \"odd\" $dir\\bin/orvessa";
   XdgAutostart autostart(shipped_, odd);
   ASSERT_EQ(autostart.Enable(), "");
-  EXPECT_TRUE(Contains(ReadText(entry_), "100%% \\\\\"odd\\\\\" \\\\$dir\\\\\\\\bin/orvessa\"\n"))
+  EXPECT_TRUE(Has(ReadText(entry_), "100%% \\\\\"odd\\\\\" \\\\$dir\\\\\\\\bin/orvessa\"\n"))
       << ReadText(entry_);
   ExpectValid(entry_);
   EXPECT_EQ(ExecValue("/usr/bin/orvessa"), "/usr/bin/orvessa");
@@ -89,12 +85,12 @@ TEST_F(XdgAutostartTest, ASystemWideEntryIsMaskedAndUnmasked) {
   ASSERT_EQ(autostart_.Disable(), "");
   EXPECT_FALSE(autostart_.IsEnabled());
   EXPECT_TRUE(Exists(system_entry));
-  EXPECT_TRUE(Contains(ReadText(entry_), "\nHidden=true\n")) << ReadText(entry_);
+  EXPECT_TRUE(Has(ReadText(entry_), "\nHidden=true\n")) << ReadText(entry_);
   ExpectValid(entry_);
 
   ASSERT_EQ(autostart_.Enable(), "");
   EXPECT_TRUE(autostart_.IsEnabled());
-  EXPECT_FALSE(Contains(ReadText(entry_), "Hidden")) << ReadText(entry_);
+  EXPECT_FALSE(Has(ReadText(entry_), "Hidden")) << ReadText(entry_);
 
   // A system-wide entry that is itself hidden needs no mask.
   WriteText(system_entry, std::string(kShipped) + "Hidden=true\n");
@@ -104,8 +100,7 @@ TEST_F(XdgAutostartTest, ASystemWideEntryIsMaskedAndUnmasked) {
 }
 
 TEST_F(XdgAutostartTest, FailuresAreReportedAndChangeNothing) {
-  EXPECT_TRUE(
-      Contains(XdgAutostart(temp_ / "nowhere.desktop", "/usr/bin/orvessa").Enable(), "nowhere"));
+  EXPECT_TRUE(Has(XdgAutostart(temp_ / "nowhere.desktop", "/usr/bin/orvessa").Enable(), "nowhere"));
   EXPECT_FALSE(Exists(config_ + "/autostart"));
 
   // No absolute folder known: nothing is written relative to the current folder.
@@ -141,9 +136,9 @@ TEST_F(XdgAutostartTest, AFolderThatCannotBeWrittenIsReportedAndStateKept) {
       [&] {
         XdgAutostart as_nobody(shipped_, "/usr/bin/orvessa");
         if (!as_nobody.IsEnabled()) return 1;
-        if (!Contains(as_nobody.Disable(), entry_)) return 2;
+        if (!Has(as_nobody.Disable(), entry_)) return 2;
         if (!as_nobody.IsEnabled()) return 3;
-        if (!Contains(as_nobody.Enable(), entry_)) return 4;
+        if (!Has(as_nobody.Enable(), entry_)) return 4;
         return 0;
       },
       nobody);

@@ -34,6 +34,10 @@ inline std::vector<std::string> Names(const std::string& folder) {
   return names;
 }
 
+inline bool Has(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
 inline bool Exists(const std::string& path) {
   std::error_code ec;
   return std::filesystem::exists(std::filesystem::symlink_status(path, ec));

@@ -14,6 +14,11 @@ namespace orvessa::testing {
 // program's side and the side of the fake service.
 class PrivateBus {
  public:
+  // Names the two connections; two buses at once need two names.
+  explicit PrivateBus(QString name = QStringLiteral("orvessa-test")) : name_(std::move(name)) {}
+  PrivateBus(const PrivateBus&) = delete;
+  PrivateBus& operator=(const PrivateBus&) = delete;
+
   // False when dbus-daemon is missing or does not come up.
   bool Start() {
     if (QStandardPaths::findExecutable(QStringLiteral("dbus-daemon")).isEmpty()) return false;
@@ -24,14 +29,14 @@ class PrivateBus {
     while (!daemon_.canReadLine() && daemon_.waitForReadyRead(5000)) {
     }
     address = QString::fromUtf8(daemon_.readLine()).trimmed();
-    client = QDBusConnection::connectToBus(address, QStringLiteral("orvessa-test-client"));
-    service = QDBusConnection::connectToBus(address, QStringLiteral("orvessa-test-service"));
+    client = QDBusConnection::connectToBus(address, name_ + QStringLiteral("-client"));
+    service = QDBusConnection::connectToBus(address, name_ + QStringLiteral("-service"));
     return client.isConnected() && service.isConnected();
   }
 
   ~PrivateBus() {
-    QDBusConnection::disconnectFromBus(QStringLiteral("orvessa-test-client"));
-    QDBusConnection::disconnectFromBus(QStringLiteral("orvessa-test-service"));
+    QDBusConnection::disconnectFromBus(name_ + QStringLiteral("-client"));
+    QDBusConnection::disconnectFromBus(name_ + QStringLiteral("-service"));
     if (daemon_.state() != QProcess::NotRunning) {
       daemon_.kill();
       daemon_.waitForFinished(5000);
@@ -43,6 +48,7 @@ class PrivateBus {
   QDBusConnection service{QString()};
 
  private:
+  QString name_;
   QProcess daemon_;
 };
 

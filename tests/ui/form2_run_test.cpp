@@ -85,7 +85,7 @@ class Form2RunTest : public WindowTestCase {
     QCOMPARE(h.Find<QListWidget>("List1")->count(), 2);
     // The job saved with the run still holds both sources.
     const std::string saved = ReadText(h.dest / "job.cop");
-    QVERIFY(saved.find(h.start + "/docs/*\r\n" + h.start + "/one.txt\r\n") != std::string::npos);
+    QVERIFY(Has(saved, h.start + "/docs/*\r\n" + h.start + "/one.txt\r\n"));
     QCOMPARE(h.Panel(5), Text(text_id::kSuccessful));
     QCOMPARE(h.Panel(3), Q(h.dest.path().string() + "/"));
     QVERIFY(h.Label("Label8").startsWith(Text(text_id::kFinishedBackup)));

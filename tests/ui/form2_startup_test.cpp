@@ -1,7 +1,5 @@
 // The Options menu's start-with-the-session items against the real autostart entry in
 // the private XDG_CONFIG_HOME.
-#include <QMenu>
-
 #include "tests/ui/form2_harness.hpp"
 
 using namespace orvessa;
@@ -54,8 +52,7 @@ class Form2StartupTest : public QObject {
       ExpectMarks(h, start);
       QCOMPARE(Exists(UserEntry()), start);
       if (start) {
-        QVERIFY(ReadText(UserEntry()).find("\nExec=" + (h.temp / "bin/orvessa") + "\n") !=
-                std::string::npos);
+        QVERIFY(Has(ReadText(UserEntry()), "\nExec=" + (h.temp / "bin/orvessa") + "\n"));
       }
     }
     QVERIFY(Dialogs::ShownMessages().empty());
@@ -71,21 +68,6 @@ class Form2StartupTest : public QObject {
     QCOMPARE(shown.back().icon, MessageIcon::Critical);
     QVERIFY(shown.back().text.startsWith(Text(kStartWithSession)));
     QVERIFY(shown.back().text.contains(Q(h.data + "/autostart/")));
-  }
-
-  void captionsFollowTheLanguage() {
-    Harness h;
-    const std::pair<const char*, int> languages[] = {{"mnuLang_espa\u00f1ol", kSpanishBase},
-                                                     {"mnuLang_alem\u00e1n", kGermanBase},
-                                                     {"mnuLang_franc\u00e9s", kFrenchBase},
-                                                     {"mnuLang_ingl\u00e9s", kEnglishBase}};
-    for (const auto& [entry, base] : languages) {
-      h.Action(entry)->trigger();
-      QCOMPARE(h.Find<QMenu>("mnuOpciones")->title().remove(QLatin1Char('&')),
-               Text(kOptionsMenu, base));
-      QCOMPARE(h.Action("mnuOpInicioSi")->text(), Text(kStartWithSession, base));
-      QCOMPARE(h.Action("mnuOpInicioNo")->text(), Text(kNoStartWithSession, base));
-    }
   }
 };
 
