@@ -213,6 +213,9 @@ TEST_F(Schedule, ALastRunStampedFarInTheFutureDoesNotStopTheSchedule) {
   LastRun(At({2026, 12, 7}, 0, 30));
   EXPECT_EQ(StateAt(At({2026, 12, 6}, 23, 0)), ScheduleState::Waiting);
   EXPECT_EQ(StateAt(At({2026, 12, 7}, 9, 5)), ScheduleState::Due);
+  // Two days ahead is a wrong clock: nothing is counted from it.
+  LastRun(At({2026, 12, 8}, 0, 30));
+  EXPECT_EQ(StateAt(At({2026, 12, 6}, 23, 0)), ScheduleState::CatchUp);
 }
 
 }  // namespace
