@@ -45,13 +45,16 @@
 #include "platform/settings_store.hpp"
 #include "platform/sleep_watch.hpp"
 #include "platform/url_opener.hpp"
+#include "ui/copy_tab.hpp"
+#include "ui/destination_tab.hpp"
 #include "ui/drive_list.hpp"
 #include "ui/file_list.hpp"
 #include "ui/folder_list.hpp"
 #include "ui/help_menu.hpp"
 #include "ui/language_menu.hpp"
 #include "ui/options_menu.hpp"
-#include "ui/up_down.hpp"
+#include "ui/source_tab.hpp"
+#include "ui/tab_host.hpp"
 
 namespace orvessa {
 
@@ -83,7 +86,7 @@ struct Form2Folders {
 
 // The main window: the three steps of a backup job, the run on screen, the languages
 // and the job files. The handlers carry the names the program's design gives them.
-class Form2 : public QMainWindow, public SpaceView {
+class Form2 : public QMainWindow, public SpaceView, public TabHost {
   Q_OBJECT
  public:
   Form2(const Form2Services& services, Form2Folders folders, std::int16_t language_base,
@@ -129,7 +132,7 @@ class Form2 : public QMainWindow, public SpaceView {
   std::int16_t LanguageBase() const { return LanguageBase_; }
   const std::string& HelpFile() const { return help_->HelpFile(); }
   ScheduleTimer TimerMode() const;
-  bool RunInProgress() const;
+  bool RunInProgress() const override;
   bool Measuring() const;  // folder sizes or free space being measured
   const BackupJob& Job() const { return job_; }
   const JobFileIdentity& Identity() const { return identity_; }
@@ -179,29 +182,8 @@ class Form2 : public QMainWindow, public SpaceView {
   void ApplyLanguage();
   void ApplyAccessibleNames();
 
-  // Source tab.
-  void Drive1_Change();
-  void Dir1_Change();
-  void Filtro_Click();
-  void Ocultos_Click();
-  void Sistema_Click();
-  void Modificados_Click();
-  void cmdAnadirFich_Click();
-  void cmdAnadirCarp_Click();
-  void cmdQuitarElem_Click();
-  void CmdQuitarTodos_Click();
-  int FitListWidth(QListWidget* list);
-
-  // Destination tab.
-  void cmdDestino_Click();
-  void cmdCreaDirectorio_Click();
-  void cmdBorraDir_Click();
-  void SetDestination(const std::string& path);
-  bool FolderCommandRefused(const FolderCommand& command);
-
-  // Copy tab: copy mode and schedule, decided by the schedule form.
-  void ConnectSchedule();
-  void RenderSchedule();
+  // What the copy tab's schedule needs of the window: the power-off and the timer.
+  void ScheduleShown(bool power_off, ScheduleTimer timer);
   void SetTimerMode(ScheduleTimer mode);
 
   // The scheduler: Timer1's tick, one automatic run, what the schedule label says.
@@ -223,34 +205,23 @@ class Form2 : public QMainWindow, public SpaceView {
   void LockJobCommands(bool locked);
   void ShowRunOutcome();
   std::string CarriedOverText() const;
-  void ShowDestinationState(bool tell);  // `tell`: a message when its disk is not there
 
-  // SpaceView, and what the run shows.
+  // SpaceView and TabHost: what the space figures and the tabs need of the window.
   void SetLabelText(Control label, const std::string& text) override;
   void SetLabelColour(Control label, int colour) override;
   void SetCopyCursor(bool on) override;
   void ShowMessage(const std::string& text, MessageIcon icon) override;
+  QString Text(int number) const override;
+  std::string TextUtf8(int number) const override;
+  void MeasureDestination(std::function<void(const DestinationSpace&)> then) override;
+  QLabel* LabelOf(Control label) const;
   bool ShowTab(int index);
-  void SetProgressMaximum(int maximum);
-  void SetProgressValue(double value);
-  void ShowBytesCopied(std::uint64_t bytes, double selected_bytes);
-  void OpenAnimation(const std::string& path);
-  void PlayAnimation();
-  void StopAnimation();
-  void CloseAnimation();
-  void SetAnimationVisible(bool visible);
   void UnloadMainWindow();
 
   void BuildMenus();
-  QWidget* BuildSourceTab();
-  QWidget* BuildDestinationTab();
-  QWidget* BuildCopyTab();
+  void BuildTabs();
   void BuildStatusBar();
-  void SetTabOrder();
   void Connect();
-  QString Text(int number) const;
-  std::string TextUtf8(int number) const;
-  QLabel* LabelOf(Control label) const;
   // Size and place as last time, kept inside the screen's available area.
   void RestoreGeometry();
   void SaveGeometry();
@@ -258,12 +229,6 @@ class Form2 : public QMainWindow, public SpaceView {
   // Once the window manager has put its frame around the shown window.
   void FitWhenFramed();
 
-  void ShowSelectedBytes();
-  void MeasureEntry(const SourceEntry& entry, int sign);
-  // Free space and the destination's state, measured off the window's thread; `then`
-  // follows on it.
-  void MeasureDestination(std::function<void(const DestinationSpace&)> then);
-  void AppendSource(const SourceEntry& entry);
   void ShowLastOutcome();
   void EndAfterRun();
   // Tells the session channels when the armed state has changed.
@@ -288,75 +253,10 @@ class Form2 : public QMainWindow, public SpaceView {
   std::array<QLabel*, 5> Panel;
   QTimer* Timer1;
   QTimer* Timer2;
-
-  QGroupBox* Frame5;
-  DriveList* Drive1;
-  FolderList* Dir1;
-  FileList* File1;
-  QLabel* Label17;
-  QComboBox* Filtro;
-  QGroupBox* Frame1;
-  QCheckBox* Ocultos;
-  QCheckBox* Sistema;
-  QCheckBox* Modificados;
-  QLabel* Label1;
-  QLabel* Label2;
-  QGroupBox* Frame4;
-  QListWidget* List1;
-  QPushButton* cmdAnadirCarp;
-  QPushButton* cmdAnadirFich;
-  QPushButton* cmdQuitarElem;
-  QPushButton* CmdQuitarTodos;
-  QLabel* Label4;
-  QLabel* Label9;
-
-  QGroupBox* Frame3;
-  QPushButton* cmdDestino;
-  QLabel* Label5;
-  QLabel* Label3;
-  QLabel* Label7;
-  QLabel* Label10;
-  QLineEdit* txtDir;
-  QPushButton* cmdCreaDirectorio;
-  QPushButton* cmdBorraDir;
-
-  QGroupBox* Frame6;
-  QRadioButton* optTodo;
-  QRadioButton* optIncremental;
-  QLabel* Label12;
-  QLineEdit* txtNcopias;
-  UpDown* updNC;
-  QGroupBox* Frame9;
-  QLabel* Label13;
-  QRadioButton* optManual;
-  QRadioButton* OptCada;
-  QLineEdit* txtNumDSM;
-  UpDown* updDSM;
-  QComboBox* cboDSM;
-  QCheckBox* chkHoraGraba;
-  QLineEdit* txtHora;
-  UpDown* updHora;
-  QLineEdit* txtMinutos;
-  UpDown* updMinuto;
-  QCheckBox* chkApaga;
-  QLabel* lblSchedule;          // when the next automatic run is, or why there is none
-  QLabel* lblDestinationState;  // shown while the destination's disk is not there
   QTimer* ScheduleCheck;
-  QLabel* Label18;
-  QPushButton* cmdGuardar;
-  QLabel* Label14;
-  QLabel* Label19;
-  QLabel* Label20;
-  QLabel* Label21;
-  QGroupBox* Frame2;
-  QLabel* Label6;
-  QLabel* Label8;
-  QProgressBar* ProgressBar1;
-  QLabel* Animation1;
-  QPushButton* cmdCopiar;
-  QPushButton* cmdDetener;
-  QShortcut* EscStop;
-  QCheckBox* chkShutDown;
+  SourceTab* source_;
+  DestinationTab* destination_;
+  CopyTab* copy_;
 
   FileSystem& fs_;
   const Clock& clock_;
@@ -378,7 +278,6 @@ class Form2 : public QMainWindow, public SpaceView {
   SpaceAccounting space_;
   JobEditor editor_{job_, fs_};
   class Measurer* measurer_;
-  std::map<std::string, int> sizing_;  // entries whose size is being measured
   class RunController* runner_;
   bool power_off_after_copy_ = false;
   RunEnd last_end_ = RunEnd::NotRun;
@@ -408,10 +307,7 @@ class Form2 : public QMainWindow, public SpaceView {
   bool shutdown_after_run_ = false;  // asked while a run was copying
   bool fitted_ = false;
   QSize wanted_size_;  // as stored or first given, before fitting it to a screen
-  double progress_value_ = 0;
-  std::unique_ptr<QMovie> movie_;
   Scheduler scheduler_;
-  ScheduleForm schedule_form_{job_};
   ScheduleTimer shown_timer_ = ScheduleTimer::Off;
   std::optional<LocalDate> catching_up_;  // the automatic run in progress catches up from
   // Nobody may be at the computer: a message must not hold the run up until it is read.

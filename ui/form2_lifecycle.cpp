@@ -22,8 +22,8 @@ void Form2::RestoreLastJob() {
     }
   }
   const QString needed = Q(FormatKilobytes(job_.SelectedBytes, locale_));
-  Label9->setText(needed);
-  Label19->setText(needed);
+  source_->ShowNeeded(needed);
+  copy_->ShowNeeded(needed);
 }
 
 void Form2::Form_Activate() {

@@ -1,5 +1,4 @@
-// The copy tab's option pairs, schedule boxes and number boxes. Code that sets a box
-// runs its handler, so every enable and disable rule lives in one handler.
+// The schedule's timer and the automatic runs it starts.
 #include <cstdio>
 
 #include "core/box_number.hpp"
@@ -23,42 +22,13 @@ std::string HourMinute(int hour, int minute) {
 
 }  // namespace
 
-// Shows what the schedule form says, changing only what differs: a box's text set anew
-// would move the user's cursor. During a run the controls stay disabled; the run gives
-// them back as the form says.
-void Form2::RenderSchedule() {
-  const ScheduleControls& c = schedule_form_.Controls();
-  const bool locked = RunInProgress();
-  auto show = [locked](QAbstractButton* button, const Switch& state) {
-    if (button->isChecked() != state.checked) button->setChecked(state.checked);
-    if (!locked) button->setEnabled(state.enabled);
-  };
-  auto box = [locked](QLineEdit* edit, const Box& state) {
-    if (edit->text() != Q(state.text)) edit->setText(Q(state.text));
-    if (!locked) edit->setEnabled(state.enabled);
-  };
-  show(optTodo, c.optTodo);
-  show(optIncremental, c.optIncremental);
-  box(txtNcopias, c.txtNcopias);
-  show(optManual, c.optManual);
-  show(OptCada, c.OptCada);
-  box(txtNumDSM, c.txtNumDSM);
-  if (cboDSM->currentIndex() != c.cboDSM) cboDSM->setCurrentIndex(c.cboDSM);
-  show(chkHoraGraba, c.chkHoraGraba);
-  box(txtHora, c.txtHora);
-  box(txtMinutos, c.txtMinutos);
-  show(chkApaga, c.chkApaga);
-  show(chkShutDown, c.chkShutDown);
-  if (!locked) {
-    cboDSM->setEnabled(c.cboDSM_enabled);
-    updHora->setEnabled(c.updHora_enabled);
-    updMinuto->setEnabled(c.updMinuto_enabled);
-  }
-  power_off_after_copy_ = c.chkShutDown.checked;
-  // The timer only when the schedule changes it: an automatic run stops and restarts it.
-  if (c.timer != shown_timer_) {
-    shown_timer_ = c.timer;
-    SetTimerMode(c.timer);
+// After each rendering of the schedule: the power-off it asks for, and the timer only when
+// the schedule changes it, as an automatic run stops and restarts it.
+void Form2::ScheduleShown(bool power_off, ScheduleTimer timer) {
+  power_off_after_copy_ = power_off;
+  if (timer != shown_timer_) {
+    shown_timer_ = timer;
+    SetTimerMode(timer);
   }
   // Once the handlers have settled: the schedule may pass through the at-shutdown state
   // on its way elsewhere, and the session need not hear of that.
@@ -79,58 +49,6 @@ ScheduleTimer Form2::TimerMode() const {
   return Timer1->interval() == kTimedInterval ? ScheduleTimer::Timed : ScheduleTimer::AtShutdown;
 }
 
-// Each control's handler is the form's; the window only shows the outcome.
-void Form2::ConnectSchedule() {
-  auto on = [this](QAbstractButton* button, void (ScheduleForm::*handler)()) {
-    connect(button, &QAbstractButton::clicked, this, [this, handler] {
-      (schedule_form_.*handler)();
-      RenderSchedule();
-    });
-  };
-  auto checked = [this](QAbstractButton* button, void (ScheduleForm::*handler)(bool)) {
-    connect(button, &QAbstractButton::clicked, this, [this, handler](bool state) {
-      (schedule_form_.*handler)(state);
-      RenderSchedule();
-    });
-  };
-  auto typed = [this](QLineEdit* edit, void (ScheduleForm::*handler)(const std::string&)) {
-    connect(edit, &QLineEdit::textChanged, this, [this, handler](const QString& text) {
-      (schedule_form_.*handler)(S(text));
-      RenderSchedule();
-    });
-  };
-  on(optTodo, &ScheduleForm::optTodo_Click);
-  on(optIncremental, &ScheduleForm::optIncremental_Click);
-  typed(txtNcopias, &ScheduleForm::txtNcopias_Change);
-  on(optManual, &ScheduleForm::optManual_Click);
-  on(OptCada, &ScheduleForm::OptCada_Click);
-  typed(txtNumDSM, &ScheduleForm::txtNumDSM_Change);
-  connect(cboDSM, &QComboBox::activated, this, [this](int line) {
-    schedule_form_.cboDSM_Click(line);
-    RenderSchedule();
-  });
-  checked(chkHoraGraba, &ScheduleForm::chkHoraGraba_Click);
-  typed(txtHora, &ScheduleForm::txtHora_Change);
-  typed(txtMinutos, &ScheduleForm::txtMinutos_Change);
-  checked(chkApaga, &ScheduleForm::chkApaga_Click);
-  checked(chkShutDown, &ScheduleForm::chkShutDown_Click);
-  const std::pair<UpDown*, std::pair<void (ScheduleForm::*)(), void (ScheduleForm::*)()>> arrows[] =
-      {{updNC, {&ScheduleForm::updNC_DownClick, &ScheduleForm::updNC_UpClick}},
-       {updDSM, {&ScheduleForm::updDSM_DownClick, &ScheduleForm::updDSM_UpClick}},
-       {updHora, {&ScheduleForm::updHora_DownClick, &ScheduleForm::updHora_UpClick}},
-       {updMinuto, {&ScheduleForm::updMinuto_DownClick, &ScheduleForm::updMinuto_UpClick}}};
-  for (const auto& [updown, handlers] : arrows) {
-    connect(updown, &UpDown::DownClicked, this, [this, down = handlers.first] {
-      (schedule_form_.*down)();
-      RenderSchedule();
-    });
-    connect(updown, &UpDown::UpClicked, this, [this, up = handlers.second] {
-      (schedule_form_.*up)();
-      RenderSchedule();
-    });
-  }
-}
-
 // ---- The scheduler ----
 
 void Form2::ConnectScheduler() {
@@ -142,19 +60,8 @@ void Form2::ConnectScheduler() {
     // Only the timed mode has a time of copy to catch up with.
     if (TimerMode() == ScheduleTimer::Timed) Timer1_Timer();
   });
-  // Any change of the schedule shows at once what it means, once its handlers have run.
-  auto* refresh = new QTimer(this);
-  refresh->setSingleShot(true);
-  refresh->setInterval(0);
-  connect(refresh, &QTimer::timeout, this, [this] { ShowScheduleStatus(); });
-  auto later = [refresh] { refresh->start(); };
-  for (QLineEdit* box : {txtNumDSM, txtHora, txtMinutos})
-    connect(box, &QLineEdit::textChanged, this, later);
-  for (QAbstractButton* box :
-       std::initializer_list<QAbstractButton*>{optManual, OptCada, chkHoraGraba, chkApaga}) {
-    connect(box, &QAbstractButton::toggled, this, later);
-  }
-  connect(cboDSM, &QComboBox::activated, this, later);
+  // Any change of the schedule shows at once what it means.
+  connect(copy_, &CopyTab::ScheduleChanged, this, [this] { ShowScheduleStatus(); });
 }
 
 void Form2::CheckScheduleSoon() { ScheduleCheck->start(settle_pause_); }
@@ -196,7 +103,7 @@ void Form2::RunScheduledCopy() {
     // a failure stays on the screen until it is read.
     QTimer::singleShot(after_run_pause_, this, [this] {
       if (unloaded_) return;
-      if (OptCada->isChecked()) Timer1->start();
+      if (copy_->EveryChecked()) Timer1->start();
       if (last_end_ == RunEnd::Normal && job_.LastRunOutcome == 0) GoResident();
       StayVisibleWhenActive_ = false;
     });
@@ -230,8 +137,7 @@ void Form2::ShowScheduleStatus() {
       text += when(next.date, next.time.hour, next.time.minute);
     }
   }
-  lblSchedule->setText(Q(text));
-  lblSchedule->setVisible(!text.empty());
+  copy_->ShowScheduleText(Q(text));
 }
 
 void Form2::NoticeRunEnd() {
@@ -252,7 +158,7 @@ void Form2::NoticeRunEnd() {
     notice.body += job_.Destination;
   } else {
     notice.summary = TextUtf8(stop_asked_ ? text_id::kBackupStopped : text_id::kBackupError);
-    notice.body = run_message_.empty() ? S(Label8->text()) : run_message_;
+    notice.body = run_message_.empty() ? S(copy_->Run().Line()) : run_message_;
     if (const std::string carried = CarriedOverText(); !carried.empty() && !run_message_.empty()) {
       (notice.body += '\n') += carried;
     }

@@ -10,7 +10,7 @@
 namespace orvessa {
 
 bool Form2::AtShutdownArmed() const {
-  return !unloaded_ && OptCada->isChecked() && chkApaga->isChecked() && job_.CopyAtShutdown;
+  return !unloaded_ && copy_->AtShutdownChecked() && job_.CopyAtShutdown;
 }
 
 void Form2::UpdateArming() {
@@ -25,15 +25,7 @@ void Form2::SetShutdownChannel(const std::string& channel) {
   ApplyShutdownChannel();
 }
 
-// Without a way to learn of the session's end the option cannot keep its promise, so it
-// is offered only where one was found, and says why otherwise.
-void Form2::ApplyShutdownChannel() {
-  const QString why = shutdown_channel_ ? QString() : Text(text_id::kNoShutdownChannel);
-  chkApaga->setToolTip(why);
-  chkApaga->setAccessibleDescription(why);
-  schedule_form_.SetShutdownChannel(shutdown_channel_);
-  RenderSchedule();
-}
+void Form2::ApplyShutdownChannel() { copy_->SetShutdownChannel(shutdown_channel_); }
 
 void Form2::SessionEndRequested() {
   if (!AtShutdownArmed() || shutdown_flow_) return;
