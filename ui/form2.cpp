@@ -32,15 +32,12 @@ Form2::Form2(const Form2Services& services, Form2Folders folders, std::int16_t l
       inhibitor_(services.inhibitor),
       opener_(services.opener),
       notifier_(services.notifier),
-      settle_pause_(services.settle_pause),
-      after_run_pause_(services.after_run_pause),
       folders_(std::move(folders)),
       WindowsVersion_(windows_version),
       space_(
           job_, services.fs, services.locale, *this,
           [this](int number) { return TextUtf8(number); }, folders_.state_folder),
-      LanguageBase_(IsLanguageBase(language_base) ? language_base : kEnglishBase),
-      scheduler_(services.clock, services.locale) {
+      LanguageBase_(IsLanguageBase(language_base) ? language_base : kEnglishBase) {
   setObjectName(QStringLiteral("Form2"));
   InstallValueLabels();
   runner_ = new RunController(services.fs, services.clock, services.locale, services.time, this);
@@ -55,20 +52,21 @@ Form2::Form2(const Form2Services& services, Form2Folders folders, std::int16_t l
     }
   });
 
+  presence_ = new TrayPresence(*this, [this] { return unloaded_; });
   BuildMenus();
   BuildTabs();
   BuildStatusBar();
+  ticker_ = new ScheduleTicker(*this, *presence_, *copy_, job_, services.clock, services.locale,
+                               {services.settle_pause, services.after_run_pause}, this);
+  shutdown_ = new ShutdownCopy(*this, *presence_, *copy_, job_, services.after_run_pause, *this);
+  connect(shutdown_, &ShutdownCopy::ArmedChanged, this, &Form2::AtShutdownArmedChanged);
 
-  Timer1 = new QTimer(this);
-  Timer1->setObjectName(QStringLiteral("Timer1"));
-  Timer1->setInterval(1000);
   // Each tick only lets the event loop run; Qt's loop delivers it, so nothing is left to do.
   Timer2 = new QTimer(this);
   Timer2->setObjectName(QStringLiteral("Timer2"));
   Timer2->setInterval(1000);
   Connect();
   ConnectRun();
-  ConnectScheduler();
   services.sleep.WhenResumed([this] { CheckScheduleSoon(); });
 }
 
@@ -92,19 +90,14 @@ std::string Form2::TextUtf8(int number) const { return LoadText(LanguageBase_, n
 void Form2::Form_Load() {
   if (const auto entry = LanguageMenu::EntryOf(LanguageBase_)) SelectLanguage(*entry);
   ApplyLanguage();
-  StayVisibleWhenActive_ = false;
+  presence_->StayVisible(false);
   RestoreGeometry();
 
   source_->Start(folders_.start_folder);
   destination_->ShowFreeSpace(QString());
-  if (copy_->EveryChecked()) {
-    Timer1->start();
-  } else {
-    Timer1->stop();
-  }
+  ticker_->Start();
   // Before the last job comes back: its schedule may be the copy at shutdown.
-  shutdown_channel_ = settings_.Get("Language", "ShutDown", "") != kChannelNone;
-  ApplyShutdownChannel();
+  shutdown_->SetChannel(settings_.Get("Language", "ShutDown", ""));
   // The autostart folder first: its entry sets the marks before the last job comes back.
   options_->ShowStartupMarks();
   RestoreLastJob();
@@ -126,7 +119,7 @@ void Form2::Form_Unload() {
   unloaded_ = true;
   emit Unloading();
   // The session may end freely from here on, and our own power-off must not wait for us.
-  UpdateArming();
+  shutdown_->UpdateArming();
   settings_.Save("Language", "Language", std::to_string(LanguageBase_));
   // A window that never came up has no place of its own to keep.
   if (fitted_) SaveGeometry();
@@ -262,7 +255,7 @@ void Form2::OnRunEnd() {
   }
   LockJobCommands(false);
   ShowRunOutcome();
-  ShowScheduleStatus();  // a successful run moves the next automatic one
+  ticker_->ShowStatus();  // a successful run moves the next automatic one
   // What the run had to say, now that it no longer waits for anyone: whoever started it by
   // hand reads it; nobody may be at the computer for an automatic run.
   for (const auto& [text, icon] : run_notices_) {
@@ -276,11 +269,7 @@ void Form2::OnRunEnd() {
     EndAfterRun();
     return;
   }
-  if (shutdown_after_run_) {
-    // Asked once this run and whatever started it have finished.
-    shutdown_after_run_ = false;
-    QTimer::singleShot(0, this, [this] { SessionEndRequested(); });
-  }
+  shutdown_->RunEnded();
   if (after_run_) {
     auto then = std::move(after_run_);
     after_run_ = {};
@@ -367,6 +356,12 @@ void Form2::ShowRunOutcome() {
       break;
   }
   ShowLastOutcome();
+}
+
+void Form2::PowerOffAndEnd() {
+  power_off_after_copy_ = true;
+  if (WindowsVersion_ >= kPowerOffVersion) power_.EnableShutdownPrivilege();
+  EndAfterRun();
 }
 
 void Form2::EndAfterRun() {

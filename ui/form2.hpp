@@ -53,8 +53,11 @@
 #include "ui/help_menu.hpp"
 #include "ui/language_menu.hpp"
 #include "ui/options_menu.hpp"
+#include "ui/schedule_ticker.hpp"
+#include "ui/shell_host.hpp"
+#include "ui/shutdown_copy.hpp"
 #include "ui/source_tab.hpp"
-#include "ui/tab_host.hpp"
+#include "ui/tray_presence.hpp"
 
 namespace orvessa {
 
@@ -86,7 +89,7 @@ struct Form2Folders {
 
 // The main window: the three steps of a backup job, the run on screen, the languages
 // and the job files. The handlers carry the names the program's design gives them.
-class Form2 : public QMainWindow, public SpaceView, public TabHost {
+class Form2 : public QMainWindow, public SpaceView, public ShellHost {
   Q_OBJECT
  public:
   Form2(const Form2Services& services, Form2Folders folders, std::int16_t language_base,
@@ -97,7 +100,7 @@ class Form2 : public QMainWindow, public SpaceView, public TabHost {
   // User: the close box or window menu; code: File > Exit and the end of a run.
   void Form_QueryUnload(bool by_user);
   void Form_Unload();
-  bool Unloaded() const { return unloaded_; }
+  bool Unloaded() const override { return unloaded_; }
   bool PowerOffRequested() const { return power_off_sent_; }
   // Start-up restore of the last job, or a job file opened by the user.
   void LoadJob(const std::string& path, bool restore);
@@ -108,16 +111,16 @@ class Form2 : public QMainWindow, public SpaceView, public TabHost {
   // is to stay visible, the window goes back to the tray (or, with no tray, to the task bar).
   void Form_Activate();
   // Another window of the program became active; coming back leaves this one visible.
-  void OtherFormActivated() { StayVisibleWhenActive_ = true; }
-  bool StayVisibleWhenActive() const { return StayVisibleWhenActive_; }
+  void OtherFormActivated() { presence_->StayVisible(true); }
+  bool StayVisibleWhenActive() const { return presence_->StaysVisible(); }
   // Whether a tray shows the icon now; asked before the window is hidden.
   void SetTrayQuery(std::function<bool()> tray_available) {
-    tray_available_ = std::move(tray_available);
+    presence_->SetTrayQuery(std::move(tray_available));
   }
   // A tray appeared or went away: the hidden window comes back to the task bar when it
   // would otherwise be out of reach, and a minimised one goes to the new tray.
-  void TrayChanged(bool available);
-  bool InTray() const { return in_tray_; }
+  void TrayChanged(bool available) { presence_->TrayChanged(available); }
+  bool InTray() const { return presence_->InTray(); }
   QMenu* TrayMenu() const { return mnuSystray; }
   // The tray menu's commands; Restore also answers a click on the icon.
   void mnupopRestaurar_Click();
@@ -142,12 +145,12 @@ class Form2 : public QMainWindow, public SpaceView, public TabHost {
   // the start and after every wake-up, as a missed time of copy is due at once.
   void CheckScheduleSoon();
   // The copy at shutdown is armed: the session's end is to be called off and asked about.
-  bool AtShutdownArmed() const;
+  bool AtShutdownArmed() const { return shutdown_->Armed(); }
   // How the session announces its end ("none": it does not, and the option says so).
-  void SetShutdownChannel(const std::string& channel);
+  void SetShutdownChannel(const std::string& channel) { shutdown_->SetChannel(channel); }
   // The session's request to end has been called off while armed: the user is asked,
   // then the copy runs and, when it succeeded, the computer is powered off.
-  void SessionEndRequested();
+  void SessionEndRequested() { shutdown_->SessionEndRequested(); }
 
  signals:
   // The user chose another language (its base); Qt's own texts follow it.
@@ -171,11 +174,6 @@ class Form2 : public QMainWindow, public SpaceView, public TabHost {
   void mnuArchivo_Salir_Click();
   // Unloads the window and ends the program; a run in progress stops first.
   void EndProgram(bool by_user);
-  // Out of the way: into the tray, or minimised in the task bar when there is none.
-  void GoResident();
-  void HideToTray();
-  void ShowMinimizedInTaskBar();
-  bool TrayReady() const { return tray_available_ && tray_available_(); }
 
   // Language menu.
   void SelectLanguage(int entry);  // 0..6 in menu order
@@ -184,15 +182,6 @@ class Form2 : public QMainWindow, public SpaceView, public TabHost {
 
   // What the copy tab's schedule needs of the window: the power-off and the timer.
   void ScheduleShown(bool power_off, ScheduleTimer timer);
-  void SetTimerMode(ScheduleTimer mode);
-
-  // The scheduler: Timer1's tick, one automatic run, what the schedule label says.
-  void ConnectScheduler();
-  void Timer1_Timer();
-  void RunScheduledCopy();
-  void CatchUpFrom(std::optional<LocalDate> missed_since);
-  void ShowScheduleStatus();
-  void NoticeRunEnd();
 
   // The run.
   void cmdCopiar_Click();
@@ -214,6 +203,11 @@ class Form2 : public QMainWindow, public SpaceView, public TabHost {
   QString Text(int number) const override;
   std::string TextUtf8(int number) const override;
   void MeasureDestination(std::function<void(const DestinationSpace&)> then) override;
+  void StartUnattendedRun(std::function<void()> then) override;
+  bool LastRunSucceeded() const override;
+  void NoticeRunEnd() override;
+  void ExitProgram() override { mnuArchivo_Salir_Click(); }
+  void PowerOffAndEnd() override;
   QLabel* LabelOf(Control label) const;
   bool ShowTab(int index);
   void UnloadMainWindow();
@@ -231,11 +225,6 @@ class Form2 : public QMainWindow, public SpaceView, public TabHost {
 
   void ShowLastOutcome();
   void EndAfterRun();
-  // Tells the session channels when the armed state has changed.
-  void UpdateArming();
-  void ApplyShutdownChannel();
-  // The user's answer and what follows it, once the session's end was called off.
-  void CopyAtShutdown();
 
   // Controls, under the names the design gives them.
   QMenu* MenuArchivo;
@@ -251,12 +240,13 @@ class Form2 : public QMainWindow, public SpaceView, public TabHost {
   QTabWidget* SSTab1;
   QStatusBar* StatusBar1;
   std::array<QLabel*, 5> Panel;
-  QTimer* Timer1;
   QTimer* Timer2;
-  QTimer* ScheduleCheck;
   SourceTab* source_;
   DestinationTab* destination_;
   CopyTab* copy_;
+  TrayPresence* presence_;
+  ScheduleTicker* ticker_;
+  ShutdownCopy* shutdown_;
 
   FileSystem& fs_;
   const Clock& clock_;
@@ -268,8 +258,6 @@ class Form2 : public QMainWindow, public SpaceView, public TabHost {
   Inhibitor& inhibitor_;
   UrlOpener& opener_;
   Notifier& notifier_;
-  std::chrono::milliseconds settle_pause_;
-  std::chrono::milliseconds after_run_pause_;
   Form2Folders folders_;
   float WindowsVersion_;
 
@@ -294,22 +282,12 @@ class Form2 : public QMainWindow, public SpaceView, public TabHost {
   std::vector<std::pair<QWidget*, bool>> locked_;
 
   std::int16_t LanguageBase_;
-  bool StayVisibleWhenActive_ = false;
-  std::function<bool()> tray_available_;
-  bool in_tray_ = false;  // hidden, reachable through the tray icon
   bool tab_reaction_quiet_ = false;
   bool unloaded_ = false;
   bool power_off_sent_ = false;
   bool end_after_run_ = false;
-  bool armed_shown_ = false;         // what the session channels were last told
-  bool shutdown_channel_ = true;     // the session announces its end in some way
-  bool shutdown_flow_ = false;       // the question or its copy is under way
-  bool shutdown_after_run_ = false;  // asked while a run was copying
   bool fitted_ = false;
   QSize wanted_size_;  // as stored or first given, before fitting it to a screen
-  Scheduler scheduler_;
-  ScheduleTimer shown_timer_ = ScheduleTimer::Off;
-  std::optional<LocalDate> catching_up_;  // the automatic run in progress catches up from
   // Nobody may be at the computer: a message must not hold the run up until it is read.
   bool unattended_run_ = false;
 };

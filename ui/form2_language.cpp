@@ -49,10 +49,10 @@ void Form2::ApplyLanguage() {
   for (int tab = 0; tab < 3; ++tab) SSTab1->setTabText(tab, Text(tabs[tab]));
   Panel[0]->setText(Text(kLastCopy));
   ApplyAccessibleNames();
-  ApplyShutdownChannel();
+  shutdown_->ApplyChannel();
 
   copy_->FillUnits();
-  ShowScheduleStatus();
+  ticker_->ShowStatus();
 
   ShowLastOutcome();
 

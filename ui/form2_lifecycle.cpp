@@ -31,29 +31,7 @@ void Form2::Form_Activate() {
   tab_reaction_quiet_ = true;
   SSTab1->setCurrentIndex(0);
   tab_reaction_quiet_ = false;
-  if (!StayVisibleWhenActive_) GoResident();
-}
-
-void Form2::GoResident() {
-  if (TrayReady()) {
-    HideToTray();
-    return;
-  }
-  // No tray to come back from: the window stays in the task bar.
-  in_tray_ = false;
-  ShowMinimizedInTaskBar();
-}
-
-void Form2::ShowMinimizedInTaskBar() {
-  // The native window first: Qt passes the minimised state on only to a window that exists.
-  (void)winId();
-  showMinimized();
-}
-
-void Form2::HideToTray() {
-  StayVisibleWhenActive_ = false;
-  in_tray_ = true;
-  hide();
+  if (!presence_->StaysVisible()) presence_->GoResident();
 }
 
 void Form2::changeEvent(QEvent* event) {
@@ -65,32 +43,12 @@ void Form2::changeEvent(QEvent* event) {
     if (change->oldState() & Qt::WindowMinimized) FitWhenFramed();
     return;
   }
-  if (in_tray_) return;
-  StayVisibleWhenActive_ = false;
-  // Hidden once the state change is over; a window minimised with no tray stays in the
-  // task bar, the only place it can be restored from.
-  QTimer::singleShot(0, this, [this] {
-    if (isMinimized() && isVisible() && !unloaded_ && TrayReady()) HideToTray();
-  });
-}
-
-void Form2::TrayChanged(bool available) {
-  if (unloaded_) return;
-  if (available && isVisible() && isMinimized()) {
-    HideToTray();
-  } else if (!available && in_tray_) {
-    in_tray_ = false;
-    ShowMinimizedInTaskBar();
-  }
+  presence_->Minimised();
 }
 
 void Form2::mnupopRestaurar_Click() {
   if (unloaded_) return;
-  in_tray_ = false;
-  setWindowState(windowState() & ~Qt::WindowMinimized);
-  show();
-  raise();
-  activateWindow();
+  presence_->BringUp();
   FitWhenFramed();
 }
 
