@@ -53,6 +53,7 @@ Form2::Form2(const Form2Services& services, Form2Folders folders, std::int16_t l
   });
 
   presence_ = new TrayPresence(*this, [this] { return unloaded_; });
+  placement_ = new WindowPlacement(*this, settings_);
   BuildMenus();
   BuildTabs();
   BuildStatusBar();
@@ -91,7 +92,7 @@ void Form2::Form_Load() {
   if (const auto entry = LanguageMenu::EntryOf(LanguageBase_)) SelectLanguage(*entry);
   ApplyLanguage();
   presence_->StayVisible(false);
-  RestoreGeometry();
+  placement_->Restore();
 
   source_->Start(folders_.start_folder);
   destination_->ShowFreeSpace(QString());
@@ -121,8 +122,7 @@ void Form2::Form_Unload() {
   // The session may end freely from here on, and our own power-off must not wait for us.
   shutdown_->UpdateArming();
   settings_.Save("Language", "Language", std::to_string(LanguageBase_));
-  // A window that never came up has no place of its own to keep.
-  if (fitted_) SaveGeometry();
+  placement_->Save();
   if (power_off_after_copy_) {
     PowerOffSystem(power_, WindowsVersion_);
     power_off_sent_ = true;

@@ -1,28 +1,16 @@
 #pragma once
 
 #include <QAction>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QGroupBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMainWindow>
 #include <QMenu>
-#include <QMovie>
 #include <QPointer>
-#include <QProgressBar>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QShortcut>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <array>
-#include <chrono>
 #include <functional>
-#include <map>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,25 +19,10 @@
 #include "core/job_editor.hpp"
 #include "core/job_file_reader.hpp"
 #include "core/run_view.hpp"
-#include "core/schedule.hpp"
-#include "core/schedule_form.hpp"
 #include "core/space_accounting.hpp"
-#include "platform/autostart.hpp"
-#include "platform/clock.hpp"
-#include "platform/file_system.hpp"
-#include "platform/inhibitor.hpp"
-#include "platform/locale.hpp"
-#include "platform/monotonic.hpp"
-#include "platform/notifier.hpp"
-#include "platform/power.hpp"
-#include "platform/settings_store.hpp"
-#include "platform/sleep_watch.hpp"
-#include "platform/url_opener.hpp"
 #include "ui/copy_tab.hpp"
 #include "ui/destination_tab.hpp"
-#include "ui/drive_list.hpp"
-#include "ui/file_list.hpp"
-#include "ui/folder_list.hpp"
+#include "ui/form2_services.hpp"
 #include "ui/help_menu.hpp"
 #include "ui/language_menu.hpp"
 #include "ui/options_menu.hpp"
@@ -58,34 +31,9 @@
 #include "ui/shutdown_copy.hpp"
 #include "ui/source_tab.hpp"
 #include "ui/tray_presence.hpp"
+#include "ui/window_placement.hpp"
 
 namespace orvessa {
-
-struct Form2Services {
-  FileSystem& fs;
-  const Clock& clock;
-  const Locale& locale;
-  Monotonic& time;
-  PowerService& power;
-  SettingsStore& settings;
-  Autostart& autostart;
-  Inhibitor& inhibitor;
-  UrlOpener& opener;   // help pages, the web page and the e-mail link
-  Notifier& notifier;  // the end of an automatic run
-  SleepWatch& sleep;   // a wake-up has the schedule looked at soon
-  // After the start or a wake-up: long enough for the session (and a destination disk) to
-  // settle, short enough that a missed run starts well within the minute.
-  std::chrono::milliseconds settle_pause = std::chrono::seconds(5);
-  // How long the outcome of an automatic run stays on the screen before what follows.
-  std::chrono::milliseconds after_run_pause = std::chrono::seconds(11);
-};
-
-struct Form2Folders {
-  std::string program_folder;  // writable: job file copy, last-copy record, dialogs' start
-  std::string data_folder;     // read-only: help pages, copy animation
-  std::string start_folder;    // where the source browser opens
-  std::string state_folder;    // which disk each destination lies on; empty: not kept
-};
 
 // The main window: the three steps of a backup job, the run on screen, the languages
 // and the job files. The handlers carry the names the program's design gives them.
@@ -216,12 +164,6 @@ class Form2 : public QMainWindow, public SpaceView, public ShellHost {
   void BuildTabs();
   void BuildStatusBar();
   void Connect();
-  // Size and place as last time, kept inside the screen's available area.
-  void RestoreGeometry();
-  void SaveGeometry();
-  void FitToScreen();
-  // Once the window manager has put its frame around the shown window.
-  void FitWhenFramed();
 
   void ShowLastOutcome();
   void EndAfterRun();
@@ -247,6 +189,7 @@ class Form2 : public QMainWindow, public SpaceView, public ShellHost {
   TrayPresence* presence_;
   ScheduleTicker* ticker_;
   ShutdownCopy* shutdown_;
+  WindowPlacement* placement_;
 
   FileSystem& fs_;
   const Clock& clock_;
@@ -286,8 +229,6 @@ class Form2 : public QMainWindow, public SpaceView, public ShellHost {
   bool unloaded_ = false;
   bool power_off_sent_ = false;
   bool end_after_run_ = false;
-  bool fitted_ = false;
-  QSize wanted_size_;  // as stored or first given, before fitting it to a screen
   // Nobody may be at the computer: a message must not hold the run up until it is read.
   bool unattended_run_ = false;
 };

@@ -1,5 +1,6 @@
 // The window's life in the background: the tray, minimising, restoring, the last job.
 #include <QEvent>
+#include <QShowEvent>
 #include <QTimer>
 #include <QWindowStateChangeEvent>
 
@@ -34,13 +35,18 @@ void Form2::Form_Activate() {
   if (!presence_->StaysVisible()) presence_->GoResident();
 }
 
+void Form2::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  placement_->Shown();
+}
+
 void Form2::changeEvent(QEvent* event) {
   QMainWindow::changeEvent(event);
   if (event->type() != QEvent::WindowStateChange || unloaded_) return;
   const auto* change = static_cast<QWindowStateChangeEvent*>(event);
   if (!isMinimized()) {
     // Brought back from the task bar: kept on the screen as when restored from the tray.
-    if (change->oldState() & Qt::WindowMinimized) FitWhenFramed();
+    if (change->oldState() & Qt::WindowMinimized) placement_->FitWhenFramed();
     return;
   }
   presence_->Minimised();
@@ -49,7 +55,7 @@ void Form2::changeEvent(QEvent* event) {
 void Form2::mnupopRestaurar_Click() {
   if (unloaded_) return;
   presence_->BringUp();
-  FitWhenFramed();
+  placement_->FitWhenFramed();
 }
 
 void Form2::mnupopSalir_Click() { EndProgram(false); }
