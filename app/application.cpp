@@ -81,8 +81,8 @@ Application::Application(QApplication& qt, const std::string& start_folder) {
                                              });
   sleep_watch_ = std::make_unique<LogindSleepWatch>();
   window_ = std::make_unique<Form2>(
-      Form2Services{s.fs, s.clock, s.locale, s.time, s.power, s.settings, s.autostart, s.inhibitor,
-                    s.opener, *notifier_, *sleep_watch_},
+      Form2Services{s.fs, s.fs, s.clock, s.locale, s.time, s.power, s.settings, s.autostart,
+                    s.inhibitor, s.opener, *notifier_, *sleep_watch_},
       Form2Folders{ProgramFolder(), data_folder,
                    start_folder.empty() ? QDir::homePath().toStdString() : start_folder,
                    StateFolder()},

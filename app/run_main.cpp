@@ -328,7 +328,7 @@ int Run(const Arguments& args) {
     // The run has a thread of its own; this one passes a stop signal on to it.
     std::atomic<bool> done = false;
     std::thread worker([&] {
-      BackupRun run(RunServices{fs, clock, locale, time}, view, run_settings, job);
+      BackupRun run(RunServices{fs, fs, clock, locale, time}, view, run_settings, job);
       result = run.Run(stop.get_token());
       done = true;
     });

@@ -89,6 +89,7 @@ class BackupRun::Yielder : public CopyObserver {
 BackupRun::BackupRun(const RunServices& services, RunEvents& events, RunSettings settings,
                      BackupJob job)
     : fs_(services.fs),
+      copier_(services.copier),
       clock_(services.clock),
       locale_(services.locale),
       time_(services.time),
@@ -287,7 +288,7 @@ double BackupRun::BytesToWrite() const {
   for (const SourceEntry& entry : job_.Sources) {
     const std::string prior = SharedFrom(entry);
     if (prior.empty()) continue;
-    if (auto shared = fs_.SharedBytes(entry.Path(), prior)) {
+    if (auto shared = copier_.SharedBytes(entry.Path(), prior)) {
       total -= static_cast<double>(shared.value());
     }
   }
@@ -347,8 +348,8 @@ bool BackupRun::CarryOver(Missed& missed, Yielder& yielder) {
   options.link_files = true;
   options.observer = &yielder;
   options.link_support = &link_support_;
-  auto carried =
-      older_folder ? fs_.CopyTree(older, into, options) : fs_.CopyFile(older, into, options);
+  auto carried = older_folder ? copier_.CopyTree(older, into, options)
+                              : copier_.CopyFile(older, into, options);
   if (!carried) {
     if (older_folder) (void)fs_.DeleteTree(into, true);
     FsError error = carried.error();
@@ -454,7 +455,7 @@ bool BackupRun::Verify(Yielder& yielder) {
   }
   yielder.counting = false;
   const bool finished =
-      CompareWithSources(fs_, sample_->Chosen(), &yielder, verified,
+      CompareWithSources(fs_, copier_, sample_->Chosen(), &yielder, verified,
                          settings_.verify_all ? 0 : ComparisonBudget(result_.report.bytes), seed_);
   yielder.counting = true;
   sample_.reset();
@@ -567,7 +568,7 @@ bool BackupRun::CopyFolderEntry(const SourceEntry& entry, Yielder& yielder) {
   // of the same name: the later one takes the place of the earlier one.
   const std::string fresh = NewCopyPath(base, name);
   DropPending(fresh);
-  auto copied = fs_.CopyTree(source, fresh, options);
+  auto copied = copier_.CopyTree(source, fresh, options);
   if (!copied) {
     DropPending(fresh);
     return Failed(source, copied.error()) || Handle(copied.error());
@@ -590,7 +591,7 @@ bool BackupRun::CopyFileEntry(const SourceEntry& entry, Yielder& yielder) {
     const std::string target = CopyBase() + name;
     if (fs_.FileExists(target)) (void)fs_.DeleteTree(target, true);
     options.overwrite = false;
-    auto copied = fs_.CopyFile(source, target, options);
+    auto copied = copier_.CopyFile(source, target, options);
     if (!copied) return Failed(source, copied.error()) || Handle(copied.error());
     Counted(copied.value());
     return true;
@@ -601,7 +602,7 @@ bool BackupRun::CopyFileEntry(const SourceEntry& entry, Yielder& yielder) {
   const std::string fresh = NewCopyPath(WithoutFinalSlash(job_.Destination), name);
   DropPending(fresh);
   options.overwrite = false;
-  auto copied = fs_.CopyFile(source, fresh, options);
+  auto copied = copier_.CopyFile(source, fresh, options);
   if (!copied) {
     DropPending(fresh);
     return Failed(source, copied.error()) || Handle(copied.error());

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/backup_job.hpp"
+#include "core/copy_engine.hpp"
 #include "core/copy_verification.hpp"
 #include "core/missing_list.hpp"
 #include "core/prior_copies.hpp"
@@ -23,6 +24,7 @@ namespace orvessa {
 
 struct RunServices {
   FileSystem& fs;
+  CopyEngine& copier;
   const Clock& clock;
   const Locale& locale;
   Monotonic& time;
@@ -135,6 +137,7 @@ class BackupRun {
   void ShowProgress(std::uint64_t bytes_copied, std::uint64_t files, const std::string& current);
 
   FileSystem& fs_;
+  CopyEngine& copier_;
   const Clock& clock_;
   const Locale& locale_;
   Monotonic& time_;

@@ -88,14 +88,14 @@ std::vector<std::vector<ByteRange>> ComparisonRanges(const std::vector<SampledFi
   return ranges;
 }
 
-bool CompareWithSources(const FileSystem& fs, const std::vector<SampledFile>& files,
-                        CopyObserver* observer, Verification& result, std::uint64_t budget,
-                        std::uint64_t seed) {
+bool CompareWithSources(const FileSystem& fs, const CopyEngine& copier,
+                        const std::vector<SampledFile>& files, CopyObserver* observer,
+                        Verification& result, std::uint64_t budget, std::uint64_t seed) {
   const auto ranges = ComparisonRanges(files, budget, seed);
   for (std::size_t i = 0; i < files.size(); ++i) {
     const SampledFile& file = files[i];
     fs.DropCached(file.to);
-    auto same = fs.SameContent(file.from, file.to, observer, ranges[i]);
+    auto same = copier.SameContent(file.from, file.to, observer, ranges[i]);
     if (!same && same.error().kind == FsErrorKind::Cancelled) return false;
     if (same && same.value()) {
       ++result.files;

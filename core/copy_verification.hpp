@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/copy_engine.hpp"
 #include "core/run_report.hpp"
 #include "platform/file_system.hpp"
 
@@ -57,9 +58,9 @@ std::vector<std::vector<ByteRange>> ComparisonRanges(const std::vector<SampledFi
 // rather than from the cache (it must have been synced). A source whose size or time
 // differs from when it was copied changed meanwhile: noted apart, not a fault of the copy.
 // The observer is told the bytes read and may stop the comparison: false is returned.
-bool CompareWithSources(const FileSystem& fs, const std::vector<SampledFile>& files,
-                        CopyObserver* observer, Verification& result, std::uint64_t budget = 0,
-                        std::uint64_t seed = 0);
+bool CompareWithSources(const FileSystem& fs, const CopyEngine& copier,
+                        const std::vector<SampledFile>& files, CopyObserver* observer,
+                        Verification& result, std::uint64_t budget = 0, std::uint64_t seed = 0);
 
 // A file of known bytes written into `folder` before the sync, read back from the disk
 // after it by CheckCanary, which removes it.

@@ -40,7 +40,9 @@ Form2::Form2(const Form2Services& services, Form2Folders folders, std::int16_t l
       LanguageBase_(IsLanguageBase(language_base) ? language_base : kEnglishBase) {
   setObjectName(QStringLiteral("Form2"));
   InstallValueLabels();
-  runner_ = new RunController(services.fs, services.clock, services.locale, services.time, this);
+  runner_ = new RunController(
+      RunServices{services.fs, services.copier, services.clock, services.locale, services.time},
+      this);
   runner_->setObjectName(QStringLiteral("RunController"));
   measurer_ = new Measurer(this);
   connect(measurer_, &Measurer::busyChanged, this, [this](bool busy) {

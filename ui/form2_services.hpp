@@ -3,6 +3,7 @@
 #include <chrono>
 #include <string>
 
+#include "core/copy_engine.hpp"
 #include "platform/autostart.hpp"
 #include "platform/clock.hpp"
 #include "platform/file_system.hpp"
@@ -20,6 +21,7 @@ namespace orvessa {
 // What the main window is given: the host's services and the folders it works in.
 struct Form2Services {
   FileSystem& fs;
+  CopyEngine& copier;  // the run's copies and their comparison
   const Clock& clock;
   const Locale& locale;
   Monotonic& time;

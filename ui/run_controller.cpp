@@ -58,9 +58,8 @@ class RunController::Events : public RunEvents {
   std::chrono::steady_clock::time_point last_progress_{};
 };
 
-RunController::RunController(FileSystem& fs, const Clock& clock, const Locale& locale,
-                             Monotonic& time, QObject* parent)
-    : QObject(parent), fs_(fs), clock_(clock), locale_(locale), time_(time) {
+RunController::RunController(RunServices services, QObject* parent)
+    : QObject(parent), services_(services) {
   qRegisterMetaType<RunProgress>();
 }
 
@@ -80,7 +79,7 @@ bool RunController::Start(const BackupJob& job, RunSettings settings) {
     latest_progress_.reset();
   }
   worker_ = std::jthread([this, job, settings = std::move(settings), stop = stop_.get_token()] {
-    BackupRun run(RunServices{fs_, clock_, locale_, time_}, *events_, settings, job);
+    BackupRun run(services_, *events_, settings, job);
     RunResult result = run.Run(stop);
     events_->Post(
         [result = std::move(result)](RunController& c) mutable { c.Finish(std::move(result)); });

@@ -18,8 +18,7 @@ namespace orvessa {
 class RunController : public QObject {
   Q_OBJECT
  public:
-  RunController(FileSystem& fs, const Clock& clock, const Locale& locale, Monotonic& time,
-                QObject* parent = nullptr);
+  explicit RunController(RunServices services, QObject* parent = nullptr);
   ~RunController() override;  // a run in progress is stopped and waited for
 
   // Starts a run of `job` as it is now; false while another run is in progress.
@@ -45,10 +44,7 @@ class RunController : public QObject {
   void ShowLatestProgress();
   void Finish(RunResult result);
 
-  FileSystem& fs_;
-  const Clock& clock_;
-  const Locale& locale_;
-  Monotonic& time_;
+  RunServices services_;
   bool running_ = false;
   std::stop_source stop_;
   std::unique_ptr<Events> events_;

@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/copy_engine.hpp"
 #include "platform/file_system.hpp"
 
 namespace orvessa {
@@ -14,9 +15,10 @@ struct MountConfig {
   std::vector<std::string> unit_folders = {"/etc/systemd/system"};  // *.mount, *.automount
 };
 
-// FileSystem on POSIX calls. Tree walks go through directory descriptors and never
+// FileSystem and CopyEngine on POSIX calls, one object: copies and size walks share their
+// walk. Tree walks go through directory descriptors and never
 // follow links below the folder they start from.
-class PosixFileSystem : public FileSystem {
+class PosixFileSystem : public FileSystem, public CopyEngine {
  public:
   explicit PosixFileSystem(MountConfig mounts = {}) : mounts_(std::move(mounts)) {}
 

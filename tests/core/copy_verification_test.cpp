@@ -100,7 +100,7 @@ TEST(CompareWithSources, SortsEqualDifferentMissingAndChangedSources) {
   WriteText(tmp / "s/changed", "new bytes");
 
   Verification result;
-  ASSERT_TRUE(CompareWithSources(fs, files, nullptr, result));
+  ASSERT_TRUE(CompareWithSources(fs, fs, files, nullptr, result));
   EXPECT_EQ(result.files, 1u);
   EXPECT_EQ(result.bytes, 600'000u);
   ASSERT_EQ(result.mismatched, 2u);
@@ -109,7 +109,7 @@ TEST(CompareWithSources, SortsEqualDifferentMissingAndChangedSources) {
   EXPECT_EQ(result.changed_paths, std::vector<std::string>{tmp / "s/changed"});
   // In parts, the end where a cut-off write shows is among them.
   Verification parts;
-  ASSERT_TRUE(CompareWithSources(fs, files, nullptr, parts, 100'000, 1));
+  ASSERT_TRUE(CompareWithSources(fs, fs, files, nullptr, parts, 100'000, 1));
   EXPECT_EQ(parts.in_parts, 1u);
   EXPECT_LT(parts.bytes, 100'000u);
   EXPECT_EQ(parts.mismatched, 2u);
@@ -117,8 +117,8 @@ TEST(CompareWithSources, SortsEqualDifferentMissingAndChangedSources) {
   // Holes both files have are skipped; a byte written into one file's hole is found.
   auto compare_same = [&] {
     Verification sparse;
-    EXPECT_TRUE(CompareWithSources(fs, {{tmp / "s/same", tmp / "c/same", stamp(tmp / "s/same")}},
-                                   nullptr, sparse));
+    EXPECT_TRUE(CompareWithSources(
+        fs, fs, {{tmp / "s/same", tmp / "c/same", stamp(tmp / "s/same")}}, nullptr, sparse));
     return sparse;
   };
   std::filesystem::resize_file(tmp / "s/same", 3'000'000'000);
@@ -134,7 +134,7 @@ TEST(CompareWithSources, SortsEqualDifferentMissingAndChangedSources) {
     bool Continue(std::uint64_t) override { return false; }
   } stop;
   Verification stopped;
-  EXPECT_FALSE(CompareWithSources(fs, files, &stop, stopped));
+  EXPECT_FALSE(CompareWithSources(fs, fs, files, &stop, stopped));
 }
 
 // Comparisons share no reading space: two at once, one of equal files and one of files that
@@ -155,7 +155,7 @@ TEST(CompareWithSources, TwoAtOnceKeepTheirOwnAnswers) {
                            fs.Stamp(tmp / ("s/" + name)).value()};
     for (int i = 0; i < rounds; ++i) {
       Verification result;
-      CompareWithSources(fs, {file}, nullptr, result);
+      CompareWithSources(fs, fs, {file}, nullptr, result);
       if ((result.mismatched == 0) != equal) ++wrong;
     }
   };

@@ -46,7 +46,7 @@ class Run : public ::testing::Test {
     settings.share_unchanged = share_unchanged;
     settings.state_folder = state;
     stop = std::stop_source();
-    BackupRun run(RunServices{fs, clock, locale, time}, events, settings, job);
+    BackupRun run(RunServices{fs, fs, clock, locale, time}, events, settings, job);
     result = run.Run(stop.get_token());
     RecordRun(fs, clock, locale, program, job, identity, result);
     return result.end;

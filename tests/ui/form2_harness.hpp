@@ -169,8 +169,8 @@ struct Harness {
   }
 
   Form2Services Services() {
-    return {fs,        clock,  locale,   time,  power,        settings,      autostart,
-            inhibitor, opener, notifier, sleep, kSettlePause, kAfterRunPause};
+    return {fs,        fs,        clock,  locale,   time,  power,        settings,
+            autostart, inhibitor, opener, notifier, sleep, kSettlePause, kAfterRunPause};
   }
 
   // A control of the window by its object name, as a user finds it by its place.
