@@ -32,15 +32,12 @@ Form2::Form2(const Form2Services& services, Form2Folders folders, std::int16_t l
       inhibitor_(services.inhibitor),
       opener_(services.opener),
       notifier_(services.notifier),
-      settle_pause_(services.settle_pause),
-      after_run_pause_(services.after_run_pause),
       folders_(std::move(folders)),
       WindowsVersion_(windows_version),
       space_(
           job_, services.fs, services.locale, *this,
           [this](int number) { return TextUtf8(number); }, folders_.state_folder),
-      LanguageBase_(IsLanguageBase(language_base) ? language_base : kEnglishBase),
-      scheduler_(services.clock, services.locale) {
+      LanguageBase_(IsLanguageBase(language_base) ? language_base : kEnglishBase) {
   setObjectName(QStringLiteral("Form2"));
   InstallValueLabels();
   runner_ = new RunController(
@@ -57,27 +54,23 @@ Form2::Form2(const Form2Services& services, Form2Folders folders, std::int16_t l
     }
   });
 
+  presence_ = new TrayPresence(*this, [this] { return unloaded_; });
+  placement_ = new WindowPlacement(*this, settings_);
   BuildMenus();
-  SSTab1 = new QTabWidget(this);
-  SSTab1->setObjectName(QStringLiteral("SSTab1"));
-  SSTab1->addTab(BuildSourceTab(), QString());
-  SSTab1->addTab(BuildDestinationTab(), QString());
-  SSTab1->addTab(BuildCopyTab(), QString());
-  setCentralWidget(SSTab1);
+  BuildTabs();
   BuildStatusBar();
+  ticker_ = new ScheduleTicker(*this, *presence_, *copy_, job_, services.clock, services.locale,
+                               {services.settle_pause, services.after_run_pause}, this);
+  shutdown_ = new ShutdownCopy(*this, *presence_, *copy_, job_, services.after_run_pause, *this);
+  connect(shutdown_, &ShutdownCopy::ArmedChanged, this, &Form2::AtShutdownArmedChanged);
 
-  Timer1 = new QTimer(this);
-  Timer1->setObjectName(QStringLiteral("Timer1"));
-  Timer1->setInterval(1000);
   // Each tick only lets the event loop run; Qt's loop delivers it, so nothing is left to do.
   Timer2 = new QTimer(this);
   Timer2->setObjectName(QStringLiteral("Timer2"));
   Timer2->setInterval(1000);
   Connect();
   ConnectRun();
-  ConnectScheduler();
   services.sleep.WhenResumed([this] { CheckScheduleSoon(); });
-  SetTabOrder();
 }
 
 Form2::~Form2() {
@@ -100,37 +93,26 @@ std::string Form2::TextUtf8(int number) const { return LoadText(LanguageBase_, n
 void Form2::Form_Load() {
   if (const auto entry = LanguageMenu::EntryOf(LanguageBase_)) SelectLanguage(*entry);
   ApplyLanguage();
-  StayVisibleWhenActive_ = false;
-  RestoreGeometry();
+  presence_->StayVisible(false);
+  placement_->Restore();
 
-  if (!Dir1->SetPath(folders_.start_folder)) (void)Dir1->SetPath("/");
-  Drive1->SelectDriveOf(Dir1->Path());
-  Label2->clear();
-  Label7->clear();
-  Label9->clear();
-  Modificados_Click();
-  Ocultos_Click();
-  Sistema_Click();
-  if (OptCada->isChecked()) {
-    Timer1->start();
-  } else {
-    Timer1->stop();
-  }
+  source_->Start(folders_.start_folder);
+  destination_->ShowFreeSpace(QString());
+  ticker_->Start();
   // Before the last job comes back: its schedule may be the copy at shutdown.
-  shutdown_channel_ = settings_.Get("Language", "ShutDown", "") != kChannelNone;
-  ApplyShutdownChannel();
+  shutdown_->SetChannel(settings_.Get("Language", "ShutDown", ""));
   // The autostart folder first: its entry sets the marks before the last job comes back.
   options_->ShowStartupMarks();
   RestoreLastJob();
   ApplyLanguage();
-  FitListWidth(List1);
+  source_->FitListWidth();
 }
 
 void Form2::Form_QueryUnload(bool by_user) {
   // Closing the window must never power the computer off.
   if (by_user && power_off_after_copy_) {
-    schedule_form_.ClearPowerOff();
-    RenderSchedule();
+    copy_->Schedule().ClearPowerOff();
+    copy_->RenderSchedule();
     power_off_after_copy_ = false;
   }
 }
@@ -140,10 +122,9 @@ void Form2::Form_Unload() {
   unloaded_ = true;
   emit Unloading();
   // The session may end freely from here on, and our own power-off must not wait for us.
-  UpdateArming();
+  shutdown_->UpdateArming();
   settings_.Save("Language", "Language", std::to_string(LanguageBase_));
-  // A window that never came up has no place of its own to keep.
-  if (fitted_) SaveGeometry();
+  placement_->Save();
   if (power_off_after_copy_) {
     PowerOffSystem(power_, WindowsVersion_);
     power_off_sent_ = true;
@@ -208,19 +189,17 @@ void Form2::StartRun(std::function<void()> then) {
   // Going to sleep would cut the copy off; the lock goes with the run, however it ends.
   awake_ = inhibitor_.Inhibit({"sleep:idle", "Orvessa", "Backup in progress", "block"});
   // The run's first steps are the window's: the copy tab, the panels, the animation.
-  if (ShowTab(2)) Label19->setText(Label9->text());
+  if (ShowTab(2)) copy_->ShowNeeded(source_->NeededText());
   Panel[1]->setText(Q(identity_.JobFileName));
   Panel[2]->setText(Q(job_.Destination));
   Panel[3]->setText(Q(LastRunPanel()));
   Timer2->start();
-  OpenAnimation(folders_.data_folder + "/filecopy.gif");
-  SetAnimationVisible(true);
-  Label6->setVisible(true);
+  copy_->Run().ShowStart(folders_.data_folder + "/filecopy.gif");
   RunSettings settings;
   settings.text = [base = LanguageBase_](int number) { return LoadText(base, number); };
   settings.share_unchanged = options_->ShareUnchanged();
   settings.state_folder = folders_.state_folder;
-  settings.measure_selection = !sizing_.empty();
+  settings.measure_selection = source_->MeasuringSelection();
   runner_->Start(job_, std::move(settings));
 }
 
@@ -229,25 +208,22 @@ void Form2::ConnectRun() {
     space_.FreeBytes = free;
     space_.DestinationDrive = S(drive);
     if (drive != Q(std::string(kNetworkDrive))) {
-      Label7->setText(Q(FormatKilobytes(free, locale_)));
-      Label21->setText(Label7->text());
+      destination_->ShowFreeSpace(Q(FormatKilobytes(free, locale_)));
+      copy_->ShowFreeSpace(destination_->FreeSpaceText());
     }
     const int colour = job_.SelectedBytes < free ? kColourEnoughSpace : kColourShortOfSpace;
     SetLabelColour(Control::Label20, colour);
     SetLabelColour(Control::Label21, colour);
   });
   connect(runner_, &RunController::copying, this, [this](int entries) {
-    PlayAnimation();
-    SetProgressMaximum(entries);
+    copy_->Run().ShowCopying(entries);
     SetCopyCursor(true);
   });
-  connect(runner_, &RunController::entry, this, [this](int index, const QString& text) {
-    Label8->setText(text);
-    SetProgressValue((index + 1) - 0.1);
-  });
-  connect(runner_, &RunController::line, Label8, &QLabel::setText);
-  connect(runner_, &RunController::progress, this, [this](const RunProgress& progress) {
-    ShowBytesCopied(progress.bytes, progress.selected_bytes);
+  RunPanel* panel = &copy_->Run();
+  connect(runner_, &RunController::entry, panel, &RunPanel::ShowEntry);
+  connect(runner_, &RunController::line, panel, &RunPanel::ShowLine);
+  connect(runner_, &RunController::progress, this, [panel](const RunProgress& progress) {
+    panel->ShowBytesCopied(progress.bytes, progress.selected_bytes);
   });
   connect(runner_, &RunController::notice, this, [this](int text, int icon) {
     run_message_ = TextUtf8(text);
@@ -265,16 +241,14 @@ void Form2::OnRunEnd() {
   RecordRun(fs_, clock_, locale_, folders_.program_folder, job_, identity_, result);
   if (job_.Destination.empty()) {
     // Reported as not ready: forgotten.
-    Label5->clear();
-    Label7->clear();
-    lblDestinationState->hide();
+    destination_->Forget();
   }
   if (result.end == RunEnd::Normal || result.end == RunEnd::Error) {
     Panel[2]->setText(Q(job_.Destination));
     Panel[3]->setText(Q(LastRunPanel()));
   }
   if (result.end == RunEnd::Normal) {
-    SetProgressValue(ProgressBar1->maximum() / 1000.0);
+    copy_->Run().ShowAllCopied();
     if (power_off_after_copy_ && job_.LastRunOutcome == 0) {
       if (WindowsVersion_ >= kPowerOffVersion) power_.EnableShutdownPrivilege();
       UnloadMainWindow();
@@ -283,7 +257,7 @@ void Form2::OnRunEnd() {
   }
   LockJobCommands(false);
   ShowRunOutcome();
-  ShowScheduleStatus();  // a successful run moves the next automatic one
+  ticker_->ShowStatus();  // a successful run moves the next automatic one
   // What the run had to say, now that it no longer waits for anyone: whoever started it by
   // hand reads it; nobody may be at the computer for an automatic run.
   for (const auto& [text, icon] : run_notices_) {
@@ -297,11 +271,7 @@ void Form2::OnRunEnd() {
     EndAfterRun();
     return;
   }
-  if (shutdown_after_run_) {
-    // Asked once this run and whatever started it have finished.
-    shutdown_after_run_ = false;
-    QTimer::singleShot(0, this, [this] { SessionEndRequested(); });
-  }
+  shutdown_->RunEnded();
   if (after_run_) {
     auto then = std::move(after_run_);
     after_run_ = {};
@@ -328,7 +298,7 @@ void Form2::cmdDetener_Click() {
   if (!runner_->Running()) return;
   stop_asked_ = true;
   runner_->Stop();
-  cmdDetener->setEnabled(false);
+  copy_->Run().DisableStop();
 }
 
 // A run copies from the job as it was when it started, so nothing may change the job
@@ -338,37 +308,24 @@ void Form2::LockJobCommands(bool locked) {
   mnuGuardaTrab->setEnabled(!locked);
   if (locked) {
     locked_.clear();
-    for (QWidget* control : std::initializer_list<QWidget*>{
-             cmdAnadirCarp, cmdAnadirFich,  cmdQuitarElem,     CmdQuitarTodos,
-             cmdDestino,    txtDir,         cmdCreaDirectorio, cmdBorraDir,
-             optTodo,       optIncremental, txtNcopias,        updNC,
-             optManual,     OptCada,        txtNumDSM,         updDSM,
-             cboDSM,        chkHoraGraba,   txtHora,           updHora,
-             txtMinutos,    updMinuto,      chkApaga,          cmdGuardar,
-             cmdCopiar}) {
-      locked_.emplace_back(control, control->isEnabledTo(this));
-      control->setEnabled(false);
+    for (const std::vector<QWidget*>& commands :
+         {source_->JobCommands(), destination_->JobCommands(), copy_->JobCommands()}) {
+      for (QWidget* control : commands) {
+        locked_.emplace_back(control, control->isEnabledTo(this));
+        control->setEnabled(false);
+      }
     }
   } else {
     for (const auto& [control, enabled] : locked_) control->setEnabled(enabled);
     locked_.clear();
-    RenderSchedule();  // what changed meanwhile (the session's channel) shows now
+    copy_->RenderSchedule();  // what changed meanwhile (the session's channel) shows now
   }
-  cmdDetener->setEnabled(locked);
-  EscStop->setEnabled(locked);
-  if (locked) {
-    cmdDetener->setFocus();
-  } else if (focusWidget() == nullptr || !focusWidget()->isEnabled()) {
-    cmdCopiar->setFocus();
-  }
+  copy_->Run().ShowLocked(locked);
 }
 
 // However a run ended, the window says how, and nothing still looks busy.
 void Form2::ShowRunOutcome() {
-  Label6->setVisible(false);
-  StopAnimation();
-  SetAnimationVisible(false);
-  CloseAnimation();
+  copy_->Run().ShowEnd();
   Timer2->stop();
   unsetCursor();
   const LocalDateTime now = clock_.Now();
@@ -389,18 +346,24 @@ void Form2::ShowRunOutcome() {
     case RunEnd::Error:
       if (stop_asked_) {
         outcome_ = Outcome::Stopped;
-        Label8->setText(Q(TextUtf8(text_id::kBackupStopped) + when));
+        copy_->Run().ShowLine(Q(TextUtf8(text_id::kBackupStopped) + when));
       } else {
         outcome_ = Outcome::Error;
-        Label8->setText(Q(TextUtf8(text_id::kBackupError) + when + why));
+        copy_->Run().ShowLine(Q(TextUtf8(text_id::kBackupError) + when + why));
       }
       break;
     case RunEnd::StoppedAtCheck:
       outcome_ = Outcome::Error;
-      Label8->setText(Q(TextUtf8(text_id::kBackupError) + when + why));
+      copy_->Run().ShowLine(Q(TextUtf8(text_id::kBackupError) + when + why));
       break;
   }
   ShowLastOutcome();
+}
+
+void Form2::PowerOffAndEnd() {
+  power_off_after_copy_ = true;
+  if (WindowsVersion_ >= kPowerOffVersion) power_.EnableShutdownPrivilege();
+  EndAfterRun();
 }
 
 void Form2::EndAfterRun() {
@@ -411,23 +374,9 @@ void Form2::EndAfterRun() {
 // ---- What the space figures and the run show ----
 
 QLabel* Form2::LabelOf(Control label) const {
-  switch (label) {
-    case Control::Label5:
-      return Label5;
-    case Control::Label7:
-      return Label7;
-    case Control::Label8:
-      return Label8;
-    case Control::Label9:
-      return Label9;
-    case Control::Label19:
-      return Label19;
-    case Control::Label20:
-      return Label20;
-    case Control::Label21:
-      break;
-  }
-  return Label21;
+  if (QLabel* shown = source_->LabelOf(label)) return shown;
+  if (QLabel* shown = destination_->LabelOf(label)) return shown;
+  return copy_->LabelOf(label);
 }
 
 void Form2::SetLabelText(Control label, const std::string& text) {
@@ -435,7 +384,7 @@ void Form2::SetLabelText(Control label, const std::string& text) {
   shown->setText(Q(text));
   if (label == Control::Label8) shown->repaint();
   // A destination reported as not ready is forgotten, and its state with it.
-  if (label == Control::Label5 && text.empty()) lblDestinationState->hide();
+  if (label == Control::Label5 && text.empty()) destination_->HideState();
 }
 
 void Form2::SetLabelColour(Control label, int colour) {
@@ -473,54 +422,9 @@ bool Form2::ShowTab(int index) {
   tab_reaction_quiet_ = true;  // the caller runs the reaction itself
   SSTab1->setCurrentIndex(index);
   tab_reaction_quiet_ = false;
-  // The page shown last takes the focus; during a run it belongs to Stop, for Space.
-  if (cmdDetener->isEnabled()) cmdDetener->setFocus();
+  copy_->Run().FocusStopWhileRunning();
   return true;
 }
-
-// The bar counts thousandths of an entry so that it can move inside a large one.
-void Form2::SetProgressMaximum(int maximum) { ProgressBar1->setRange(0, maximum * 1000); }
-
-void Form2::SetProgressValue(double value) {
-  progress_value_ = value;
-  // An entry starting shows where it starts; its bytes then carry the bar on.
-  ProgressBar1->setValue(static_cast<int>(std::floor(value)) * 1000);
-}
-
-void Form2::ShowBytesCopied(std::uint64_t bytes, double selected_bytes) {
-  if (selected_bytes <= 0) return;
-  const double entries = ProgressBar1->maximum() / 1000.0;
-  const double start = std::floor(progress_value_);
-  // The bar follows the bytes of the whole run; it never shows less than the entries done,
-  // nor the end before the run has ended.
-  const double at = std::clamp(entries * static_cast<double>(bytes) / selected_bytes, start,
-                               std::max(start, entries - 0.001));
-  ProgressBar1->setValue(static_cast<int>(at * 1000));
-}
-
-void Form2::OpenAnimation(const std::string& path) {
-  CloseAnimation();
-  auto movie = std::make_unique<QMovie>(Q(path));
-  if (!movie->isValid()) return;  // no clip: no animation, nothing else changes
-  movie_ = std::move(movie);
-  Animation1->setMovie(movie_.get());
-  movie_->jumpToFrame(0);
-}
-
-void Form2::PlayAnimation() {
-  if (movie_) movie_->start();
-}
-
-void Form2::StopAnimation() {
-  if (movie_) movie_->stop();
-}
-
-void Form2::CloseAnimation() {
-  Animation1->clear();
-  movie_.reset();
-}
-
-void Form2::SetAnimationVisible(bool visible) { Animation1->setVisible(visible); }
 
 void Form2::UnloadMainWindow() {
   Form_Unload();

@@ -1,28 +1,16 @@
 #pragma once
 
 #include <QAction>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QGroupBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMainWindow>
 #include <QMenu>
-#include <QMovie>
 #include <QPointer>
-#include <QProgressBar>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QShortcut>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <array>
-#include <chrono>
 #include <functional>
-#include <map>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,60 +19,25 @@
 #include "core/job_editor.hpp"
 #include "core/job_file_reader.hpp"
 #include "core/run_view.hpp"
-#include "core/schedule.hpp"
-#include "core/schedule_form.hpp"
 #include "core/space_accounting.hpp"
-#include "platform/autostart.hpp"
-#include "platform/clock.hpp"
-#include "platform/file_system.hpp"
-#include "platform/inhibitor.hpp"
-#include "platform/locale.hpp"
-#include "platform/monotonic.hpp"
-#include "platform/notifier.hpp"
-#include "platform/power.hpp"
-#include "platform/settings_store.hpp"
-#include "platform/sleep_watch.hpp"
-#include "platform/url_opener.hpp"
-#include "ui/drive_list.hpp"
-#include "ui/file_list.hpp"
-#include "ui/folder_list.hpp"
+#include "ui/copy_tab.hpp"
+#include "ui/destination_tab.hpp"
+#include "ui/form2_services.hpp"
 #include "ui/help_menu.hpp"
 #include "ui/language_menu.hpp"
 #include "ui/options_menu.hpp"
-#include "ui/up_down.hpp"
+#include "ui/schedule_ticker.hpp"
+#include "ui/shell_host.hpp"
+#include "ui/shutdown_copy.hpp"
+#include "ui/source_tab.hpp"
+#include "ui/tray_presence.hpp"
+#include "ui/window_placement.hpp"
 
 namespace orvessa {
 
-struct Form2Services {
-  FileSystem& fs;
-  CopyEngine& copier;  // the run's copies and their comparison
-  const Clock& clock;
-  const Locale& locale;
-  Monotonic& time;
-  PowerService& power;
-  SettingsStore& settings;
-  Autostart& autostart;
-  Inhibitor& inhibitor;
-  UrlOpener& opener;   // help pages, the web page and the e-mail link
-  Notifier& notifier;  // the end of an automatic run
-  SleepWatch& sleep;   // a wake-up has the schedule looked at soon
-  // After the start or a wake-up: long enough for the session (and a destination disk) to
-  // settle, short enough that a missed run starts well within the minute.
-  std::chrono::milliseconds settle_pause = std::chrono::seconds(5);
-  // How long the outcome of an automatic run stays on the screen before what follows.
-  std::chrono::milliseconds after_run_pause = std::chrono::seconds(11);
-};
-
-struct Form2Folders {
-  std::string program_folder;  // writable: job file copy, last-copy record, dialogs' start
-  std::string data_folder;     // read-only: help pages, copy animation
-  std::string start_folder;    // where the source browser opens
-  std::string state_folder;    // which disk each destination lies on; empty: not kept
-};
-
 // The main window: the three steps of a backup job, the run on screen, the languages
 // and the job files. The handlers carry the names the program's design gives them.
-class Form2 : public QMainWindow, public SpaceView {
+class Form2 : public QMainWindow, public SpaceView, public ShellHost {
   Q_OBJECT
  public:
   Form2(const Form2Services& services, Form2Folders folders, std::int16_t language_base,
@@ -95,7 +48,7 @@ class Form2 : public QMainWindow, public SpaceView {
   // User: the close box or window menu; code: File > Exit and the end of a run.
   void Form_QueryUnload(bool by_user);
   void Form_Unload();
-  bool Unloaded() const { return unloaded_; }
+  bool Unloaded() const override { return unloaded_; }
   bool PowerOffRequested() const { return power_off_sent_; }
   // Start-up restore of the last job, or a job file opened by the user.
   void LoadJob(const std::string& path, bool restore);
@@ -106,16 +59,16 @@ class Form2 : public QMainWindow, public SpaceView {
   // is to stay visible, the window goes back to the tray (or, with no tray, to the task bar).
   void Form_Activate();
   // Another window of the program became active; coming back leaves this one visible.
-  void OtherFormActivated() { StayVisibleWhenActive_ = true; }
-  bool StayVisibleWhenActive() const { return StayVisibleWhenActive_; }
+  void OtherFormActivated() { presence_->StayVisible(true); }
+  bool StayVisibleWhenActive() const { return presence_->StaysVisible(); }
   // Whether a tray shows the icon now; asked before the window is hidden.
   void SetTrayQuery(std::function<bool()> tray_available) {
-    tray_available_ = std::move(tray_available);
+    presence_->SetTrayQuery(std::move(tray_available));
   }
   // A tray appeared or went away: the hidden window comes back to the task bar when it
   // would otherwise be out of reach, and a minimised one goes to the new tray.
-  void TrayChanged(bool available);
-  bool InTray() const { return in_tray_; }
+  void TrayChanged(bool available) { presence_->TrayChanged(available); }
+  bool InTray() const { return presence_->InTray(); }
   QMenu* TrayMenu() const { return mnuSystray; }
   // The tray menu's commands; Restore also answers a click on the icon.
   void mnupopRestaurar_Click();
@@ -130,7 +83,7 @@ class Form2 : public QMainWindow, public SpaceView {
   std::int16_t LanguageBase() const { return LanguageBase_; }
   const std::string& HelpFile() const { return help_->HelpFile(); }
   ScheduleTimer TimerMode() const;
-  bool RunInProgress() const;
+  bool RunInProgress() const override;
   bool Measuring() const;  // folder sizes or free space being measured
   const BackupJob& Job() const { return job_; }
   const JobFileIdentity& Identity() const { return identity_; }
@@ -140,12 +93,12 @@ class Form2 : public QMainWindow, public SpaceView {
   // the start and after every wake-up, as a missed time of copy is due at once.
   void CheckScheduleSoon();
   // The copy at shutdown is armed: the session's end is to be called off and asked about.
-  bool AtShutdownArmed() const;
+  bool AtShutdownArmed() const { return shutdown_->Armed(); }
   // How the session announces its end ("none": it does not, and the option says so).
-  void SetShutdownChannel(const std::string& channel);
+  void SetShutdownChannel(const std::string& channel) { shutdown_->SetChannel(channel); }
   // The session's request to end has been called off while armed: the user is asked,
   // then the copy runs and, when it succeeded, the computer is powered off.
-  void SessionEndRequested();
+  void SessionEndRequested() { shutdown_->SessionEndRequested(); }
 
  signals:
   // The user chose another language (its base); Qt's own texts follow it.
@@ -169,49 +122,14 @@ class Form2 : public QMainWindow, public SpaceView {
   void mnuArchivo_Salir_Click();
   // Unloads the window and ends the program; a run in progress stops first.
   void EndProgram(bool by_user);
-  // Out of the way: into the tray, or minimised in the task bar when there is none.
-  void GoResident();
-  void HideToTray();
-  void ShowMinimizedInTaskBar();
-  bool TrayReady() const { return tray_available_ && tray_available_(); }
 
   // Language menu.
   void SelectLanguage(int entry);  // 0..6 in menu order
   void ApplyLanguage();
   void ApplyAccessibleNames();
 
-  // Source tab.
-  void Drive1_Change();
-  void Dir1_Change();
-  void Filtro_Click();
-  void Ocultos_Click();
-  void Sistema_Click();
-  void Modificados_Click();
-  void cmdAnadirFich_Click();
-  void cmdAnadirCarp_Click();
-  void cmdQuitarElem_Click();
-  void CmdQuitarTodos_Click();
-  int FitListWidth(QListWidget* list);
-
-  // Destination tab.
-  void cmdDestino_Click();
-  void cmdCreaDirectorio_Click();
-  void cmdBorraDir_Click();
-  void SetDestination(const std::string& path);
-  bool FolderCommandRefused(const FolderCommand& command);
-
-  // Copy tab: copy mode and schedule, decided by the schedule form.
-  void ConnectSchedule();
-  void RenderSchedule();
-  void SetTimerMode(ScheduleTimer mode);
-
-  // The scheduler: Timer1's tick, one automatic run, what the schedule label says.
-  void ConnectScheduler();
-  void Timer1_Timer();
-  void RunScheduledCopy();
-  void CatchUpFrom(std::optional<LocalDate> missed_since);
-  void ShowScheduleStatus();
-  void NoticeRunEnd();
+  // What the copy tab's schedule needs of the window: the power-off and the timer.
+  void ScheduleShown(bool power_off, ScheduleTimer timer);
 
   // The run.
   void cmdCopiar_Click();
@@ -224,54 +142,31 @@ class Form2 : public QMainWindow, public SpaceView {
   void LockJobCommands(bool locked);
   void ShowRunOutcome();
   std::string CarriedOverText() const;
-  void ShowDestinationState(bool tell);  // `tell`: a message when its disk is not there
 
-  // SpaceView, and what the run shows.
+  // SpaceView and TabHost: what the space figures and the tabs need of the window.
   void SetLabelText(Control label, const std::string& text) override;
   void SetLabelColour(Control label, int colour) override;
   void SetCopyCursor(bool on) override;
   void ShowMessage(const std::string& text, MessageIcon icon) override;
+  QString Text(int number) const override;
+  std::string TextUtf8(int number) const override;
+  void MeasureDestination(std::function<void(const DestinationSpace&)> then) override;
+  void StartUnattendedRun(std::function<void()> then) override;
+  bool LastRunSucceeded() const override;
+  void NoticeRunEnd() override;
+  void ExitProgram() override { mnuArchivo_Salir_Click(); }
+  void PowerOffAndEnd() override;
+  QLabel* LabelOf(Control label) const;
   bool ShowTab(int index);
-  void SetProgressMaximum(int maximum);
-  void SetProgressValue(double value);
-  void ShowBytesCopied(std::uint64_t bytes, double selected_bytes);
-  void OpenAnimation(const std::string& path);
-  void PlayAnimation();
-  void StopAnimation();
-  void CloseAnimation();
-  void SetAnimationVisible(bool visible);
   void UnloadMainWindow();
 
   void BuildMenus();
-  QWidget* BuildSourceTab();
-  QWidget* BuildDestinationTab();
-  QWidget* BuildCopyTab();
+  void BuildTabs();
   void BuildStatusBar();
-  void SetTabOrder();
   void Connect();
-  QString Text(int number) const;
-  std::string TextUtf8(int number) const;
-  QLabel* LabelOf(Control label) const;
-  // Size and place as last time, kept inside the screen's available area.
-  void RestoreGeometry();
-  void SaveGeometry();
-  void FitToScreen();
-  // Once the window manager has put its frame around the shown window.
-  void FitWhenFramed();
 
-  void ShowSelectedBytes();
-  void MeasureEntry(const SourceEntry& entry, int sign);
-  // Free space and the destination's state, measured off the window's thread; `then`
-  // follows on it.
-  void MeasureDestination(std::function<void(const DestinationSpace&)> then);
-  void AppendSource(const SourceEntry& entry);
   void ShowLastOutcome();
   void EndAfterRun();
-  // Tells the session channels when the armed state has changed.
-  void UpdateArming();
-  void ApplyShutdownChannel();
-  // The user's answer and what follows it, once the session's end was called off.
-  void CopyAtShutdown();
 
   // Controls, under the names the design gives them.
   QMenu* MenuArchivo;
@@ -287,77 +182,14 @@ class Form2 : public QMainWindow, public SpaceView {
   QTabWidget* SSTab1;
   QStatusBar* StatusBar1;
   std::array<QLabel*, 5> Panel;
-  QTimer* Timer1;
   QTimer* Timer2;
-
-  QGroupBox* Frame5;
-  DriveList* Drive1;
-  FolderList* Dir1;
-  FileList* File1;
-  QLabel* Label17;
-  QComboBox* Filtro;
-  QGroupBox* Frame1;
-  QCheckBox* Ocultos;
-  QCheckBox* Sistema;
-  QCheckBox* Modificados;
-  QLabel* Label1;
-  QLabel* Label2;
-  QGroupBox* Frame4;
-  QListWidget* List1;
-  QPushButton* cmdAnadirCarp;
-  QPushButton* cmdAnadirFich;
-  QPushButton* cmdQuitarElem;
-  QPushButton* CmdQuitarTodos;
-  QLabel* Label4;
-  QLabel* Label9;
-
-  QGroupBox* Frame3;
-  QPushButton* cmdDestino;
-  QLabel* Label5;
-  QLabel* Label3;
-  QLabel* Label7;
-  QLabel* Label10;
-  QLineEdit* txtDir;
-  QPushButton* cmdCreaDirectorio;
-  QPushButton* cmdBorraDir;
-
-  QGroupBox* Frame6;
-  QRadioButton* optTodo;
-  QRadioButton* optIncremental;
-  QLabel* Label12;
-  QLineEdit* txtNcopias;
-  UpDown* updNC;
-  QGroupBox* Frame9;
-  QLabel* Label13;
-  QRadioButton* optManual;
-  QRadioButton* OptCada;
-  QLineEdit* txtNumDSM;
-  UpDown* updDSM;
-  QComboBox* cboDSM;
-  QCheckBox* chkHoraGraba;
-  QLineEdit* txtHora;
-  UpDown* updHora;
-  QLineEdit* txtMinutos;
-  UpDown* updMinuto;
-  QCheckBox* chkApaga;
-  QLabel* lblSchedule;          // when the next automatic run is, or why there is none
-  QLabel* lblDestinationState;  // shown while the destination's disk is not there
-  QTimer* ScheduleCheck;
-  QLabel* Label18;
-  QPushButton* cmdGuardar;
-  QLabel* Label14;
-  QLabel* Label19;
-  QLabel* Label20;
-  QLabel* Label21;
-  QGroupBox* Frame2;
-  QLabel* Label6;
-  QLabel* Label8;
-  QProgressBar* ProgressBar1;
-  QLabel* Animation1;
-  QPushButton* cmdCopiar;
-  QPushButton* cmdDetener;
-  QShortcut* EscStop;
-  QCheckBox* chkShutDown;
+  SourceTab* source_;
+  DestinationTab* destination_;
+  CopyTab* copy_;
+  TrayPresence* presence_;
+  ScheduleTicker* ticker_;
+  ShutdownCopy* shutdown_;
+  WindowPlacement* placement_;
 
   FileSystem& fs_;
   const Clock& clock_;
@@ -369,8 +201,6 @@ class Form2 : public QMainWindow, public SpaceView {
   Inhibitor& inhibitor_;
   UrlOpener& opener_;
   Notifier& notifier_;
-  std::chrono::milliseconds settle_pause_;
-  std::chrono::milliseconds after_run_pause_;
   Form2Folders folders_;
   float WindowsVersion_;
 
@@ -379,7 +209,6 @@ class Form2 : public QMainWindow, public SpaceView {
   SpaceAccounting space_;
   JobEditor editor_{job_, fs_};
   class Measurer* measurer_;
-  std::map<std::string, int> sizing_;  // entries whose size is being measured
   class RunController* runner_;
   bool power_off_after_copy_ = false;
   RunEnd last_end_ = RunEnd::NotRun;
@@ -396,25 +225,10 @@ class Form2 : public QMainWindow, public SpaceView {
   std::vector<std::pair<QWidget*, bool>> locked_;
 
   std::int16_t LanguageBase_;
-  bool StayVisibleWhenActive_ = false;
-  std::function<bool()> tray_available_;
-  bool in_tray_ = false;  // hidden, reachable through the tray icon
   bool tab_reaction_quiet_ = false;
   bool unloaded_ = false;
   bool power_off_sent_ = false;
   bool end_after_run_ = false;
-  bool armed_shown_ = false;         // what the session channels were last told
-  bool shutdown_channel_ = true;     // the session announces its end in some way
-  bool shutdown_flow_ = false;       // the question or its copy is under way
-  bool shutdown_after_run_ = false;  // asked while a run was copying
-  bool fitted_ = false;
-  QSize wanted_size_;  // as stored or first given, before fitting it to a screen
-  double progress_value_ = 0;
-  std::unique_ptr<QMovie> movie_;
-  Scheduler scheduler_;
-  ScheduleForm schedule_form_{job_};
-  ScheduleTimer shown_timer_ = ScheduleTimer::Off;
-  std::optional<LocalDate> catching_up_;  // the automatic run in progress catches up from
   // Nobody may be at the computer: a message must not hold the run up until it is read.
   bool unattended_run_ = false;
 };

@@ -41,7 +41,7 @@ int UnitLine(const std::string& unit) {
 
 void Form2::mnuAbreTrab_Click() {
   if (runner_->Running()) return;
-  job_.Destination = S(Label5->text());
+  job_.Destination = destination_->Shown();
   (void)fs_.MakeFolders(folders_.program_folder);
   const std::string path =
       S(Dialogs::OpenFileName(this, Q(folders_.program_folder), ToQtFilter(kOpenFilter)));
@@ -59,7 +59,7 @@ void Form2::mnuAbreTrab_Click() {
 
 void Form2::cmdGuardar_Click() {
   if (runner_->Running()) return;
-  job_.Destination = S(Label5->text());
+  job_.Destination = destination_->Shown();
   (void)fs_.MakeFolders(folders_.program_folder);
   const std::string path =
       S(Dialogs::SaveFileName(this, Q(folders_.program_folder), ToQtFilter(kSaveFilter)));
@@ -83,26 +83,27 @@ void Form2::LoadJob(const std::string& path, bool restore) {
   if (loaded.LastRunDate) job_.LastRunDate = *loaded.LastRunDate;
   Panel[3]->setText(Q(job_.LastRunDate + "  " + job_.LastRunTime + " "));
   if (loaded.Destination) {
-    SetDestination(*loaded.Destination);
+    destination_->SetDestination(*loaded.Destination);
     Panel[2]->setText(Q(job_.Destination));
-    ShowDestinationState(false);
+    destination_->ShowDestinationState(false);
   }
 
+  ScheduleForm& schedule = copy_->Schedule();
   // The run copies by the keep-prior-copies flag alone, so the options show that flag.
   if (loaded.CopyMode) {
-    schedule_form_.optIncremental_Click();
+    schedule.optIncremental_Click();
   } else {
-    schedule_form_.optTodo_Click();
+    schedule.optTodo_Click();
   }
   // The boxes first, so that choosing the every-N option takes their values.
-  if (loaded.CopiesToKeep) schedule_form_.LoadCopies(*loaded.CopiesToKeep);
-  if (loaded.IntervalCount) schedule_form_.LoadInterval(*loaded.IntervalCount);
+  if (loaded.CopiesToKeep) schedule.LoadCopies(*loaded.CopiesToKeep);
+  if (loaded.IntervalCount) schedule.LoadInterval(*loaded.IntervalCount);
   if (loaded.IntervalUnit) {
-    schedule_form_.LoadUnit(*loaded.IntervalUnit, UnitLine(*loaded.IntervalUnit));
+    schedule.LoadUnit(*loaded.IntervalUnit, UnitLine(*loaded.IntervalUnit));
   }
-  schedule_form_.LoadTime(loaded.CopyHour, loaded.CopyMinute);
-  schedule_form_.ApplyLoadedSchedule(loaded.ManualOnly, loaded.EveryN, loaded.CopyAtShutdown);
-  RenderSchedule();
+  schedule.LoadTime(loaded.CopyHour, loaded.CopyMinute);
+  schedule.ApplyLoadedSchedule(loaded.ManualOnly, loaded.EveryN, loaded.CopyAtShutdown);
+  copy_->RenderSchedule();
   if (loaded.LastRunOutcome == 0 || loaded.LastRunOutcome == 1) {
     job_.LastRunOutcome = *loaded.LastRunOutcome;
     outcome_ = job_.LastRunOutcome == 0 ? Outcome::Successful : Outcome::Error;
@@ -111,15 +112,10 @@ void Form2::LoadJob(const std::string& path, bool restore) {
     job_.LastRunOutcome = *loaded.LastRunOutcome;
   }
 
-  if (!restore) CmdQuitarTodos_Click();
-  for (const SourceEntry& entry : loaded.Sources) {
-    AppendSource(entry);
-    MeasureEntry(entry, +1);
-  }
-  if (!restore) FitListWidth(List1);
+  source_->LoadSources(loaded.Sources, restore);
   const QString needed = Q(FormatKilobytes(job_.SelectedBytes, locale_));
-  Label9->setText(needed);
-  Label19->setText(needed);
+  source_->ShowNeeded(needed);
+  copy_->ShowNeeded(needed);
 }
 
 }  // namespace orvessa

@@ -1,5 +1,6 @@
 // The window's life in the background: the tray, minimising, restoring, the last job.
 #include <QEvent>
+#include <QShowEvent>
 #include <QTimer>
 #include <QWindowStateChangeEvent>
 
@@ -22,8 +23,8 @@ void Form2::RestoreLastJob() {
     }
   }
   const QString needed = Q(FormatKilobytes(job_.SelectedBytes, locale_));
-  Label9->setText(needed);
-  Label19->setText(needed);
+  source_->ShowNeeded(needed);
+  copy_->ShowNeeded(needed);
 }
 
 void Form2::Form_Activate() {
@@ -31,29 +32,12 @@ void Form2::Form_Activate() {
   tab_reaction_quiet_ = true;
   SSTab1->setCurrentIndex(0);
   tab_reaction_quiet_ = false;
-  if (!StayVisibleWhenActive_) GoResident();
+  if (!presence_->StaysVisible()) presence_->GoResident();
 }
 
-void Form2::GoResident() {
-  if (TrayReady()) {
-    HideToTray();
-    return;
-  }
-  // No tray to come back from: the window stays in the task bar.
-  in_tray_ = false;
-  ShowMinimizedInTaskBar();
-}
-
-void Form2::ShowMinimizedInTaskBar() {
-  // The native window first: Qt passes the minimised state on only to a window that exists.
-  (void)winId();
-  showMinimized();
-}
-
-void Form2::HideToTray() {
-  StayVisibleWhenActive_ = false;
-  in_tray_ = true;
-  hide();
+void Form2::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  placement_->Shown();
 }
 
 void Form2::changeEvent(QEvent* event) {
@@ -62,36 +46,16 @@ void Form2::changeEvent(QEvent* event) {
   const auto* change = static_cast<QWindowStateChangeEvent*>(event);
   if (!isMinimized()) {
     // Brought back from the task bar: kept on the screen as when restored from the tray.
-    if (change->oldState() & Qt::WindowMinimized) FitWhenFramed();
+    if (change->oldState() & Qt::WindowMinimized) placement_->FitWhenFramed();
     return;
   }
-  if (in_tray_) return;
-  StayVisibleWhenActive_ = false;
-  // Hidden once the state change is over; a window minimised with no tray stays in the
-  // task bar, the only place it can be restored from.
-  QTimer::singleShot(0, this, [this] {
-    if (isMinimized() && isVisible() && !unloaded_ && TrayReady()) HideToTray();
-  });
-}
-
-void Form2::TrayChanged(bool available) {
-  if (unloaded_) return;
-  if (available && isVisible() && isMinimized()) {
-    HideToTray();
-  } else if (!available && in_tray_) {
-    in_tray_ = false;
-    ShowMinimizedInTaskBar();
-  }
+  presence_->Minimised();
 }
 
 void Form2::mnupopRestaurar_Click() {
   if (unloaded_) return;
-  in_tray_ = false;
-  setWindowState(windowState() & ~Qt::WindowMinimized);
-  show();
-  raise();
-  activateWindow();
-  FitWhenFramed();
+  presence_->BringUp();
+  placement_->FitWhenFramed();
 }
 
 void Form2::mnupopSalir_Click() { EndProgram(false); }

@@ -1,237 +1,36 @@
-// The copy tab's option pairs, schedule boxes and number boxes. Code that sets a box
-// runs its handler, so every enable and disable rule lives in one handler.
-#include <cstdio>
-
-#include "core/box_number.hpp"
+// What automatic runs need of the window: the timer the schedule wants, the unattended
+// run, and the notice at its end.
 #include "i18n/text_ids.hpp"
 #include "ui/form2.hpp"
-#include "ui/form2_tables.hpp"
 #include "ui/qt_text.hpp"
 #include "ui/run_controller.hpp"
 
 namespace orvessa {
-namespace {
 
-constexpr int kTimedInterval = 50000;
-constexpr int kAtShutdownInterval = 1000;
-
-std::string HourMinute(int hour, int minute) {
-  char text[8];
-  std::snprintf(text, sizeof text, "%02d:%02d", hour % 100, minute % 100);
-  return text;
-}
-
-}  // namespace
-
-// Shows what the schedule form says, changing only what differs: a box's text set anew
-// would move the user's cursor. During a run the controls stay disabled; the run gives
-// them back as the form says.
-void Form2::RenderSchedule() {
-  const ScheduleControls& c = schedule_form_.Controls();
-  const bool locked = RunInProgress();
-  auto show = [locked](QAbstractButton* button, const Switch& state) {
-    if (button->isChecked() != state.checked) button->setChecked(state.checked);
-    if (!locked) button->setEnabled(state.enabled);
-  };
-  auto box = [locked](QLineEdit* edit, const Box& state) {
-    if (edit->text() != Q(state.text)) edit->setText(Q(state.text));
-    if (!locked) edit->setEnabled(state.enabled);
-  };
-  show(optTodo, c.optTodo);
-  show(optIncremental, c.optIncremental);
-  box(txtNcopias, c.txtNcopias);
-  show(optManual, c.optManual);
-  show(OptCada, c.OptCada);
-  box(txtNumDSM, c.txtNumDSM);
-  if (cboDSM->currentIndex() != c.cboDSM) cboDSM->setCurrentIndex(c.cboDSM);
-  show(chkHoraGraba, c.chkHoraGraba);
-  box(txtHora, c.txtHora);
-  box(txtMinutos, c.txtMinutos);
-  show(chkApaga, c.chkApaga);
-  show(chkShutDown, c.chkShutDown);
-  if (!locked) {
-    cboDSM->setEnabled(c.cboDSM_enabled);
-    updHora->setEnabled(c.updHora_enabled);
-    updMinuto->setEnabled(c.updMinuto_enabled);
-  }
-  power_off_after_copy_ = c.chkShutDown.checked;
-  // The timer only when the schedule changes it: an automatic run stops and restarts it.
-  if (c.timer != shown_timer_) {
-    shown_timer_ = c.timer;
-    SetTimerMode(c.timer);
-  }
+// After each rendering of the schedule: the power-off it asks for, and the timer.
+void Form2::ScheduleShown(bool power_off, ScheduleTimer timer) {
+  power_off_after_copy_ = power_off;
+  ticker_->ShowTimer(timer);
   // Once the handlers have settled: the schedule may pass through the at-shutdown state
   // on its way elsewhere, and the session need not hear of that.
-  QTimer::singleShot(0, this, [this] { UpdateArming(); });
+  QTimer::singleShot(0, this, [this] { shutdown_->UpdateArming(); });
 }
 
-void Form2::SetTimerMode(ScheduleTimer mode) {
-  if (mode == ScheduleTimer::Off) {
-    Timer1->stop();
-    return;
-  }
-  Timer1->setInterval(mode == ScheduleTimer::Timed ? kTimedInterval : kAtShutdownInterval);
-  Timer1->start();
-}
+ScheduleTimer Form2::TimerMode() const { return ticker_->TimerMode(); }
 
-ScheduleTimer Form2::TimerMode() const {
-  if (!Timer1->isActive()) return ScheduleTimer::Off;
-  return Timer1->interval() == kTimedInterval ? ScheduleTimer::Timed : ScheduleTimer::AtShutdown;
-}
+void Form2::CheckScheduleSoon() { ticker_->CheckSoon(); }
 
-// Each control's handler is the form's; the window only shows the outcome.
-void Form2::ConnectSchedule() {
-  auto on = [this](QAbstractButton* button, void (ScheduleForm::*handler)()) {
-    connect(button, &QAbstractButton::clicked, this, [this, handler] {
-      (schedule_form_.*handler)();
-      RenderSchedule();
-    });
-  };
-  auto checked = [this](QAbstractButton* button, void (ScheduleForm::*handler)(bool)) {
-    connect(button, &QAbstractButton::clicked, this, [this, handler](bool state) {
-      (schedule_form_.*handler)(state);
-      RenderSchedule();
-    });
-  };
-  auto typed = [this](QLineEdit* edit, void (ScheduleForm::*handler)(const std::string&)) {
-    connect(edit, &QLineEdit::textChanged, this, [this, handler](const QString& text) {
-      (schedule_form_.*handler)(S(text));
-      RenderSchedule();
-    });
-  };
-  on(optTodo, &ScheduleForm::optTodo_Click);
-  on(optIncremental, &ScheduleForm::optIncremental_Click);
-  typed(txtNcopias, &ScheduleForm::txtNcopias_Change);
-  on(optManual, &ScheduleForm::optManual_Click);
-  on(OptCada, &ScheduleForm::OptCada_Click);
-  typed(txtNumDSM, &ScheduleForm::txtNumDSM_Change);
-  connect(cboDSM, &QComboBox::activated, this, [this](int line) {
-    schedule_form_.cboDSM_Click(line);
-    RenderSchedule();
-  });
-  checked(chkHoraGraba, &ScheduleForm::chkHoraGraba_Click);
-  typed(txtHora, &ScheduleForm::txtHora_Change);
-  typed(txtMinutos, &ScheduleForm::txtMinutos_Change);
-  checked(chkApaga, &ScheduleForm::chkApaga_Click);
-  checked(chkShutDown, &ScheduleForm::chkShutDown_Click);
-  const std::pair<UpDown*, std::pair<void (ScheduleForm::*)(), void (ScheduleForm::*)()>> arrows[] =
-      {{updNC, {&ScheduleForm::updNC_DownClick, &ScheduleForm::updNC_UpClick}},
-       {updDSM, {&ScheduleForm::updDSM_DownClick, &ScheduleForm::updDSM_UpClick}},
-       {updHora, {&ScheduleForm::updHora_DownClick, &ScheduleForm::updHora_UpClick}},
-       {updMinuto, {&ScheduleForm::updMinuto_DownClick, &ScheduleForm::updMinuto_UpClick}}};
-  for (const auto& [updown, handlers] : arrows) {
-    connect(updown, &UpDown::DownClicked, this, [this, down = handlers.first] {
-      (schedule_form_.*down)();
-      RenderSchedule();
-    });
-    connect(updown, &UpDown::UpClicked, this, [this, up = handlers.second] {
-      (schedule_form_.*up)();
-      RenderSchedule();
-    });
-  }
-}
-
-// ---- The scheduler ----
-
-void Form2::ConnectScheduler() {
-  connect(Timer1, &QTimer::timeout, this, [this] { Timer1_Timer(); });
-  ScheduleCheck = new QTimer(this);
-  ScheduleCheck->setObjectName(QStringLiteral("ScheduleCheck"));
-  ScheduleCheck->setSingleShot(true);
-  connect(ScheduleCheck, &QTimer::timeout, this, [this] {
-    // Only the timed mode has a time of copy to catch up with.
-    if (TimerMode() == ScheduleTimer::Timed) Timer1_Timer();
-  });
-  // Any change of the schedule shows at once what it means, once its handlers have run.
-  auto* refresh = new QTimer(this);
-  refresh->setSingleShot(true);
-  refresh->setInterval(0);
-  connect(refresh, &QTimer::timeout, this, [this] { ShowScheduleStatus(); });
-  auto later = [refresh] { refresh->start(); };
-  for (QLineEdit* box : {txtNumDSM, txtHora, txtMinutos})
-    connect(box, &QLineEdit::textChanged, this, later);
-  for (QAbstractButton* box :
-       std::initializer_list<QAbstractButton*>{optManual, OptCada, chkHoraGraba, chkApaga}) {
-    connect(box, &QAbstractButton::toggled, this, later);
-  }
-  connect(cboDSM, &QComboBox::activated, this, later);
-}
-
-void Form2::CheckScheduleSoon() { ScheduleCheck->start(settle_pause_); }
-
-void Form2::Timer1_Timer() {
-  // At shutdown the session's own end-of-session events start the copy, not this tick.
-  if (job_.CopyAtShutdown) return;
-  const ScheduleDecision decision = scheduler_.Check(job_);
-  // One run at a time: a run started by hand lets ticks through while it copies.
-  if (!decision.Start() || runner_->Running() || unloaded_) {
-    ShowScheduleStatus();
-    return;
-  }
-  scheduler_.Started();
-  if (decision.state == ScheduleState::CatchUp) CatchUpFrom(decision.missed_since);
-  ShowScheduleStatus();
-  RunScheduledCopy();
-}
-
-// Out of line: GCC 12 at -O3 warns falsely (-Wdangling-pointer) on the assignment inline.
-void Form2::CatchUpFrom(std::optional<LocalDate> missed_since) { catching_up_ = missed_since; }
-
-void Form2::RunScheduledCopy() {
-  in_tray_ = false;
-  setWindowState(windowState() & ~Qt::WindowMinimized);
-  show();
-  raise();
-  activateWindow();
-  Timer1->stop();
+void Form2::StartUnattendedRun(std::function<void()> then) {
+  last_end_ = RunEnd::NotRun;  // a run refused before it began is no success
   unattended_run_ = true;
-  StartRun([this] {
+  StartRun([this, then = std::move(then)] {
     unattended_run_ = false;
-    NoticeRunEnd();
-    if (unloaded_) return;
-    // The catching up is over, whatever its outcome: the line says when the next run is.
-    catching_up_.reset();
-    ShowScheduleStatus();
-    // A pause before the timer looks again; then back to the tray after a success, while
-    // a failure stays on the screen until it is read.
-    QTimer::singleShot(after_run_pause_, this, [this] {
-      if (unloaded_) return;
-      if (OptCada->isChecked()) Timer1->start();
-      if (last_end_ == RunEnd::Normal && job_.LastRunOutcome == 0) GoResident();
-      StayVisibleWhenActive_ = false;
-    });
+    then();
   });
 }
 
-void Form2::ShowScheduleStatus() {
-  const ScheduleDecision decision = scheduler_.Check(job_);
-  std::string text;
-  auto when = [this](const LocalDate& date, int hour, int minute) {
-    std::string at = locale_.FormatShortDate(date);
-    at += ' ';
-    at += HourMinute(hour, minute);
-    return at;
-  };
-  const std::optional<LocalDate> missed = catching_up_ ? catching_up_ : decision.missed_since;
-  if (missed) {
-    text = TextUtf8(text_id::kScheduleCatchUp);
-    text += ' ';
-    text += when(*missed, job_.CopyHour, job_.CopyMinute);
-  } else if (decision.state == ScheduleState::InvalidTime) {
-    text = TextUtf8(text_id::kScheduleInvalidTime);
-  } else if (decision.state == ScheduleState::NoReference) {
-    text = TextUtf8(text_id::kScheduleNoReference);
-  } else if (decision.state != ScheduleState::NotTimed) {
-    const LocalDateTime next = decision.next.value_or(
-        LocalDateTime{clock_.Now().date, {job_.CopyHour, job_.CopyMinute, 0}});
-    if (decision.next || decision.Start()) {
-      text = TextUtf8(text_id::kScheduleNext);
-      text += ' ';
-      text += when(next.date, next.time.hour, next.time.minute);
-    }
-  }
-  lblSchedule->setText(Q(text));
-  lblSchedule->setVisible(!text.empty());
+bool Form2::LastRunSucceeded() const {
+  return last_end_ == RunEnd::Normal && job_.LastRunOutcome == 0;
 }
 
 void Form2::NoticeRunEnd() {
@@ -252,7 +51,7 @@ void Form2::NoticeRunEnd() {
     notice.body += job_.Destination;
   } else {
     notice.summary = TextUtf8(stop_asked_ ? text_id::kBackupStopped : text_id::kBackupError);
-    notice.body = run_message_.empty() ? S(Label8->text()) : run_message_;
+    notice.body = run_message_.empty() ? S(copy_->Run().Line()) : run_message_;
     if (const std::string carried = CarriedOverText(); !carried.empty() && !run_message_.empty()) {
       (notice.body += '\n') += carried;
     }

@@ -1,11 +1,10 @@
-// The window's size and place: as the user left them, always inside the screen.
+#include "ui/window_placement.hpp"
+
 #include <QGuiApplication>
 #include <QScreen>
-#include <QShowEvent>
 #include <QTimer>
 #include <algorithm>
 
-#include "ui/form2.hpp"
 #include "ui/qt_text.hpp"
 
 namespace orvessa {
@@ -23,7 +22,10 @@ QScreen* ScreenAt(const QPoint& point) {
 
 }  // namespace
 
-void Form2::RestoreGeometry() {
+WindowPlacement::WindowPlacement(QWidget& window, SettingsStore& settings)
+    : QObject(&window), window_(window), settings_(settings) {}
+
+void WindowPlacement::Restore() {
   const QStringList stored = Q(settings_.Get("Window", "Geometry", "")).split(QLatin1Char(','));
   QRect wanted(QPoint(), kFirstSize);
   bool placed = false;
@@ -42,23 +44,28 @@ void Form2::RestoreGeometry() {
     }
   }
   wanted_size_ = wanted.size();
-  resize(wanted.size());
-  move(wanted.topLeft());
+  window_.resize(wanted.size());
+  window_.move(wanted.topLeft());
   FitToScreen();
 }
 
-void Form2::SaveGeometry() {
-  const QPoint at = pos();
-  settings_.Save(
-      "Window", "Geometry",
-      S(QStringLiteral("%1,%2,%3,%4").arg(at.x()).arg(at.y()).arg(width()).arg(height())));
+void WindowPlacement::Save() {
+  // A window that never came up has no place of its own to keep.
+  if (!fitted_) return;
+  const QPoint at = window_.pos();
+  settings_.Save("Window", "Geometry",
+                 S(QStringLiteral("%1,%2,%3,%4")
+                       .arg(at.x())
+                       .arg(at.y())
+                       .arg(window_.width())
+                       .arg(window_.height())));
 }
 
-void Form2::FitToScreen() {
-  const QScreen* screen = ScreenAt(frameGeometry().center());
+void WindowPlacement::FitToScreen() {
+  const QScreen* screen = ScreenAt(window_.frameGeometry().center());
   if (screen == nullptr) return;
   const QRect area = screen->availableGeometry();
-  const QRect frame = frameGeometry(), inner = geometry();
+  const QRect frame = window_.frameGeometry(), inner = window_.geometry();
   QMargins margins(inner.left() - frame.left(), inner.top() - frame.top(),
                    frame.right() - inner.right(), frame.bottom() - inner.bottom());
   if (margins.isNull()) margins = kFrameAllowance;
@@ -70,22 +77,21 @@ void Form2::FitToScreen() {
   const int outer_height = height + margins.top() + margins.bottom();
   const int x = std::clamp(frame.x(), area.left(), area.left() + area.width() - outer_width);
   const int y = std::clamp(frame.y(), area.top(), area.top() + area.height() - outer_height);
-  resize(width, height);
-  move(x, y);
+  window_.resize(width, height);
+  window_.move(x, y);
 }
 
-void Form2::showEvent(QShowEvent* event) {
-  QMainWindow::showEvent(event);
+void WindowPlacement::Shown() {
   if (fitted_) return;
   fitted_ = true;
   // The frame is known only once the window manager has put it around the window.
   FitWhenFramed();
 }
 
-void Form2::FitWhenFramed() {
+void WindowPlacement::FitWhenFramed() {
   QTimer::singleShot(200, this, [this] {
     // A minimised window is fitted when it is restored: moving it now would bring it up.
-    if (!isVisible() || isMinimized()) return;
+    if (!window_.isVisible() || window_.isMinimized()) return;
     FitToScreen();
     wanted_size_ = QSize();  // from now on the user decides the size
   });
