@@ -131,18 +131,6 @@ class Form2 : public QMainWindow, public SpaceView, public ShellHost {
   // What the copy tab's schedule needs of the window: the power-off and the timer.
   void ScheduleShown(bool power_off, ScheduleTimer timer);
 
-  // The run.
-  void cmdCopiar_Click();
-  // Starts a run; `then` follows its end, once the window shows how it ended.
-  void StartRun(std::function<void()> then);
-  void ConnectRun();
-  void OnRunEnd();
-  std::string LastRunPanel() const;
-  void cmdDetener_Click();
-  void LockJobCommands(bool locked);
-  void ShowRunOutcome();
-  std::string CarriedOverText() const;
-
   // SpaceView and TabHost: what the space figures and the tabs need of the window.
   void SetLabelText(Control label, const std::string& text) override;
   void SetLabelColour(Control label, int colour) override;
@@ -158,14 +146,13 @@ class Form2 : public QMainWindow, public SpaceView, public ShellHost {
   void PowerOffAndEnd() override;
   QLabel* LabelOf(Control label) const;
   bool ShowTab(int index);
-  void UnloadMainWindow();
 
   void BuildMenus();
   void BuildTabs();
   void BuildStatusBar();
+  void BuildRun(const Form2Services& services);
   void Connect();
 
-  void ShowLastOutcome();
   void EndAfterRun();
 
   // Controls, under the names the design gives them.
@@ -182,7 +169,6 @@ class Form2 : public QMainWindow, public SpaceView, public ShellHost {
   QTabWidget* SSTab1;
   QStatusBar* StatusBar1;
   std::array<QLabel*, 5> Panel;
-  QTimer* Timer2;
   SourceTab* source_;
   DestinationTab* destination_;
   CopyTab* copy_;
@@ -198,9 +184,7 @@ class Form2 : public QMainWindow, public SpaceView, public ShellHost {
   PowerService& power_;
   SettingsStore& settings_;
   Autostart& autostart_;
-  Inhibitor& inhibitor_;
   UrlOpener& opener_;
-  Notifier& notifier_;
   Form2Folders folders_;
   float WindowsVersion_;
 
@@ -209,28 +193,13 @@ class Form2 : public QMainWindow, public SpaceView, public ShellHost {
   SpaceAccounting space_;
   JobEditor editor_{job_, fs_};
   class Measurer* measurer_;
-  class RunController* runner_;
+  class RunSession* session_ = nullptr;
   bool power_off_after_copy_ = false;
-  RunEnd last_end_ = RunEnd::NotRun;
-  std::vector<std::pair<std::string, MessageIcon>> run_notices_;  // shown once it ends
-  std::function<void()> after_run_;
-  std::unique_ptr<InhibitLock> awake_;  // no sleep while a run copies
-
-  // What panel 5 shows: the outcome of the last run or of the loaded job.
-  enum class Outcome { None, Successful, Error, Stopped };
-  Outcome outcome_ = Outcome::None;
-  bool stop_asked_ = false;
-  std::string run_message_;  // the last message a run showed
-  // Job-changing controls and whether each was enabled when the run began.
-  std::vector<std::pair<QWidget*, bool>> locked_;
 
   std::int16_t LanguageBase_;
   bool tab_reaction_quiet_ = false;
   bool unloaded_ = false;
   bool power_off_sent_ = false;
-  bool end_after_run_ = false;
-  // Nobody may be at the computer: a message must not hold the run up until it is read.
-  bool unattended_run_ = false;
 };
 
 }  // namespace orvessa

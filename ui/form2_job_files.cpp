@@ -10,7 +10,7 @@
 #include "ui/form2.hpp"
 #include "ui/form2_tables.hpp"
 #include "ui/qt_text.hpp"
-#include "ui/run_controller.hpp"
+#include "ui/run_session.hpp"
 
 namespace orvessa {
 namespace {
@@ -40,7 +40,7 @@ int UnitLine(const std::string& unit) {
 }  // namespace
 
 void Form2::mnuAbreTrab_Click() {
-  if (runner_->Running()) return;
+  if (RunInProgress()) return;
   job_.Destination = destination_->Shown();
   (void)fs_.MakeFolders(folders_.program_folder);
   const std::string path =
@@ -58,7 +58,7 @@ void Form2::mnuAbreTrab_Click() {
 }
 
 void Form2::cmdGuardar_Click() {
-  if (runner_->Running()) return;
+  if (RunInProgress()) return;
   job_.Destination = destination_->Shown();
   (void)fs_.MakeFolders(folders_.program_folder);
   const std::string path =
@@ -106,8 +106,7 @@ void Form2::LoadJob(const std::string& path, bool restore) {
   copy_->RenderSchedule();
   if (loaded.LastRunOutcome == 0 || loaded.LastRunOutcome == 1) {
     job_.LastRunOutcome = *loaded.LastRunOutcome;
-    outcome_ = job_.LastRunOutcome == 0 ? Outcome::Successful : Outcome::Error;
-    ShowLastOutcome();
+    session_->ShowLoadedOutcome(job_.LastRunOutcome == 0);
   } else if (loaded.LastRunOutcome) {
     job_.LastRunOutcome = *loaded.LastRunOutcome;
   }

@@ -99,8 +99,6 @@ void Form2::Connect() {
   connect(copy_, &CopyTab::ScheduleShown, this,
           [this](bool power_off, ScheduleTimer timer) { ScheduleShown(power_off, timer); });
   connect(copy_, &CopyTab::SaveClicked, this, [this] { cmdGuardar_Click(); });
-  connect(&copy_->Run(), &RunPanel::CopyClicked, this, [this] { cmdCopiar_Click(); });
-  connect(&copy_->Run(), &RunPanel::StopClicked, this, [this] { cmdDetener_Click(); });
   // Tab follows the order a user reads each page in: top to bottom, left to right.
   source_->SetTabOrder();
   destination_->SetTabOrder();
