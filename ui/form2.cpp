@@ -13,6 +13,7 @@
 #include "i18n/text_ids.hpp"
 #include "platform/session_probe.hpp"
 #include "ui/dialogs.hpp"
+#include "ui/job_files.hpp"
 #include "ui/measurer.hpp"
 #include "ui/qt_text.hpp"
 #include "ui/run_session.hpp"
@@ -92,7 +93,7 @@ void Form2::Form_Load() {
   shutdown_->SetChannel(settings_.Get("Language", "ShutDown", ""));
   // The autostart folder first: its entry sets the marks before the last job comes back.
   options_->ShowStartupMarks();
-  RestoreLastJob();
+  files_->RestoreLast();
   ApplyLanguage();
   source_->FitListWidth();
 }
@@ -184,7 +185,12 @@ void Form2::BuildRun(const Form2Services& services) {
   connect(session_, &RunSession::NoticeClicked, this, [this] { mnupopRestaurar_Click(); });
   connect(&copy_->Run(), &RunPanel::CopyClicked, session_, [this] { session_->Start({}); });
   connect(&copy_->Run(), &RunPanel::StopClicked, session_, &RunSession::StopClicked);
+  files_ =
+      new JobFiles(services, folders_, {*this, *source_, *destination_, *copy_, *session_, Panel},
+                   job_, identity_, this);
 }
+
+void Form2::LoadJob(const std::string& path, bool restore) { files_->Load(path, restore); }
 
 void Form2::PowerOffAndEnd() {
   power_off_after_copy_ = true;

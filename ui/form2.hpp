@@ -50,10 +50,8 @@ class Form2 : public QMainWindow, public SpaceView, public ShellHost {
   void Form_Unload();
   bool Unloaded() const override { return unloaded_; }
   bool PowerOffRequested() const { return power_off_sent_; }
-  // Start-up restore of the last job, or a job file opened by the user.
+  // A job file opened by the user (restore: the start-up restore of the last job).
   void LoadJob(const std::string& path, bool restore);
-  // Brings back the job of the last successful run, when its file is still there.
-  void RestoreLastJob();
 
   // The window becomes the program's active window: the tray icon is added and, unless it
   // is to stay visible, the window goes back to the tray (or, with no tray, to the task bar).
@@ -117,8 +115,6 @@ class Form2 : public QMainWindow, public SpaceView, public ShellHost {
 
  private:
   // File menu.
-  void mnuAbreTrab_Click();
-  void cmdGuardar_Click();  // also the menu's Save
   void mnuArchivo_Salir_Click();
   // Unloads the window and ends the program; a run in progress stops first.
   void EndProgram(bool by_user);
@@ -194,6 +190,7 @@ class Form2 : public QMainWindow, public SpaceView, public ShellHost {
   JobEditor editor_{job_, fs_};
   class Measurer* measurer_;
   class RunSession* session_ = nullptr;
+  class JobFiles* files_ = nullptr;
   bool power_off_after_copy_ = false;
 
   std::int16_t LanguageBase_;
