@@ -13,9 +13,10 @@
 #include "i18n/text_ids.hpp"
 #include "platform/session_probe.hpp"
 #include "ui/dialogs.hpp"
+#include "ui/job_files.hpp"
 #include "ui/measurer.hpp"
 #include "ui/qt_text.hpp"
-#include "ui/run_controller.hpp"
+#include "ui/run_session.hpp"
 #include "ui/value_labels.hpp"
 
 namespace orvessa {
@@ -29,9 +30,7 @@ Form2::Form2(const Form2Services& services, Form2Folders folders, std::int16_t l
       power_(services.power),
       settings_(services.settings),
       autostart_(services.autostart),
-      inhibitor_(services.inhibitor),
       opener_(services.opener),
-      notifier_(services.notifier),
       folders_(std::move(folders)),
       WindowsVersion_(windows_version),
       space_(
@@ -40,13 +39,9 @@ Form2::Form2(const Form2Services& services, Form2Folders folders, std::int16_t l
       LanguageBase_(IsLanguageBase(language_base) ? language_base : kEnglishBase) {
   setObjectName(QStringLiteral("Form2"));
   InstallValueLabels();
-  runner_ = new RunController(
-      RunServices{services.fs, services.copier, services.clock, services.locale, services.time},
-      this);
-  runner_->setObjectName(QStringLiteral("RunController"));
   measurer_ = new Measurer(this);
   connect(measurer_, &Measurer::busyChanged, this, [this](bool busy) {
-    if (runner_->Running()) return;  // the run's own cursor stays
+    if (RunInProgress()) return;  // the run's own cursor stays
     if (busy) {
       setCursor(Qt::BusyCursor);
     } else {
@@ -64,12 +59,8 @@ Form2::Form2(const Form2Services& services, Form2Folders folders, std::int16_t l
   shutdown_ = new ShutdownCopy(*this, *presence_, *copy_, job_, services.after_run_pause, *this);
   connect(shutdown_, &ShutdownCopy::ArmedChanged, this, &Form2::AtShutdownArmedChanged);
 
-  // Each tick only lets the event loop run; Qt's loop delivers it, so nothing is left to do.
-  Timer2 = new QTimer(this);
-  Timer2->setObjectName(QStringLiteral("Timer2"));
-  Timer2->setInterval(1000);
+  BuildRun(services);
   Connect();
-  ConnectRun();
   services.sleep.WhenResumed([this] { CheckScheduleSoon(); });
 }
 
@@ -77,12 +68,11 @@ Form2::~Form2() {
   // The parts that call back into the window go while it is still whole; the run
   // controller stops and waits for a run in progress.
   measurer_->disconnect(this);
-  runner_->disconnect(this);
   delete measurer_;
-  delete runner_;
+  delete session_;
 }
 
-bool Form2::RunInProgress() const { return runner_->Running(); }
+bool Form2::RunInProgress() const { return session_->Running(); }
 
 bool Form2::Measuring() const { return measurer_->Busy(); }
 
@@ -103,7 +93,7 @@ void Form2::Form_Load() {
   shutdown_->SetChannel(settings_.Get("Language", "ShutDown", ""));
   // The autostart folder first: its entry sets the marks before the last job comes back.
   options_->ShowStartupMarks();
-  RestoreLastJob();
+  files_->RestoreLast();
   ApplyLanguage();
   source_->FitListWidth();
 }
@@ -134,10 +124,8 @@ void Form2::Form_Unload() {
 
 void Form2::closeEvent(QCloseEvent* event) {
   Form_QueryUnload(event->spontaneous());
-  if (runner_->Running()) {
-    // The run stops at its next yield; the program ends once it has returned.
-    runner_->Stop();
-    end_after_run_ = true;
+  if (RunInProgress()) {
+    session_->StopAndEnd();
     event->ignore();
     hide();
     return;
@@ -151,17 +139,14 @@ void Form2::mnuArchivo_Salir_Click() { EndProgram(false); }
 
 void Form2::EndProgram(bool by_user) {
   Form_QueryUnload(by_user);
-  if (runner_->Running()) {
-    runner_->Stop();
-    end_after_run_ = true;
+  if (RunInProgress()) {
+    session_->StopAndEnd();
     hide();
     return;
   }
   Form_Unload();
   QCoreApplication::quit();
 }
-
-void Form2::cmdCopiar_Click() { StartRun({}); }
 
 void Form2::MeasureDestination(std::function<void(const DestinationSpace&)> then) {
   auto measured = std::make_shared<DestinationSpace>();
@@ -174,191 +159,38 @@ void Form2::MeasureDestination(std::function<void(const DestinationSpace&)> then
       [measured, then = std::move(then)](double) { then(*measured); });
 }
 
-std::string Form2::LastRunPanel() const {
-  return job_.LastRunDate + "  " + job_.LastRunTime + "  ";
-}
-
-void Form2::StartRun(std::function<void()> then) {
-  if (runner_->Running()) return;
-  stop_asked_ = false;
-  run_message_.clear();
-  run_notices_.clear();
-  last_end_ = RunEnd::NotRun;
-  after_run_ = std::move(then);
-  LockJobCommands(true);
-  // Going to sleep would cut the copy off; the lock goes with the run, however it ends.
-  awake_ = inhibitor_.Inhibit({"sleep:idle", "Orvessa", "Backup in progress", "block"});
-  // The run's first steps are the window's: the copy tab, the panels, the animation.
-  if (ShowTab(2)) copy_->ShowNeeded(source_->NeededText());
-  Panel[1]->setText(Q(identity_.JobFileName));
-  Panel[2]->setText(Q(job_.Destination));
-  Panel[3]->setText(Q(LastRunPanel()));
-  Timer2->start();
-  copy_->Run().ShowStart(folders_.data_folder + "/filecopy.gif");
-  RunSettings settings;
-  settings.text = [base = LanguageBase_](int number) { return LoadText(base, number); };
-  settings.share_unchanged = options_->ShareUnchanged();
-  settings.state_folder = folders_.state_folder;
-  settings.measure_selection = source_->MeasuringSelection();
-  runner_->Start(job_, std::move(settings));
-}
-
-void Form2::ConnectRun() {
-  connect(runner_, &RunController::measured, this, [this](double free, const QString& drive) {
-    space_.FreeBytes = free;
-    space_.DestinationDrive = S(drive);
-    if (drive != Q(std::string(kNetworkDrive))) {
-      destination_->ShowFreeSpace(Q(FormatKilobytes(free, locale_)));
-      copy_->ShowFreeSpace(destination_->FreeSpaceText());
-    }
-    const int colour = job_.SelectedBytes < free ? kColourEnoughSpace : kColourShortOfSpace;
-    SetLabelColour(Control::Label20, colour);
-    SetLabelColour(Control::Label21, colour);
-  });
-  connect(runner_, &RunController::copying, this, [this](int entries) {
-    copy_->Run().ShowCopying(entries);
-    SetCopyCursor(true);
-  });
-  RunPanel* panel = &copy_->Run();
-  connect(runner_, &RunController::entry, panel, &RunPanel::ShowEntry);
-  connect(runner_, &RunController::line, panel, &RunPanel::ShowLine);
-  connect(runner_, &RunController::progress, this, [panel](const RunProgress& progress) {
-    panel->ShowBytesCopied(progress.bytes, progress.selected_bytes);
-  });
-  connect(runner_, &RunController::notice, this, [this](int text, int icon) {
-    run_message_ = TextUtf8(text);
-    run_notices_.emplace_back(run_message_, static_cast<MessageIcon>(icon));
-  });
-  connect(runner_, &RunController::finished, this, [this] { OnRunEnd(); });
-}
-
-// What follows a run is decided here from how it ended: the job's saves and record, the
-// power-off, the messages it raised.
-void Form2::OnRunEnd() {
-  const RunResult& result = runner_->Result();
-  last_end_ = result.end;
-  awake_.reset();
-  RecordRun(fs_, clock_, locale_, folders_.program_folder, job_, identity_, result);
-  if (job_.Destination.empty()) {
-    // Reported as not ready: forgotten.
-    destination_->Forget();
-  }
-  if (result.end == RunEnd::Normal || result.end == RunEnd::Error) {
-    Panel[2]->setText(Q(job_.Destination));
-    Panel[3]->setText(Q(LastRunPanel()));
-  }
-  if (result.end == RunEnd::Normal) {
-    copy_->Run().ShowAllCopied();
+void Form2::BuildRun(const Form2Services& services) {
+  session_ = new RunSession(services, folders_,
+                            {*this,
+                             *this,
+                             *this,
+                             *source_,
+                             *destination_,
+                             *copy_,
+                             *options_,
+                             *ticker_,
+                             *shutdown_,
+                             Panel,
+                             {mnuAbreTrab, mnuGuardaTrab},
+                             [this](int index) { return ShowTab(index); }},
+                            job_, identity_, space_, LanguageBase_, this);
+  connect(session_, &RunSession::CopiedAll, this, [this] {
     if (power_off_after_copy_ && job_.LastRunOutcome == 0) {
       if (WindowsVersion_ >= kPowerOffVersion) power_.EnableShutdownPrivilege();
-      UnloadMainWindow();
+      Form_Unload();
+      session_->EndWhenDone();  // the end of the run finishes its last steps
     }
-    ClearReadOnlyInDestination(fs_, job_.Destination);
-  }
-  LockJobCommands(false);
-  ShowRunOutcome();
-  ticker_->ShowStatus();  // a successful run moves the next automatic one
-  // What the run had to say, now that it no longer waits for anyone: whoever started it by
-  // hand reads it; nobody may be at the computer for an automatic run.
-  for (const auto& [text, icon] : run_notices_) {
-    if (unattended_run_) {
-      Dialogs::Show(this, Q(text), icon);
-    } else {
-      Dialogs::Message(this, Q(text), icon);
-    }
-  }
-  if (end_after_run_) {
-    EndAfterRun();
-    return;
-  }
-  shutdown_->RunEnded();
-  if (after_run_) {
-    auto then = std::move(after_run_);
-    after_run_ = {};
-    then();
-  }
+  });
+  connect(session_, &RunSession::EndAfterRun, this, [this] { EndAfterRun(); });
+  connect(session_, &RunSession::NoticeClicked, this, [this] { mnupopRestaurar_Click(); });
+  connect(&copy_->Run(), &RunPanel::CopyClicked, session_, [this] { session_->Start({}); });
+  connect(&copy_->Run(), &RunPanel::StopClicked, session_, &RunSession::StopClicked);
+  files_ =
+      new JobFiles(services, folders_, {*this, *source_, *destination_, *copy_, *session_, Panel},
+                   job_, identity_, this);
 }
 
-// Which older copies gave the files a run could not copy, and how many each gave.
-std::string Form2::CarriedOverText() const {
-  const RunReport& report = runner_->Result().report;
-  if (last_end_ == RunEnd::NotRun || report.carried == 0) return {};
-  std::string text = TextUtf8(text_id::kCarriedOver);
-  bool first = true;
-  for (const auto& [copy, count] : report.carried_from) {
-    text += first ? " " : ", ";
-    first = false;
-    text += copy.empty() ? TextUtf8(text_id::kPreviousCopy) : copy;
-    text += " (" + std::to_string(count) + ")";
-  }
-  return text;
-}
-
-void Form2::cmdDetener_Click() {
-  if (!runner_->Running()) return;
-  stop_asked_ = true;
-  runner_->Stop();
-  copy_->Run().DisableStop();
-}
-
-// A run copies from the job as it was when it started, so nothing may change the job
-// until it ends.
-void Form2::LockJobCommands(bool locked) {
-  mnuAbreTrab->setEnabled(!locked);
-  mnuGuardaTrab->setEnabled(!locked);
-  if (locked) {
-    locked_.clear();
-    for (const std::vector<QWidget*>& commands :
-         {source_->JobCommands(), destination_->JobCommands(), copy_->JobCommands()}) {
-      for (QWidget* control : commands) {
-        locked_.emplace_back(control, control->isEnabledTo(this));
-        control->setEnabled(false);
-      }
-    }
-  } else {
-    for (const auto& [control, enabled] : locked_) control->setEnabled(enabled);
-    locked_.clear();
-    copy_->RenderSchedule();  // what changed meanwhile (the session's channel) shows now
-  }
-  copy_->Run().ShowLocked(locked);
-}
-
-// However a run ended, the window says how, and nothing still looks busy.
-void Form2::ShowRunOutcome() {
-  copy_->Run().ShowEnd();
-  Timer2->stop();
-  unsetCursor();
-  const LocalDateTime now = clock_.Now();
-  // Appended piece by piece: GCC 12 at -O3 warns falsely (-Wrestrict) on `"literal" + string`.
-  std::string when(1, ' ');
-  when += locale_.FormatShortDate(now.date);
-  when += ' ';
-  when += locale_.FormatTime(now.time);
-  std::string why;
-  if (!run_message_.empty()) (why += '\n') += run_message_;
-  if (const std::string carried = CarriedOverText(); !carried.empty()) (why += '\n') += carried;
-  switch (last_end_) {
-    case RunEnd::NotRun:
-      return;
-    case RunEnd::Normal:
-      outcome_ = job_.LastRunOutcome == 0 ? Outcome::Successful : Outcome::Error;
-      break;
-    case RunEnd::Error:
-      if (stop_asked_) {
-        outcome_ = Outcome::Stopped;
-        copy_->Run().ShowLine(Q(TextUtf8(text_id::kBackupStopped) + when));
-      } else {
-        outcome_ = Outcome::Error;
-        copy_->Run().ShowLine(Q(TextUtf8(text_id::kBackupError) + when + why));
-      }
-      break;
-    case RunEnd::StoppedAtCheck:
-      outcome_ = Outcome::Error;
-      copy_->Run().ShowLine(Q(TextUtf8(text_id::kBackupError) + when + why));
-      break;
-  }
-  ShowLastOutcome();
-}
+void Form2::LoadJob(const std::string& path, bool restore) { files_->Load(path, restore); }
 
 void Form2::PowerOffAndEnd() {
   power_off_after_copy_ = true;
@@ -426,9 +258,10 @@ bool Form2::ShowTab(int index) {
   return true;
 }
 
-void Form2::UnloadMainWindow() {
-  Form_Unload();
-  end_after_run_ = true;  // the end of the run finishes its last steps
+void Form2::StartUnattendedRun(std::function<void()> then) {
+  session_->StartUnattended(std::move(then));
 }
+bool Form2::LastRunSucceeded() const { return session_->LastRunSucceeded(); }
+void Form2::NoticeRunEnd() { session_->NoticeRunEnd(); }
 
 }  // namespace orvessa

@@ -50,10 +50,8 @@ class Form2 : public QMainWindow, public SpaceView, public ShellHost {
   void Form_Unload();
   bool Unloaded() const override { return unloaded_; }
   bool PowerOffRequested() const { return power_off_sent_; }
-  // Start-up restore of the last job, or a job file opened by the user.
+  // A job file opened by the user (restore: the start-up restore of the last job).
   void LoadJob(const std::string& path, bool restore);
-  // Brings back the job of the last successful run, when its file is still there.
-  void RestoreLastJob();
 
   // The window becomes the program's active window: the tray icon is added and, unless it
   // is to stay visible, the window goes back to the tray (or, with no tray, to the task bar).
@@ -117,8 +115,6 @@ class Form2 : public QMainWindow, public SpaceView, public ShellHost {
 
  private:
   // File menu.
-  void mnuAbreTrab_Click();
-  void cmdGuardar_Click();  // also the menu's Save
   void mnuArchivo_Salir_Click();
   // Unloads the window and ends the program; a run in progress stops first.
   void EndProgram(bool by_user);
@@ -130,18 +126,6 @@ class Form2 : public QMainWindow, public SpaceView, public ShellHost {
 
   // What the copy tab's schedule needs of the window: the power-off and the timer.
   void ScheduleShown(bool power_off, ScheduleTimer timer);
-
-  // The run.
-  void cmdCopiar_Click();
-  // Starts a run; `then` follows its end, once the window shows how it ended.
-  void StartRun(std::function<void()> then);
-  void ConnectRun();
-  void OnRunEnd();
-  std::string LastRunPanel() const;
-  void cmdDetener_Click();
-  void LockJobCommands(bool locked);
-  void ShowRunOutcome();
-  std::string CarriedOverText() const;
 
   // SpaceView and TabHost: what the space figures and the tabs need of the window.
   void SetLabelText(Control label, const std::string& text) override;
@@ -158,14 +142,13 @@ class Form2 : public QMainWindow, public SpaceView, public ShellHost {
   void PowerOffAndEnd() override;
   QLabel* LabelOf(Control label) const;
   bool ShowTab(int index);
-  void UnloadMainWindow();
 
   void BuildMenus();
   void BuildTabs();
   void BuildStatusBar();
+  void BuildRun(const Form2Services& services);
   void Connect();
 
-  void ShowLastOutcome();
   void EndAfterRun();
 
   // Controls, under the names the design gives them.
@@ -182,7 +165,6 @@ class Form2 : public QMainWindow, public SpaceView, public ShellHost {
   QTabWidget* SSTab1;
   QStatusBar* StatusBar1;
   std::array<QLabel*, 5> Panel;
-  QTimer* Timer2;
   SourceTab* source_;
   DestinationTab* destination_;
   CopyTab* copy_;
@@ -198,9 +180,7 @@ class Form2 : public QMainWindow, public SpaceView, public ShellHost {
   PowerService& power_;
   SettingsStore& settings_;
   Autostart& autostart_;
-  Inhibitor& inhibitor_;
   UrlOpener& opener_;
-  Notifier& notifier_;
   Form2Folders folders_;
   float WindowsVersion_;
 
@@ -209,28 +189,14 @@ class Form2 : public QMainWindow, public SpaceView, public ShellHost {
   SpaceAccounting space_;
   JobEditor editor_{job_, fs_};
   class Measurer* measurer_;
-  class RunController* runner_;
+  class RunSession* session_ = nullptr;
+  class JobFiles* files_ = nullptr;
   bool power_off_after_copy_ = false;
-  RunEnd last_end_ = RunEnd::NotRun;
-  std::vector<std::pair<std::string, MessageIcon>> run_notices_;  // shown once it ends
-  std::function<void()> after_run_;
-  std::unique_ptr<InhibitLock> awake_;  // no sleep while a run copies
-
-  // What panel 5 shows: the outcome of the last run or of the loaded job.
-  enum class Outcome { None, Successful, Error, Stopped };
-  Outcome outcome_ = Outcome::None;
-  bool stop_asked_ = false;
-  std::string run_message_;  // the last message a run showed
-  // Job-changing controls and whether each was enabled when the run began.
-  std::vector<std::pair<QWidget*, bool>> locked_;
 
   std::int16_t LanguageBase_;
   bool tab_reaction_quiet_ = false;
   bool unloaded_ = false;
   bool power_off_sent_ = false;
-  bool end_after_run_ = false;
-  // Nobody may be at the computer: a message must not hold the run up until it is read.
-  bool unattended_run_ = false;
 };
 
 }  // namespace orvessa

@@ -9,6 +9,7 @@
 #include "ui/make_widget.hpp"
 #include "ui/mnemonics.hpp"
 #include "ui/qt_text.hpp"
+#include "ui/run_session.hpp"
 #include "ui/value_labels.hpp"
 
 namespace orvessa {
@@ -54,7 +55,7 @@ void Form2::ApplyLanguage() {
   copy_->FillUnits();
   ticker_->ShowStatus();
 
-  ShowLastOutcome();
+  session_->ShowLastOutcome();
 
   source_->FillFilters();
 }
@@ -83,22 +84,6 @@ void Form2::ApplyAccessibleNames() {
   mnuSystray->setAccessibleName(QStringLiteral("Orvessa"));
   options_->Menu()->setAccessibleName(NameOf(Text(kOptionsMenu)));
   StatusBar1->setAccessibleName(NameOf(Text(kLastCopy)));
-}
-
-void Form2::ShowLastOutcome() {
-  switch (outcome_) {
-    case Outcome::None:  // before any run or loaded job there is no outcome to show
-      break;
-    case Outcome::Successful:
-      Panel[4]->setText(Text(kSuccessful));
-      break;
-    case Outcome::Error:
-      Panel[4]->setText(Text(kError));
-      break;
-    case Outcome::Stopped:
-      Panel[4]->setText(Text(kStopped));
-      break;
-  }
 }
 
 }  // namespace orvessa

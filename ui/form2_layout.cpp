@@ -3,6 +3,7 @@
 #include <QScrollArea>
 
 #include "ui/form2.hpp"
+#include "ui/job_files.hpp"
 #include "ui/make_widget.hpp"
 
 namespace orvessa {
@@ -77,8 +78,8 @@ void Form2::BuildStatusBar() {
 }
 
 void Form2::Connect() {
-  connect(mnuAbreTrab, &QAction::triggered, this, [this] { mnuAbreTrab_Click(); });
-  connect(mnuGuardaTrab, &QAction::triggered, this, [this] { cmdGuardar_Click(); });
+  connect(mnuAbreTrab, &QAction::triggered, this, [this] { files_->Open(); });
+  connect(mnuGuardaTrab, &QAction::triggered, this, [this] { files_->Save(); });
   connect(mnuArchivo_Salir, &QAction::triggered, this, [this] { mnuArchivo_Salir_Click(); });
   connect(mnupopRestaurar, &QAction::triggered, this, [this] { mnupopRestaurar_Click(); });
   connect(mnupopSalir, &QAction::triggered, this, [this] { mnupopSalir_Click(); });
@@ -98,9 +99,7 @@ void Form2::Connect() {
   connect(destination_, &DestinationTab::FreeSpaceUnknown, copy_, &CopyTab::ClearFreeSpace);
   connect(copy_, &CopyTab::ScheduleShown, this,
           [this](bool power_off, ScheduleTimer timer) { ScheduleShown(power_off, timer); });
-  connect(copy_, &CopyTab::SaveClicked, this, [this] { cmdGuardar_Click(); });
-  connect(&copy_->Run(), &RunPanel::CopyClicked, this, [this] { cmdCopiar_Click(); });
-  connect(&copy_->Run(), &RunPanel::StopClicked, this, [this] { cmdDetener_Click(); });
+  connect(copy_, &CopyTab::SaveClicked, this, [this] { files_->Save(); });
   // Tab follows the order a user reads each page in: top to bottom, left to right.
   source_->SetTabOrder();
   destination_->SetTabOrder();

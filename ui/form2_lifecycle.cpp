@@ -4,28 +4,11 @@
 #include <QTimer>
 #include <QWindowStateChangeEvent>
 
-#include "core/run_records.hpp"
-#include "core/space_accounting.hpp"
 #include "i18n/text_ids.hpp"
 #include "ui/form2.hpp"
 #include "ui/qt_text.hpp"
 
 namespace orvessa {
-
-void Form2::RestoreLastJob() {
-  const std::string path = ReadLastCopyRecord(fs_, folders_.program_folder);
-  // Only a full path: a bare name would depend on the folder the program was started in.
-  if (!path.empty() && path.front() == '/') {
-    identity_ = JobFileIdentity::FromPath(path);
-    if (fs_.FileExists(path)) {
-      Panel[1]->setText(Q(identity_.JobFileName));
-      LoadJob(path, true);
-    }
-  }
-  const QString needed = Q(FormatKilobytes(job_.SelectedBytes, locale_));
-  source_->ShowNeeded(needed);
-  copy_->ShowNeeded(needed);
-}
 
 void Form2::Form_Activate() {
   emit TrayIconWanted(Text(text_id::kTrayTip));

@@ -1,16 +1,17 @@
-// Opening and saving job files.
+#include "ui/job_files.hpp"
+
 #include <cstring>
 
 #include "core/box_number.hpp"
-#include "core/job_file_reader.hpp"
 #include "core/job_file_writer.hpp"
+#include "core/run_records.hpp"
+#include "core/space_accounting.hpp"
 #include "i18n/string_table.hpp"
 #include "i18n/text_ids.hpp"
 #include "ui/dialogs.hpp"
-#include "ui/form2.hpp"
 #include "ui/form2_tables.hpp"
 #include "ui/qt_text.hpp"
-#include "ui/run_controller.hpp"
+#include "ui/run_session.hpp"
 
 namespace orvessa {
 namespace {
@@ -39,56 +40,69 @@ int UnitLine(const std::string& unit) {
 
 }  // namespace
 
-void Form2::mnuAbreTrab_Click() {
-  if (runner_->Running()) return;
-  job_.Destination = destination_->Shown();
+JobFiles::JobFiles(const Form2Services& services, const Form2Folders& folders, JobParts parts,
+                   BackupJob& job, JobFileIdentity& identity, QObject* parent)
+    : QObject(parent),
+      fs_(services.fs),
+      clock_(services.clock),
+      locale_(services.locale),
+      folders_(folders),
+      parts_(parts),
+      job_(job),
+      identity_(identity) {
+  setObjectName(QStringLiteral("JobFiles"));
+}
+
+void JobFiles::Open() {
+  if (parts_.session.Running()) return;
+  job_.Destination = parts_.destination.Shown();
   (void)fs_.MakeFolders(folders_.program_folder);
   const std::string path =
-      S(Dialogs::OpenFileName(this, Q(folders_.program_folder), ToQtFilter(kOpenFilter)));
+      S(Dialogs::OpenFileName(&parts_.window, Q(folders_.program_folder), ToQtFilter(kOpenFilter)));
   if (path.empty()) return;
   // A file that cannot be read would otherwise reset the whole job to nothing.
   if (auto probe = fs_.ReadFile(path, 1); !probe || fs_.FolderExists(path)) {
-    Dialogs::Message(this, Problem(path, probe ? EISDIR : probe.error().errnum),
+    Dialogs::Message(&parts_.window, Problem(path, probe ? EISDIR : probe.error().errnum),
                      MessageIcon::Critical);
     return;
   }
   identity_ = JobFileIdentity::FromPath(path);
-  Panel[1]->setText(Q(identity_.JobFileName));
-  LoadJob(path, false);
+  parts_.panels[1]->setText(Q(identity_.JobFileName));
+  Load(path, false);
 }
 
-void Form2::cmdGuardar_Click() {
-  if (runner_->Running()) return;
-  job_.Destination = destination_->Shown();
+void JobFiles::Save() {
+  if (parts_.session.Running()) return;
+  job_.Destination = parts_.destination.Shown();
   (void)fs_.MakeFolders(folders_.program_folder);
   const std::string path =
-      S(Dialogs::SaveFileName(this, Q(folders_.program_folder), ToQtFilter(kSaveFilter)));
+      S(Dialogs::SaveFileName(&parts_.window, Q(folders_.program_folder), ToQtFilter(kSaveFilter)));
   if (path.empty()) return;
   const JobFileIdentity before = identity_;
   identity_ = JobFileIdentity::FromPath(path);
-  Panel[1]->setText(Q(identity_.JobFileName));
+  parts_.panels[1]->setText(Q(identity_.JobFileName));
   if (FsStatus saved = SaveJob(fs_, path, job_, clock_, locale_); !saved) {
     // Nothing was written (the previous file is intact), so the job keeps its old name.
     identity_ = before;
-    Panel[1]->setText(Q(identity_.JobFileName));
-    Dialogs::Message(this, Problem(path, saved.error().errnum), MessageIcon::Critical);
+    parts_.panels[1]->setText(Q(identity_.JobFileName));
+    Dialogs::Message(&parts_.window, Problem(path, saved.error().errnum), MessageIcon::Critical);
   }
 }
 
-void Form2::LoadJob(const std::string& path, bool restore) {
+void JobFiles::Load(const std::string& path, bool restore) {
   const LoadedJob loaded =
       orvessa::LoadJob(fs_, path, restore ? LoadMode::Restore : LoadMode::Open);
 
   if (loaded.LastRunTime) job_.LastRunTime = *loaded.LastRunTime;
   if (loaded.LastRunDate) job_.LastRunDate = *loaded.LastRunDate;
-  Panel[3]->setText(Q(job_.LastRunDate + "  " + job_.LastRunTime + " "));
+  parts_.panels[3]->setText(Q(job_.LastRunDate + "  " + job_.LastRunTime + " "));
   if (loaded.Destination) {
-    destination_->SetDestination(*loaded.Destination);
-    Panel[2]->setText(Q(job_.Destination));
-    destination_->ShowDestinationState(false);
+    parts_.destination.SetDestination(*loaded.Destination);
+    parts_.panels[2]->setText(Q(job_.Destination));
+    parts_.destination.ShowDestinationState(false);
   }
 
-  ScheduleForm& schedule = copy_->Schedule();
+  ScheduleForm& schedule = parts_.copy.Schedule();
   // The run copies by the keep-prior-copies flag alone, so the options show that flag.
   if (loaded.CopyMode) {
     schedule.optIncremental_Click();
@@ -103,19 +117,35 @@ void Form2::LoadJob(const std::string& path, bool restore) {
   }
   schedule.LoadTime(loaded.CopyHour, loaded.CopyMinute);
   schedule.ApplyLoadedSchedule(loaded.ManualOnly, loaded.EveryN, loaded.CopyAtShutdown);
-  copy_->RenderSchedule();
+  parts_.copy.RenderSchedule();
   if (loaded.LastRunOutcome == 0 || loaded.LastRunOutcome == 1) {
     job_.LastRunOutcome = *loaded.LastRunOutcome;
-    outcome_ = job_.LastRunOutcome == 0 ? Outcome::Successful : Outcome::Error;
-    ShowLastOutcome();
+    parts_.session.ShowLoadedOutcome(job_.LastRunOutcome == 0);
   } else if (loaded.LastRunOutcome) {
     job_.LastRunOutcome = *loaded.LastRunOutcome;
   }
 
-  source_->LoadSources(loaded.Sources, restore);
+  parts_.source.LoadSources(loaded.Sources, restore);
+  ShowNeeded();
+}
+
+void JobFiles::RestoreLast() {
+  const std::string path = ReadLastCopyRecord(fs_, folders_.program_folder);
+  // Only a full path: a bare name would depend on the folder the program was started in.
+  if (!path.empty() && path.front() == '/') {
+    identity_ = JobFileIdentity::FromPath(path);
+    if (fs_.FileExists(path)) {
+      parts_.panels[1]->setText(Q(identity_.JobFileName));
+      Load(path, true);
+    }
+  }
+  ShowNeeded();
+}
+
+void JobFiles::ShowNeeded() {
   const QString needed = Q(FormatKilobytes(job_.SelectedBytes, locale_));
-  source_->ShowNeeded(needed);
-  copy_->ShowNeeded(needed);
+  parts_.source.ShowNeeded(needed);
+  parts_.copy.ShowNeeded(needed);
 }
 
 }  // namespace orvessa
