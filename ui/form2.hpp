@@ -1,43 +1,28 @@
 #pragma once
 
-#include <QAction>
-#include <QLabel>
 #include <QMainWindow>
 #include <QMenu>
-#include <QPointer>
-#include <QStatusBar>
-#include <QTabWidget>
-#include <QTimer>
-#include <array>
 #include <functional>
-#include <memory>
 #include <string>
-#include <vector>
 
 #include "core/backup_job.hpp"
-#include "core/backup_run.hpp"
 #include "core/job_editor.hpp"
 #include "core/job_file_reader.hpp"
-#include "core/run_view.hpp"
+#include "core/schedule_form.hpp"
 #include "core/space_accounting.hpp"
-#include "ui/copy_tab.hpp"
-#include "ui/destination_tab.hpp"
 #include "ui/form2_services.hpp"
 #include "ui/help_menu.hpp"
-#include "ui/language_menu.hpp"
-#include "ui/options_menu.hpp"
-#include "ui/schedule_ticker.hpp"
+#include "ui/program_end.hpp"
 #include "ui/shell_host.hpp"
 #include "ui/shutdown_copy.hpp"
-#include "ui/source_tab.hpp"
+#include "ui/space_labels.hpp"
 #include "ui/tray_presence.hpp"
-#include "ui/window_placement.hpp"
 
 namespace orvessa {
 
 // The main window: the three steps of a backup job, the run on screen, the languages
 // and the job files. The handlers carry the names the program's design gives them.
-class Form2 : public QMainWindow, public SpaceView, public ShellHost {
+class Form2 : public QMainWindow, public ShellHost {
   Q_OBJECT
  public:
   Form2(const Form2Services& services, Form2Folders folders, std::int16_t language_base,
@@ -45,11 +30,9 @@ class Form2 : public QMainWindow, public SpaceView, public ShellHost {
   ~Form2() override;
 
   void Form_Load();
-  // User: the close box or window menu; code: File > Exit and the end of a run.
-  void Form_QueryUnload(bool by_user);
-  void Form_Unload();
-  bool Unloaded() const override { return unloaded_; }
-  bool PowerOffRequested() const { return power_off_sent_; }
+  void Form_Unload() { end_->Unload(); }
+  bool Unloaded() const override { return end_ && end_->Unloaded(); }
+  bool PowerOffRequested() const { return end_->PowerOffSent(); }
   // A job file opened by the user (restore: the start-up restore of the last job).
   void LoadJob(const std::string& path, bool restore);
 
@@ -85,7 +68,7 @@ class Form2 : public QMainWindow, public SpaceView, public ShellHost {
   bool Measuring() const;  // folder sizes or free space being measured
   const BackupJob& Job() const { return job_; }
   const JobFileIdentity& Identity() const { return identity_; }
-  bool PowerOffAfterCopy() const { return power_off_after_copy_; }
+  bool PowerOffAfterCopy() const { return end_->PowerOffAfterCopy(); }
 
   // Automatic runs: where their end is announced, and a look at the schedule soon after
   // the start and after every wake-up, as a missed time of copy is due at once.
@@ -114,89 +97,65 @@ class Form2 : public QMainWindow, public SpaceView, public ShellHost {
   void changeEvent(QEvent* event) override;
 
  private:
-  // File menu.
-  void mnuArchivo_Salir_Click();
-  // Unloads the window and ends the program; a run in progress stops first.
-  void EndProgram(bool by_user);
-
-  // Language menu.
   void SelectLanguage(int entry);  // 0..6 in menu order
   void ApplyLanguage();
-  void ApplyAccessibleNames();
 
-  // What the copy tab's schedule needs of the window: the power-off and the timer.
-  void ScheduleShown(bool power_off, ScheduleTimer timer);
-
-  // SpaceView and TabHost: what the space figures and the tabs need of the window.
-  void SetLabelText(Control label, const std::string& text) override;
-  void SetLabelColour(Control label, int colour) override;
-  void SetCopyCursor(bool on) override;
-  void ShowMessage(const std::string& text, MessageIcon icon) override;
+  // TabHost and ShellHost: what the tabs and the window's controllers need of it.
+  void ShowMessage(const std::string& text, MessageIcon icon) override {
+    labels_.ShowMessage(text, icon);
+  }
   QString Text(int number) const override;
   std::string TextUtf8(int number) const override;
-  void MeasureDestination(std::function<void(const DestinationSpace&)> then) override;
+  void MeasureDestination(std::function<void(const DestinationSpace&)> then) override {
+    labels_.MeasureDestination(std::move(then));
+  }
   void StartUnattendedRun(std::function<void()> then) override;
   bool LastRunSucceeded() const override;
   void NoticeRunEnd() override;
-  void ExitProgram() override { mnuArchivo_Salir_Click(); }
-  void PowerOffAndEnd() override;
-  QLabel* LabelOf(Control label) const;
+  void ExitProgram() override { end_->End(false); }
+  void PowerOffAndEnd() override { end_->PowerOffAndEnd(); }
   bool ShowTab(int index);
 
   void BuildMenus();
   void BuildTabs();
-  void BuildStatusBar();
-  void BuildRun(const Form2Services& services);
+  void BuildRun();
   void Connect();
-
-  void EndAfterRun();
 
   // Controls, under the names the design gives them.
   QMenu* MenuArchivo;
   QAction* mnuAbreTrab;
   QAction* mnuGuardaTrab;
   QAction* mnuArchivo_Salir;
-  OptionsMenu* options_;
-  LanguageMenu* languages_;
+  class OptionsMenu* options_;
+  class LanguageMenu* languages_;
   HelpMenu* help_;
   QMenu* mnuSystray;
   QAction* mnupopRestaurar;
   QAction* mnupopSalir;
   QTabWidget* SSTab1;
-  QStatusBar* StatusBar1;
-  std::array<QLabel*, 5> Panel;
-  SourceTab* source_;
-  DestinationTab* destination_;
-  CopyTab* copy_;
+  class StatusPanels* status_;
+  class SourceTab* source_;
+  class DestinationTab* destination_;
+  class CopyTab* copy_;
   TrayPresence* presence_;
-  ScheduleTicker* ticker_;
+  class ScheduleTicker* ticker_;
   ShutdownCopy* shutdown_;
-  WindowPlacement* placement_;
+  class WindowPlacement* placement_;
 
-  FileSystem& fs_;
-  const Clock& clock_;
-  const Locale& locale_;
-  Monotonic& time_;
-  PowerService& power_;
-  SettingsStore& settings_;
-  Autostart& autostart_;
-  UrlOpener& opener_;
+  Form2Services services_;
   Form2Folders folders_;
-  float WindowsVersion_;
-
   BackupJob job_;
   JobFileIdentity identity_;
-  SpaceAccounting space_;
-  JobEditor editor_{job_, fs_};
   class Measurer* measurer_;
+  SpaceLabels labels_;
+  SpaceAccounting space_;
+  JobEditor editor_{job_, services_.fs};
   class RunSession* session_ = nullptr;
   class JobFiles* files_ = nullptr;
-  bool power_off_after_copy_ = false;
+  ProgramEnd* end_ = nullptr;
 
   std::int16_t LanguageBase_;
   bool tab_reaction_quiet_ = false;
-  bool unloaded_ = false;
-  bool power_off_sent_ = false;
 };
 
 }  // namespace orvessa

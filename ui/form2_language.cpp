@@ -2,15 +2,21 @@
 #include <QApplication>
 #include <QMenuBar>
 #include <QScrollArea>
+#include <QTabWidget>
 
 #include "i18n/string_table.hpp"
 #include "i18n/text_ids.hpp"
+#include "ui/copy_tab.hpp"
+#include "ui/destination_tab.hpp"
 #include "ui/form2.hpp"
+#include "ui/language_menu.hpp"
 #include "ui/make_widget.hpp"
 #include "ui/mnemonics.hpp"
+#include "ui/options_menu.hpp"
 #include "ui/qt_text.hpp"
-#include "ui/run_session.hpp"
-#include "ui/value_labels.hpp"
+#include "ui/schedule_ticker.hpp"
+#include "ui/source_tab.hpp"
+#include "ui/status_panels.hpp"
 
 namespace orvessa {
 using namespace text_id;
@@ -46,33 +52,12 @@ void Form2::ApplyLanguage() {
   destination_->MarkButtons(letters);
   help_->ApplyTexts(letters);
 
-  const int tabs[] = {kSourceTab, kDestinationTab, kCopyTab};
-  for (int tab = 0; tab < 3; ++tab) SSTab1->setTabText(tab, Text(tabs[tab]));
-  Panel[0]->setText(Text(kLastCopy));
-  ApplyAccessibleNames();
-  shutdown_->ApplyChannel();
-
-  copy_->FillUnits();
-  ticker_->ShowStatus();
-
-  session_->ShowLastOutcome();
-
-  source_->FillFilters();
-}
-
-// Controls without a caption of their own are named after what they hold, so that
-// screen readers and the accessibility tree can tell them apart.
-void Form2::ApplyAccessibleNames() {
+  // Controls without a caption of their own are named after what they hold, so that
+  // screen readers and the accessibility tree can tell them apart.
   SSTab1->setAccessibleName(NameOf(Text(kMainTitle)));
-  // Labels that show a value are heard with it; their caption says what it is.
-  const std::pair<QLabel*, int> values[] = {{Panel[1], kJobFile},
-                                            {Panel[2], kDestinationFolder},
-                                            {Panel[3], kLastCopy},
-                                            {Panel[4], kLastOutcome}};
-  for (const auto& [label, number] : values) SetValueCaption(label, NameOf(Text(number)));
-  Panel[0]->setAccessibleName(QString());  // a caption: heard as it reads
   const int pages[] = {kSourceTab, kDestinationTab, kCopyTab};
   for (int tab = 0; tab < 3; ++tab) {
+    SSTab1->setTabText(tab, Text(pages[tab]));
     SSTab1->widget(tab)->setAccessibleName(NameOf(Text(pages[tab])));
     if (auto* area = qobject_cast<QScrollArea*>(SSTab1->widget(tab))) {
       area->widget()->setAccessibleName(NameOf(Text(pages[tab])));
@@ -83,7 +68,12 @@ void Form2::ApplyAccessibleNames() {
   languages_->Menu()->setAccessibleName(NameOf(Text(kLanguageMenu)));
   mnuSystray->setAccessibleName(QStringLiteral("Orvessa"));
   options_->Menu()->setAccessibleName(NameOf(Text(kOptionsMenu)));
-  StatusBar1->setAccessibleName(NameOf(Text(kLastCopy)));
+  status_->ApplyTexts();
+  shutdown_->ApplyChannel();
+
+  copy_->FillUnits();
+  ticker_->ShowStatus();
+  source_->FillFilters();
 }
 
 }  // namespace orvessa

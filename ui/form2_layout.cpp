@@ -1,10 +1,18 @@
 // The window's controls and their layout; texts come later, from ApplyLanguage.
 #include <QMenuBar>
 #include <QScrollArea>
+#include <QTabWidget>
+#include <QTimer>
 
+#include "ui/copy_tab.hpp"
+#include "ui/destination_tab.hpp"
 #include "ui/form2.hpp"
 #include "ui/job_files.hpp"
+#include "ui/language_menu.hpp"
 #include "ui/make_widget.hpp"
+#include "ui/options_menu.hpp"
+#include "ui/schedule_ticker.hpp"
+#include "ui/source_tab.hpp"
 
 namespace orvessa {
 namespace {
@@ -33,7 +41,7 @@ void Form2::BuildMenus() {
   mnuArchivo_Salir = MenuArchivo->addAction(QString());
   mnuArchivo_Salir->setObjectName(QStringLiteral("mnuArchivo_Salir"));
 
-  options_ = new OptionsMenu(*menuBar(), *this, autostart_, settings_);
+  options_ = new OptionsMenu(*menuBar(), *this, services_.autostart, services_.settings);
 
   languages_ = new LanguageMenu(*menuBar(), *this);
 
@@ -45,7 +53,7 @@ void Form2::BuildMenus() {
   mnuSystray->addSeparator();
   mnupopSalir = mnuSystray->addAction(QString());
   mnupopSalir->setObjectName(QStringLiteral("mnupopSalir"));
-  help_ = new HelpMenu(*menuBar(), *this, opener_);
+  help_ = new HelpMenu(*menuBar(), *this, services_.opener);
   help_->SetLanguage(LanguageBase_, {});
   connect(help_, &HelpMenu::AboutActivated, this, [this] { OtherFormActivated(); });
 }
@@ -53,34 +61,20 @@ void Form2::BuildMenus() {
 void Form2::BuildTabs() {
   SSTab1 = new QTabWidget(this);
   SSTab1->setObjectName(QStringLiteral("SSTab1"));
-  source_ = new SourceTab(*this, fs_, locale_, job_, editor_, space_, *measurer_);
-  destination_ = new DestinationTab(*this, fs_, locale_, job_, editor_);
+  source_ = new SourceTab(*this, services_.fs, services_.locale, job_, editor_, space_, *measurer_);
+  destination_ = new DestinationTab(*this, services_.fs, services_.locale, job_, editor_);
   copy_ = new CopyTab(*this, job_, *this);
+  labels_.SetTabs(*source_, *destination_, *copy_);
   SSTab1->addTab(Scrolling(source_, "SourceScroll"), QString());
   SSTab1->addTab(Scrolling(destination_, "DestinationScroll"), QString());
   SSTab1->addTab(Scrolling(copy_, "CopyScroll"), QString());
   setCentralWidget(SSTab1);
 }
 
-void Form2::BuildStatusBar() {
-  StatusBar1 = Make<QStatusBar>("StatusBar1");
-  StatusBar1->setSizeGripEnabled(true);
-  for (int i = 0; i < 5; ++i) {
-    auto* panel = new QLabel;
-    panel->setObjectName(QStringLiteral("Panel%1").arg(i + 1));
-    panel->setFrameShape(QFrame::StyledPanel);
-    panel->setFrameShadow(QFrame::Sunken);
-    panel->setMinimumWidth(60);
-    StatusBar1->addPermanentWidget(panel, i == 2 ? 1 : 0);
-    Panel[static_cast<std::size_t>(i)] = panel;
-  }
-  setStatusBar(StatusBar1);
-}
-
 void Form2::Connect() {
   connect(mnuAbreTrab, &QAction::triggered, this, [this] { files_->Open(); });
   connect(mnuGuardaTrab, &QAction::triggered, this, [this] { files_->Save(); });
-  connect(mnuArchivo_Salir, &QAction::triggered, this, [this] { mnuArchivo_Salir_Click(); });
+  connect(mnuArchivo_Salir, &QAction::triggered, this, [this] { end_->End(false); });
   connect(mnupopRestaurar, &QAction::triggered, this, [this] { mnupopRestaurar_Click(); });
   connect(mnupopSalir, &QAction::triggered, this, [this] { mnupopSalir_Click(); });
   connect(languages_, &LanguageMenu::Chosen, this, [this](int entry) { SelectLanguage(entry); });
@@ -97,8 +91,14 @@ void Form2::Connect() {
 
   connect(source_, &SourceTab::NeededMeasured, copy_, &CopyTab::ShowNeeded);
   connect(destination_, &DestinationTab::FreeSpaceUnknown, copy_, &CopyTab::ClearFreeSpace);
-  connect(copy_, &CopyTab::ScheduleShown, this,
-          [this](bool power_off, ScheduleTimer timer) { ScheduleShown(power_off, timer); });
+  connect(copy_, &CopyTab::ScheduleShown, this, [this](bool power_off, ScheduleTimer timer) {
+    // After each rendering of the schedule: the power-off it asks for, and the timer.
+    end_->SetPowerOffAfterCopy(power_off);
+    ticker_->ShowTimer(timer);
+    // Once the handlers have settled: the schedule may pass through the at-shutdown state
+    // on its way elsewhere, and the session need not hear of that.
+    QTimer::singleShot(0, this, [this] { shutdown_->UpdateArming(); });
+  });
   connect(copy_, &CopyTab::SaveClicked, this, [this] { files_->Save(); });
   // Tab follows the order a user reads each page in: top to bottom, left to right.
   source_->SetTabOrder();

@@ -1,12 +1,14 @@
 // The window's life in the background: the tray, minimising, restoring, the last job.
 #include <QEvent>
 #include <QShowEvent>
+#include <QTabWidget>
 #include <QTimer>
 #include <QWindowStateChangeEvent>
 
 #include "i18n/text_ids.hpp"
 #include "ui/form2.hpp"
 #include "ui/qt_text.hpp"
+#include "ui/window_placement.hpp"
 
 namespace orvessa {
 
@@ -25,7 +27,7 @@ void Form2::showEvent(QShowEvent* event) {
 
 void Form2::changeEvent(QEvent* event) {
   QMainWindow::changeEvent(event);
-  if (event->type() != QEvent::WindowStateChange || unloaded_) return;
+  if (event->type() != QEvent::WindowStateChange || Unloaded()) return;
   const auto* change = static_cast<QWindowStateChangeEvent*>(event);
   if (!isMinimized()) {
     // Brought back from the task bar: kept on the screen as when restored from the tray.
@@ -36,16 +38,15 @@ void Form2::changeEvent(QEvent* event) {
 }
 
 void Form2::mnupopRestaurar_Click() {
-  if (unloaded_) return;
+  if (Unloaded()) return;
   presence_->BringUp();
   placement_->FitWhenFramed();
 }
 
-void Form2::mnupopSalir_Click() { EndProgram(false); }
+void Form2::mnupopSalir_Click() { end_->End(false); }
 
 void Form2::EndBySignal() {
-  if (unloaded_) return;
-  EndProgram(true);
+  if (!Unloaded()) end_->End(true);
 }
 
 }  // namespace orvessa

@@ -67,7 +67,7 @@ void JobFiles::Open() {
     return;
   }
   identity_ = JobFileIdentity::FromPath(path);
-  parts_.panels[1]->setText(Q(identity_.JobFileName));
+  parts_.status.Show(1, Q(identity_.JobFileName));
   Load(path, false);
 }
 
@@ -80,11 +80,11 @@ void JobFiles::Save() {
   if (path.empty()) return;
   const JobFileIdentity before = identity_;
   identity_ = JobFileIdentity::FromPath(path);
-  parts_.panels[1]->setText(Q(identity_.JobFileName));
+  parts_.status.Show(1, Q(identity_.JobFileName));
   if (FsStatus saved = SaveJob(fs_, path, job_, clock_, locale_); !saved) {
     // Nothing was written (the previous file is intact), so the job keeps its old name.
     identity_ = before;
-    parts_.panels[1]->setText(Q(identity_.JobFileName));
+    parts_.status.Show(1, Q(identity_.JobFileName));
     Dialogs::Message(&parts_.window, Problem(path, saved.error().errnum), MessageIcon::Critical);
   }
 }
@@ -95,10 +95,10 @@ void JobFiles::Load(const std::string& path, bool restore) {
 
   if (loaded.LastRunTime) job_.LastRunTime = *loaded.LastRunTime;
   if (loaded.LastRunDate) job_.LastRunDate = *loaded.LastRunDate;
-  parts_.panels[3]->setText(Q(job_.LastRunDate + "  " + job_.LastRunTime + " "));
+  parts_.status.Show(3, Q(job_.LastRunDate + "  " + job_.LastRunTime + " "));
   if (loaded.Destination) {
     parts_.destination.SetDestination(*loaded.Destination);
-    parts_.panels[2]->setText(Q(job_.Destination));
+    parts_.status.Show(2, Q(job_.Destination));
     parts_.destination.ShowDestinationState(false);
   }
 
@@ -120,7 +120,8 @@ void JobFiles::Load(const std::string& path, bool restore) {
   parts_.copy.RenderSchedule();
   if (loaded.LastRunOutcome == 0 || loaded.LastRunOutcome == 1) {
     job_.LastRunOutcome = *loaded.LastRunOutcome;
-    parts_.session.ShowLoadedOutcome(job_.LastRunOutcome == 0);
+    parts_.status.ShowOutcome(job_.LastRunOutcome == 0 ? StatusPanels::Outcome::Successful
+                                                       : StatusPanels::Outcome::Error);
   } else if (loaded.LastRunOutcome) {
     job_.LastRunOutcome = *loaded.LastRunOutcome;
   }
@@ -135,7 +136,7 @@ void JobFiles::RestoreLast() {
   if (!path.empty() && path.front() == '/') {
     identity_ = JobFileIdentity::FromPath(path);
     if (fs_.FileExists(path)) {
-      parts_.panels[1]->setText(Q(identity_.JobFileName));
+      parts_.status.Show(1, Q(identity_.JobFileName));
       Load(path, true);
     }
   }

@@ -1,9 +1,7 @@
 #pragma once
 
-#include <QLabel>
 #include <QObject>
 #include <QWidget>
-#include <array>
 #include <string>
 
 #include "core/backup_job.hpp"
@@ -12,6 +10,7 @@
 #include "ui/destination_tab.hpp"
 #include "ui/form2_services.hpp"
 #include "ui/source_tab.hpp"
+#include "ui/status_panels.hpp"
 
 namespace orvessa {
 
@@ -24,7 +23,7 @@ struct JobParts {
   DestinationTab& destination;
   CopyTab& copy;
   RunSession& session;
-  const std::array<QLabel*, 5>& panels;
+  StatusPanels& status;
 };
 
 // Opening and saving job files, and the start-up restore of the last job.

@@ -8,6 +8,7 @@
 #include "ui/run_controller.hpp"
 
 namespace orvessa {
+using Outcome = StatusPanels::Outcome;
 
 RunSession::RunSession(const Form2Services& services, const Form2Folders& folders, RunParts parts,
                        BackupJob& job, const JobFileIdentity& identity, SpaceAccounting& space,
@@ -60,9 +61,9 @@ void RunSession::Start(std::function<void()> then) {
   awake_ = inhibitor_.Inhibit({"sleep:idle", "Orvessa", "Backup in progress", "block"});
   // The run's first steps are the window's: the copy tab, the panels, the animation.
   if (parts_.show_tab(2)) parts_.copy.ShowNeeded(parts_.source.NeededText());
-  parts_.panels[1]->setText(Q(identity_.JobFileName));
-  parts_.panels[2]->setText(Q(job_.Destination));
-  parts_.panels[3]->setText(Q(LastRunPanel()));
+  parts_.status.Show(1, Q(identity_.JobFileName));
+  parts_.status.Show(2, Q(job_.Destination));
+  parts_.status.Show(3, Q(LastRunPanel()));
   Timer2->start();
   parts_.copy.Run().ShowStart(folders_.data_folder + "/filecopy.gif");
   RunSettings settings;
@@ -123,8 +124,8 @@ void RunSession::OnRunEnd() {
     parts_.destination.Forget();
   }
   if (result.end == RunEnd::Normal || result.end == RunEnd::Error) {
-    parts_.panels[2]->setText(Q(job_.Destination));
-    parts_.panels[3]->setText(Q(LastRunPanel()));
+    parts_.status.Show(2, Q(job_.Destination));
+    parts_.status.Show(3, Q(LastRunPanel()));
   }
   if (result.end == RunEnd::Normal) {
     parts_.copy.Run().ShowAllCopied();
@@ -220,39 +221,26 @@ void RunSession::ShowRunOutcome() {
   if (!run_message_.empty()) (why += '\n') += run_message_;
   if (const std::string carried = CarriedOverText(); !carried.empty()) (why += '\n') += carried;
   RunPanel& panel = parts_.copy.Run();
+  Outcome outcome = Outcome::Error;
   switch (last_end_) {
     case RunEnd::NotRun:
       return;
     case RunEnd::Normal:
-      outcome_ = job_.LastRunOutcome == 0 ? Outcome::Successful : Outcome::Error;
+      if (job_.LastRunOutcome == 0) outcome = Outcome::Successful;
       break;
     case RunEnd::Error:
       if (stop_asked_) {
-        outcome_ = Outcome::Stopped;
+        outcome = Outcome::Stopped;
         panel.ShowLine(Q(parts_.host.TextUtf8(text_id::kBackupStopped) + when));
       } else {
-        outcome_ = Outcome::Error;
         panel.ShowLine(Q(parts_.host.TextUtf8(text_id::kBackupError) + when + why));
       }
       break;
     case RunEnd::StoppedAtCheck:
-      outcome_ = Outcome::Error;
       panel.ShowLine(Q(parts_.host.TextUtf8(text_id::kBackupError) + when + why));
       break;
   }
-  ShowLastOutcome();
-}
-
-void RunSession::ShowLoadedOutcome(bool successful) {
-  outcome_ = successful ? Outcome::Successful : Outcome::Error;
-  ShowLastOutcome();
-}
-
-void RunSession::ShowLastOutcome() {
-  static constexpr int kTexts[] = {0, text_id::kSuccessful, text_id::kError, text_id::kStopped};
-  // Before any run or loaded job there is no outcome to show.
-  if (outcome_ == Outcome::None) return;
-  parts_.panels[4]->setText(parts_.host.Text(kTexts[static_cast<int>(outcome_)]));
+  parts_.status.ShowOutcome(outcome);
 }
 
 bool RunSession::LastRunSucceeded() const {

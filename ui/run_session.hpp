@@ -1,11 +1,9 @@
 #pragma once
 
 #include <QAction>
-#include <QLabel>
 #include <QMainWindow>
 #include <QObject>
 #include <QTimer>
-#include <array>
 #include <functional>
 #include <memory>
 #include <string>
@@ -25,6 +23,7 @@
 #include "ui/shell_host.hpp"
 #include "ui/shutdown_copy.hpp"
 #include "ui/source_tab.hpp"
+#include "ui/status_panels.hpp"
 
 namespace orvessa {
 
@@ -41,7 +40,7 @@ struct RunParts {
   OptionsMenu& options;
   ScheduleTicker& ticker;
   ShutdownCopy& shutdown;
-  const std::array<QLabel*, 5>& panels;
+  StatusPanels& status;
   std::vector<QAction*> file_commands;  // locked while a run copies
   std::function<bool(int)> show_tab;    // true when the tab was not already shown
 };
@@ -66,9 +65,6 @@ class RunSession : public QObject {
   void EndWhenDone() { end_after_run_ = true; }
   bool LastRunSucceeded() const;
   void NoticeRunEnd();
-  // Panel 5: the outcome of the last run, or of a loaded job.
-  void ShowLoadedOutcome(bool successful);
-  void ShowLastOutcome();
 
  signals:
   // The run copied everything: a power-off may follow.
@@ -104,8 +100,6 @@ class RunSession : public QObject {
   std::vector<std::pair<std::string, MessageIcon>> run_notices_;  // shown once it ends
   std::function<void()> after_run_;
   std::unique_ptr<InhibitLock> awake_;  // no sleep while a run copies
-  enum class Outcome { None, Successful, Error, Stopped };
-  Outcome outcome_ = Outcome::None;
   bool stop_asked_ = false;
   std::string run_message_;  // the last message a run showed
   // Job-changing controls and whether each was enabled when the run began.
