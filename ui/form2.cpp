@@ -1,20 +1,19 @@
 #include "ui/form2.hpp"
 
-#include <QApplication>
 #include <QCloseEvent>
-#include <QTabWidget>
+#include <QMenuBar>
+#include <QTimer>
 
 #include "i18n/string_table.hpp"
-#include "ui/copy_tab.hpp"
-#include "ui/destination_tab.hpp"
 #include "ui/job_files.hpp"
+#include "ui/job_tabs.hpp"
 #include "ui/language_menu.hpp"
 #include "ui/measurer.hpp"
 #include "ui/options_menu.hpp"
 #include "ui/qt_text.hpp"
 #include "ui/run_session.hpp"
 #include "ui/schedule_ticker.hpp"
-#include "ui/source_tab.hpp"
+#include "ui/shell_menus.hpp"
 #include "ui/status_panels.hpp"
 #include "ui/value_labels.hpp"
 #include "ui/window_placement.hpp"
@@ -35,8 +34,17 @@ Form2::Form2(const Form2Services& services, Form2Folders folders, std::int16_t l
   InstallValueLabels();
   presence_ = new TrayPresence(*this, [this] { return Unloaded(); });
   placement_ = new WindowPlacement(*this, services.settings);
-  BuildMenus();
-  BuildTabs();
+  menus_ = new ShellMenus(*menuBar(), *this);
+  options_ = new OptionsMenu(*menuBar(), *this, services.autostart, services.settings);
+  languages_ = new LanguageMenu(*menuBar(), *this);
+  help_ = new HelpMenu(*menuBar(), *this, services.opener);
+  help_->SetLanguage(LanguageBase_, {});
+  SSTab1 = new JobTabs(*this, *this, services, job_, editor_, space_, *measurer_);
+  source_ = &SSTab1->Source();
+  destination_ = &SSTab1->Destination();
+  copy_ = &SSTab1->Copy();
+  labels_.SetTabs(*source_, *destination_, *copy_);
+  setCentralWidget(SSTab1);
   status_ = new StatusPanels(*this, *this);
   ticker_ = new ScheduleTicker(*this, *presence_, *copy_, job_, services.clock, services.locale,
                                {services.settle_pause, services.after_run_pause}, this);
@@ -92,20 +100,11 @@ void Form2::Form_Load() {
 void Form2::closeEvent(QCloseEvent* event) { event->setAccepted(end_->End(event->spontaneous())); }
 
 void Form2::BuildRun() {
-  session_ = new RunSession(services_, folders_,
-                            {*this,
-                             *this,
-                             labels_,
-                             *source_,
-                             *destination_,
-                             *copy_,
-                             *options_,
-                             *ticker_,
-                             *shutdown_,
-                             *status_,
-                             {mnuAbreTrab, mnuGuardaTrab},
-                             [this](int index) { return ShowTab(index); }},
-                            job_, identity_, space_, LanguageBase_, this);
+  session_ = new RunSession(
+      services_, folders_,
+      {*this, *this, labels_, *source_, *destination_, *copy_, *options_, *ticker_, *shutdown_,
+       *status_, menus_->JobCommands(), [this](int index) { return SSTab1->ShowForRun(index); }},
+      job_, identity_, space_, LanguageBase_, this);
   connect(session_, &RunSession::NoticeClicked, this, [this] { mnupopRestaurar_Click(); });
   connect(&copy_->Run(), &RunPanel::CopyClicked, session_, [this] { session_->Start({}); });
   connect(&copy_->Run(), &RunPanel::StopClicked, session_, &RunSession::StopClicked);
@@ -116,13 +115,26 @@ void Form2::BuildRun() {
 
 void Form2::LoadJob(const std::string& path, bool restore) { files_->Load(path, restore); }
 
-bool Form2::ShowTab(int index) {
-  if (SSTab1->currentIndex() == index) return false;
-  tab_reaction_quiet_ = true;  // the caller runs the reaction itself
-  SSTab1->setCurrentIndex(index);
-  tab_reaction_quiet_ = false;
-  copy_->Run().FocusStopWhileRunning();
-  return true;
+QMenu* Form2::TrayMenu() const { return menus_->TrayMenu(); }
+
+void Form2::Connect() {
+  connect(help_, &HelpMenu::AboutActivated, this, [this] { OtherFormActivated(); });
+  connect(menus_, &ShellMenus::OpenClicked, this, [this] { files_->Open(); });
+  connect(menus_, &ShellMenus::SaveClicked, this, [this] { files_->Save(); });
+  connect(menus_, &ShellMenus::ExitClicked, this, [this] { end_->End(false); });
+  connect(menus_, &ShellMenus::RestoreClicked, this, [this] { mnupopRestaurar_Click(); });
+  connect(menus_, &ShellMenus::TrayExitClicked, this, [this] { mnupopSalir_Click(); });
+  connect(languages_, &LanguageMenu::Chosen, this, [this](int entry) { SelectLanguage(entry); });
+  connect(copy_, &CopyTab::ScheduleShown, this, [this](bool power_off, ScheduleTimer timer) {
+    // After each rendering of the schedule: the power-off it asks for, and the timer.
+    end_->SetPowerOffAfterCopy(power_off);
+    ticker_->ShowTimer(timer);
+    // Once the handlers have settled: the schedule may pass through the at-shutdown state
+    // on its way elsewhere, and the session need not hear of that.
+    QTimer::singleShot(0, this, [this] { shutdown_->UpdateArming(); });
+  });
+  connect(copy_, &CopyTab::SaveClicked, this, [this] { files_->Save(); });
+  SSTab1->SetTabOrder();
 }
 
 void Form2::StartUnattendedRun(std::function<void()> then) {

@@ -50,7 +50,7 @@ class Form2 : public QMainWindow, public ShellHost {
   // would otherwise be out of reach, and a minimised one goes to the new tray.
   void TrayChanged(bool available) { presence_->TrayChanged(available); }
   bool InTray() const { return presence_->InTray(); }
-  QMenu* TrayMenu() const { return mnuSystray; }
+  QMenu* TrayMenu() const;
   // The tray menu's commands; Restore also answers a click on the icon.
   void mnupopRestaurar_Click();
   void mnupopSalir_Click();
@@ -70,8 +70,7 @@ class Form2 : public QMainWindow, public ShellHost {
   const JobFileIdentity& Identity() const { return identity_; }
   bool PowerOffAfterCopy() const { return end_->PowerOffAfterCopy(); }
 
-  // Automatic runs: where their end is announced, and a look at the schedule soon after
-  // the start and after every wake-up, as a missed time of copy is due at once.
+  // A look at the schedule soon, as after the start or a wake-up: a missed time is due at once.
   void CheckScheduleSoon();
   // The copy at shutdown is armed: the session's end is to be called off and asked about.
   bool AtShutdownArmed() const { return shutdown_->Armed(); }
@@ -114,25 +113,16 @@ class Form2 : public QMainWindow, public ShellHost {
   void NoticeRunEnd() override;
   void ExitProgram() override { end_->End(false); }
   void PowerOffAndEnd() override { end_->PowerOffAndEnd(); }
-  bool ShowTab(int index);
 
-  void BuildMenus();
-  void BuildTabs();
   void BuildRun();
   void Connect();
 
-  // Controls, under the names the design gives them.
-  QMenu* MenuArchivo;
-  QAction* mnuAbreTrab;
-  QAction* mnuGuardaTrab;
-  QAction* mnuArchivo_Salir;
+  // The window's parts; the tabs under the name the design gives them.
+  class ShellMenus* menus_;
   class OptionsMenu* options_;
   class LanguageMenu* languages_;
   HelpMenu* help_;
-  QMenu* mnuSystray;
-  QAction* mnupopRestaurar;
-  QAction* mnupopSalir;
-  QTabWidget* SSTab1;
+  class JobTabs* SSTab1;
   class StatusPanels* status_;
   class SourceTab* source_;
   class DestinationTab* destination_;
@@ -155,7 +145,6 @@ class Form2 : public QMainWindow, public ShellHost {
   ProgramEnd* end_ = nullptr;
 
   std::int16_t LanguageBase_;
-  bool tab_reaction_quiet_ = false;
 };
 
 }  // namespace orvessa

@@ -1,22 +1,18 @@
 // The window's life in the background: the tray, minimising, restoring, the last job.
 #include <QEvent>
 #include <QShowEvent>
-#include <QTabWidget>
-#include <QTimer>
 #include <QWindowStateChangeEvent>
 
 #include "i18n/text_ids.hpp"
 #include "ui/form2.hpp"
-#include "ui/qt_text.hpp"
+#include "ui/job_tabs.hpp"
 #include "ui/window_placement.hpp"
 
 namespace orvessa {
 
 void Form2::Form_Activate() {
   emit TrayIconWanted(Text(text_id::kTrayTip));
-  tab_reaction_quiet_ = true;
-  SSTab1->setCurrentIndex(0);
-  tab_reaction_quiet_ = false;
+  SSTab1->ShowQuietly(0);
   if (!presence_->StaysVisible()) presence_->GoResident();
 }
 
