@@ -56,103 +56,50 @@ class Form2SourcesTest : public WindowTestCase {
     QCOMPARE(files->count(), 0);
   }
 
-  void whatIsHighlightedIsWhatIsAdded() {
-    Harness h({{"a.txt", std::string(1000, 'a')},
-               {"b.txt", std::string(2000, 'b')},
-               {"c.doc", "c"},
-               {"sub/inner", std::string(3000, 'x')},
-               {".hid/x", "x"}});
+  // Which entries the editor takes is its own table's; here the highlighted names reach it
+  // in list order, highlights survive a new listing, and the list and the size follow.
+  void highlightedEntriesReachTheJobAndTheSizeFollows() {
+    Harness h({{"a1.txt", std::string(499, 'x')},
+               {"a2.txt", std::string(1500, 'x')},
+               {"sub/inner", std::string(3000, 'x')}});
+    Form2& w = *h.window;
     auto* folders = h.Find<QListWidget>("Dir1");
     auto* files = h.Find<QListWidget>("File1");
     auto* list = h.Find<QListWidget>("List1");
+    auto* add_files = h.Find<QPushButton>("cmdA\u00f1adirFich");
+    auto* remove = h.Find<QPushButton>("cmdQuitarElem");
+    const QString start = Q(h.start), a1 = start + QStringLiteral("/a1.txt"),
+                  a2 = start + QStringLiteral("/a2.txt"), sub = start + QStringLiteral("/sub/*");
+    ClickRow(files, QStringLiteral("a2.txt"));
+    Click(add_files);
+    QCOMPARE(h.Label("Label9"), QStringLiteral("2 KB"));
     ClickRow(folders, QStringLiteral("sub"));
-    ClickRow(files, QStringLiteral("a.txt"));
-    ClickRow(files, QStringLiteral("b.txt"), Qt::ControlModifier);
-    // Toggles and filters list again; the highlights stay where the user put them.
+    ClickRow(files, QStringLiteral("a1.txt"));
+    ClickRow(files, QStringLiteral("a2.txt"), Qt::ControlModifier);  // listed already
     Click(h.Find<QCheckBox>("Ocultos"));
     Choose(h.Find<QComboBox>("Filtro"), 1);
-    Click(h.Find<QCheckBox>("Ocultos"));
     Choose(h.Find<QComboBox>("Filtro"), 0);
     Click(h.Find<QPushButton>("cmdA\u00f1adirCarp"));
-    Click(h.Find<QPushButton>("cmdA\u00f1adirFich"));
-    const QString start = Q(h.start);
-    QCOMPARE(Lines(list),
-             QStringList({start + QStringLiteral("/sub/*"), start + QStringLiteral("/a.txt"),
-                          start + QStringLiteral("/b.txt")}));
-    QCOMPARE(h.Label("Label9"), QStringLiteral("6 KB"));
+    Click(add_files);
+    QCOMPARE(folders->currentItem()->toolTip(), Q(h.start + "/sub"));  // highlighted, not opened
+    QCOMPARE(Lines(list), QStringList({a2, sub, a1}));
+    QCOMPARE(w.Job().SelectedBytes, 4999.0);
+    QCOMPARE(h.Label("Label9"), QStringLiteral("5 KB"));
 
+    ClickRow(list, sub);
+    Click(remove);
+    QCOMPARE(Lines(list), QStringList({a2, a1}));
+    QCOMPARE(h.Label("Label9"), QStringLiteral("2 KB"));
+    list->clearSelection();
+    Click(remove);
+    QCOMPARE(w.Job().Sources.size(), std::size_t{2});
     // A highlight the user takes away leaves the open folder.
     folders->clearSelection();
     Click(h.Find<QPushButton>("cmdA\u00f1adirCarp"));
-    QCOMPARE(list->item(3)->text(), start + QStringLiteral("/*"));
-  }
-
-  // Which files the editor takes is its own table's; here the highlighted names reach it
-  // in list order and the list and the size follow what it decided.
-  void addAndRemoveReachTheJobAndTheSizeFollows() {
-    Harness h({{"a1", std::string(499, 'x')}, {"a2", std::string(1500, 'x')}});
-    Form2& w = *h.window;
-    auto* files = h.Find<QListWidget>("File1");
-    auto* list = h.Find<QListWidget>("List1");
-    auto* size = h.Find<QLabel>("Label9");
-    auto* add = h.Find<QPushButton>("cmdA\u00f1adirFich");
-    auto* remove = h.Find<QPushButton>("cmdQuitarElem");
-    const QString a1 = Q(h.start + "/a1"), a2 = Q(h.start + "/a2");
-    ClickRow(files, QStringLiteral("a2"));
-    Click(add);
-    QCOMPARE(size->text(), QStringLiteral("2 KB"));
-    // a2 is listed already: a1 goes in, a2 does not.
-    ClickRow(files, QStringLiteral("a1"));
-    ClickRow(files, QStringLiteral("a2"), Qt::ControlModifier);
-    Click(add);
-    QCOMPARE(Lines(list), QStringList({a2, a1}));
-    QCOMPARE(w.Job().SelectedBytes, 1999.0);
-
-    ClickRow(list, a2);
-    Click(remove);
-    QCOMPARE(Lines(list), QStringList{a1});
-    QCOMPARE(size->text(), QStringLiteral("0 KB"));
-    list->clearSelection();
-    Click(remove);
-    QCOMPARE(w.Job().Sources.size(), std::size_t{1});
-    ClickRow(list, a1);
-    Click(remove);
-    QCOMPARE(list->count(), 0);
-    QCOMPARE(size->text(), QStringLiteral("0 Kb"));
-
-    ClickRow(files, QStringLiteral("a2"));
-    Click(add);
+    QCOMPARE(list->item(2)->text(), start + QStringLiteral("/*"));
     Click(h.Find<QPushButton>("CmdQuitarTodos"));
     QVERIFY(list->count() == 0 && w.Job().Sources.empty() && w.Job().SelectedBytes == 0);
-    QCOMPARE(size->text(), QString());
-  }
-
-  void addFoldersTakesTheHighlightedFolderOnce() {
-    Harness h({{"x", std::string(1000, 'x')}, {"sub/inner", std::string(2000, 'x')}});
-    auto* list = h.Find<QListWidget>("List1");
-    auto* folders = h.Find<QListWidget>("Dir1");
-    auto* add = h.Find<QPushButton>("cmdA\u00f1adirCarp");
-    const QString start = Q(h.start);
-    Click(add);
-    Click(add);
-    QCOMPARE(Lines(list), QStringList{start + QStringLiteral("/*")});
-    QCOMPARE(h.Label("Label9"), QStringLiteral("3 KB"));
-
-    ClickRow(folders, QStringLiteral("sub"));
-    Click(add);
-    QCOMPARE(folders->currentItem()->toolTip(), Q(h.start + "/sub"));  // highlighted, not opened
-    QCOMPARE(h.Find<QListWidget>("File1")->count(), 1);
-    // A file of a listed folder is an entry of its own.
-    h.AddFile(QStringLiteral("x"));
-    QCOMPARE(Lines(list),
-             QStringList({start + QStringLiteral("/*"), start + QStringLiteral("/sub/*"),
-                          start + QStringLiteral("/x")}));
-    QCOMPARE(h.Label("Label9"), QStringLiteral("6 KB"));
-
-    ClickRow(list, start + QStringLiteral("/sub/*"));
-    Click(h.Find<QPushButton>("cmdQuitarElem"));
-    QCOMPARE(list->count(), 2);
-    QCOMPARE(h.Label("Label9"), QStringLiteral("4 KB"));
+    QCOMPARE(h.Label("Label9"), QString());
   }
 
   void destinationFolderCommands() {
@@ -178,42 +125,26 @@ class Form2SourcesTest : public WindowTestCase {
 
     // Without a destination the folder commands say so and make nothing.
     const std::string stray = "orvessa-stray-" + std::to_string(::getpid());
-    Dialogs::ClearShown();
     Click(h.Find<QPushButton>("cmdDestino"));  // cancelled: nothing to measure, nothing to report
     QVERIFY(label->text().isEmpty() && free->text().isEmpty() && w.Job().Destination.empty());
     QVERIFY(Dialogs::ShownMessages().empty());
-    QVERIFY(create->isEnabled());
     Type(name, Q(stray));
-    for (QPushButton* command : {create, erase}) {
-      Dialogs::ClearShown();
-      Click(command);
-      QVERIFY(LastMessageIs(Text(text_id::kNoDestination), MessageIcon::Critical));
-      QVERIFY(label->text().isEmpty());
-    }
+    Click(create);
+    QVERIFY(LastMessageIs(Text(text_id::kNoDestination), MessageIcon::Critical));
     QVERIFY(!Exists("/" + stray));
 
     h.Pick(dest.path().string(), "cmdDestino");
-    // What the editor refuses is said and makes nothing.
     Type(name, QStringLiteral("a/b"));
     Click(create);
     QVERIFY(LastMessageIs(Text(text_id::kNewFolderName), MessageIcon::Information));
-    QCOMPARE(label->text(), Q(dest.path().string()));
-    QVERIFY(create->isEnabled());
     QCOMPARE(Names(dest.path().string()), std::vector<std::string>{});
     Dialogs::ClearShown();
-
     Type(name, QStringLiteral("new"));
     Click(create);
     QVERIFY(std::filesystem::is_directory(dest / "new"));
     QCOMPARE(label->text(), Q(dest / "new"));
     QCOMPARE(w.Job().Destination, dest / "new");
     QVERIFY(!create->isEnabled() && Dialogs::ShownMessages().empty());
-    // Erasing needs the destination's own name.
-    Type(name, QStringLiteral("ne"));
-    Click(erase);
-    QVERIFY(LastMessageIs(Text(81), MessageIcon::Information));
-    QVERIFY(Exists(dest / "new"));
-    QCOMPARE(label->text(), Q(dest / "new"));
     Type(name, QStringLiteral("new"));
     Click(erase);
     QVERIFY(!Exists(dest / "new"));
