@@ -42,14 +42,15 @@ void FakeTool(const std::string& folder, const std::string& name, const std::str
 class HelpTest : public WindowTestCase {
   Q_OBJECT
  private slots:
-  void menuHoldsTheHelpEntriesInEveryLanguage() {
+  // F1 and Contents open the page of the language chosen last; the web page and the
+  // e-mail link are handed over exactly as written, Spanish only for Spanish.
+  void menuHoldsTheHelpEntriesAndHandsOverTheLanguagesAddresses() {
     Harness h;
-    const QList<QAction*> entries = h.Find<QMenu>("mnuAyuda")->actions();
     QStringList names;
-    for (const QAction* action : entries) names << action->objectName();
+    for (const QAction* action : h.Find<QMenu>("mnuAyuda")->actions())
+      names << action->objectName();
     QCOMPARE(names, QStringList({QStringLiteral("mnuAyudaContenido"), QString(),
                                  QStringLiteral("Separador"), QStringLiteral("mnuAyudaAcercade")}));
-    QCOMPARE(entries[1]->menu()->objectName(), QStringLiteral("mnuContacto"));
     for (const Language& language : kLanguages) {
       h.Action(language.entry)->trigger();
       // Reached with Alt and a letter no other menu or button of the window takes.
@@ -57,32 +58,20 @@ class HelpTest : public WindowTestCase {
       QCOMPARE(h.Action("mnuAyudaContenido")->text(), Text(12, language.base));
       QCOMPARE(h.Find<QMenu>("mnuContacto")->title(), Text(14, language.base));
       QCOMPARE(h.Action("mnuWeb")->text(), Text(15, language.base));
-      QVERIFY(
-          h.Action("mnuWeb")->text().endsWith(QStringLiteral(" https://www.orvessa.example.org/")));
       // "&" in "spanish & english" shows as it is, not as an Alt letter.
       QCOMPARE(h.Action("mnuEmail")->text().replace(QStringLiteral("&&"), QStringLiteral("&")),
                Text(16, language.base));
       QCOMPARE(h.Action("mnuAyudaAcercade")->text(), Text(17, language.base));
-    }
-  }
 
-  // F1 and Contents open the page of the language chosen last; the web page and the
-  // e-mail link are handed over exactly as written, Spanish only for Spanish.
-  void commandsHandOverTheLanguagesAddresses() {
-    Harness h;
-    RecordingOpener& opener = h.opener;
-    for (const Language& language : kLanguages) {
-      h.Action(language.entry)->trigger();
-      opener.urls.clear();
+      h.opener.urls.clear();
       QTest::keyClick(h.window.get(), Qt::Key_F1);
-      h.Action("mnuAyudaContenido")->trigger();
-      h.Action("mnuWeb")->trigger();
-      h.Action("mnuEmail")->trigger();
+      for (const char* command : {"mnuAyudaContenido", "mnuWeb", "mnuEmail"})
+        h.Action(command)->trigger();
       const std::string page = "file://" + h.data + "/help/" + language.page + ".html";
       const std::vector<std::string> expected = {
           page, page, "https://www.orvessa.example.org/",
           language.base == kSpanishBase ? kSpanishMail : kEnglishMail};
-      QCOMPARE(opener.urls, expected);
+      QCOMPARE(h.opener.urls, expected);
     }
   }
 
@@ -107,34 +96,32 @@ class HelpTest : public WindowTestCase {
   }
 
   void aboutBoxShowsItsTextsInEveryLanguage() {
+    Harness h;
     for (const Language& language : kLanguages) {
-      Harness h;
-      RecordingOpener& opener = h.opener;
       h.Action(language.entry)->trigger();
       h.Action("mnuAyudaAcercade")->trigger();
-      Form4* about = h.window->AboutBox();
+      QPointer<Form4> about = h.window->AboutBox();
       QVERIFY(about != nullptr && about->isVisible());
       QCOMPARE(about->windowTitle(), QStringLiteral("Acerca de Orvessa"));
-      const auto label = [about](const char* name) {
-        return about->findChild<QLabel*>(QString::fromUtf8(name))->text();
+      const auto shown = [&about](const char* name) {
+        QWidget* control = about->findChild<QWidget*>(QString::fromUtf8(name));
+        if (auto* label = qobject_cast<QLabel*>(control)) return label->text();
+        return qobject_cast<QPushButton*>(control)->text();
       };
-      const auto button = [about](const char* name) {
-        return about->findChild<QPushButton*>(QString::fromUtf8(name))->text();
-      };
-      QCOMPARE(label("lblTitle"), QStringLiteral("Orvessa"));
-      QCOMPARE(label("lblVersion"), Text(74, language.base) + QStringLiteral(" " ORVESSA_VERSION));
-      QCOMPARE(label("Label1"), Text(75, language.base));
-      QCOMPARE(label("lblDisclaimer"), Text(76, language.base).trimmed());
-      QCOMPARE(button("cmdSysInfo"), Text(77, language.base));
-      QCOMPARE(button("cmdOK"), Text(78, language.base));
-      QVERIFY(label("lblP\u00e1ginaweb2")
-                  .contains(QStringLiteral(">https://www.orvessa.example.org/<")));
-
+      QCOMPARE(shown("lblTitle"), QStringLiteral("Orvessa"));
+      QCOMPARE(shown("lblVersion"), Text(74, language.base) + QStringLiteral(" " ORVESSA_VERSION));
+      QCOMPARE(shown("Label1"), Text(75, language.base));
+      QCOMPARE(shown("lblDisclaimer"), Text(76, language.base).trimmed());
+      QCOMPARE(shown("cmdSysInfo"), Text(77, language.base));
+      QCOMPARE(shown("cmdOK"), Text(78, language.base));
       // The link is clicked as a user clicks it.
-      opener.urls.clear();
+      h.opener.urls.clear();
       auto* link = about->findChild<QLabel*>(QStringLiteral("lblP\u00e1ginaweb2"));
+      QVERIFY(link->text().contains(QStringLiteral(">https://www.orvessa.example.org/<")));
       emit link->linkActivated(QStringLiteral("https://www.orvessa.example.org/"));
-      QCOMPARE(opener.urls, std::vector<std::string>{"https://www.orvessa.example.org/"});
+      QCOMPARE(h.opener.urls, std::vector<std::string>{"https://www.orvessa.example.org/"});
+      QTest::mouseClick(about->findChild<QPushButton*>(QStringLiteral("cmdOK")), Qt::LeftButton);
+      QTRY_VERIFY(about.isNull());
     }
     QCOMPARE(QStringLiteral(ORVESSA_VERSION), QStringLiteral("0.1.0"));
   }
@@ -160,9 +147,6 @@ class HelpTest : public WindowTestCase {
     QTest::mouseClick(about->findChild<QPushButton*>(QStringLiteral("cmdOK")), Qt::LeftButton);
     QTRY_VERIFY(about.isNull());
     QVERIFY(h.window->isVisible());
-    h.Action("mnuAyudaAcercade")->trigger();
-    QCOMPARE(h.window->AboutBox()->findChild<QPushButton*>(QStringLiteral("cmdSysInfo"))->text(),
-             Text(77, kGermanBase));
   }
 
   void systemInfoStartsTheFirstToolFound() {
