@@ -193,12 +193,7 @@ struct Harness {
     } else {
       QTest::mouseClick(Find<QAbstractButton>(control), Qt::LeftButton);
     }
-    WaitForMeasures();
-  }
-  // Sizes and free space are measured off the window's thread; their answers come later.
-  void WaitForMeasures() const {
-    for (int i = 0; i < 2000 && window->Measuring(); ++i) QTest::qWait(2);
-    QCoreApplication::processEvents();
+    Settle();
   }
   void AddFile(const QString& name) const;
   // A run works on a thread of its own; its end reaches the window as an event.
