@@ -94,7 +94,6 @@ void Form2::Form_Load() {
   options_->ShowStartupMarks();
   files_->RestoreLast();
   ApplyLanguage();
-  source_->FitListWidth();
 }
 
 void Form2::closeEvent(QCloseEvent* event) { event->setAccepted(end_->End(event->spontaneous())); }

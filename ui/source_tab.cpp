@@ -177,7 +177,6 @@ void SourceTab::LoadSources(const std::vector<SourceEntry>& sources, bool restor
     List1->addItem(Q(entry.Text()));
     MeasureEntry(entry, +1);
   }
-  if (!restore) FitListWidth();
 }
 
 void SourceTab::Drive1_Change() {
@@ -242,7 +241,6 @@ void SourceTab::cmdAnadirFich_Click() {
     List1->addItem(Q(entry.Text()));
   }
   ShowSelectedBytes();
-  FitListWidth();
 }
 
 void SourceTab::cmdAnadirCarp_Click() {
@@ -251,7 +249,6 @@ void SourceTab::cmdAnadirCarp_Click() {
   if (!entry) return;
   List1->addItem(Q(entry->Text()));
   MeasureEntry(*entry, +1);
-  FitListWidth();
 }
 
 // Adds (sign +1) or takes away (-1) the entry's size once it is measured off the window's
@@ -284,7 +281,6 @@ void SourceTab::cmdQuitarElem_Click() {
     delete List1->takeItem(row);
     if (job_.Sources.empty()) Label9->setText(QStringLiteral("0 Kb"));
   }
-  FitListWidth();
 }
 
 void SourceTab::CmdQuitarTodos_Click() {
@@ -294,18 +290,6 @@ void SourceTab::CmdQuitarTodos_Click() {
   for (const auto& [text, id] : sizing_) measurer_.Cancel(id);
   sizing_.clear();
   Label9->clear();
-  FitListWidth();
-}
-
-int SourceTab::FitListWidth() {
-  const QFontMetrics metrics(List1->font());
-  int widest = 0;
-  for (int i = 0; i < List1->count(); ++i) {
-    const int width = metrics.horizontalAdvance(QLatin1Char(' ') + List1->item(i)->text());
-    if (width > widest) widest = width;
-  }
-  // Qt's list scrolls sideways by itself once a line is wider than it.
-  return widest;
 }
 
 }  // namespace orvessa

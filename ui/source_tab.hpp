@@ -41,7 +41,6 @@ class SourceTab : public QWidget {
   // A job's sources: an opened job replaces the list; a restored one fills it.
   void LoadSources(const std::vector<SourceEntry>& sources, bool restore);
   bool MeasuringSelection() const { return !sizing_.empty(); }
-  int FitListWidth();
 
  signals:
   // A selected entry's size came in; the copy tab shows the new total too.
