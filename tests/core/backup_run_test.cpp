@@ -1,10 +1,8 @@
 #include "core/backup_run.hpp"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <memory>
 
 #include "core/destination_disks.hpp"

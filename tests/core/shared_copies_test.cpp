@@ -2,7 +2,6 @@
 #include <sys/stat.h>
 
 #include <cerrno>
-#include <filesystem>
 #include <map>
 
 #include "tests/support/backup_run_fixture.hpp"
