@@ -1,10 +1,8 @@
 #include "core/backup_run.hpp"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <memory>
 
 #include "core/destination_disks.hpp"
@@ -16,9 +14,64 @@ namespace {
 
 using namespace testing;
 
+const std::string kNotReady = "Destination drive is not ready.",
+                  kNoSpace = "There is not enough space on disk.",
+                  kWrongPath = "The access path of destination drive is wrong.",
+                  kDenied =
+                      "The folder or file can not be copied, the system denies the "
+                      "permission.";
+
+// The bare folder left where a disk was mounted is not the disk; another disk there is.
+TEST(DestinationDisks, AFolderWhoseFileSystemIsNotMountedIsNotItsDisk) {
+  struct Case {
+    std::string mount, configured, remembered;
+    bool on_its_disk;
+  };
+  const Case cases[] = {
+      {"/", "", "/mnt/backup", false},
+      {"/mnt", "", "/mnt/backup", false},
+      {"/mnt/backup", "", "/mnt/backup", true},  // that disk or another one
+      {"/mnt/backup/inner", "", "/mnt/backup", true},
+      {"/mnt/backup2", "", "/mnt/backup", true},
+      {"/mnt/backup", "", "/", true},  // a plain folder that became a mount point
+      {"/", "", "", true},
+      {"/", "/mnt/usb", "", false},  // named in fstab, first run included
+      {"/mnt/usb", "/mnt/usb", "", true},
+      {"/", "/", "/", true},
+      {"", "", "/mnt/backup", true},  // nothing known of the mounts
+  };
+  for (const Case& c : cases) {
+    const DriveInfo drive{.ready = true, .mount_point = c.mount, .configured_mount = c.configured};
+    EXPECT_EQ(OnItsDisk(drive, c.remembered), c.on_its_disk)
+        << c.mount << " configured " << c.configured << " remembered " << c.remembered;
+  }
+}
+
+TEST(DestinationDisks, TheRecordKeepsOneMountPerDestinationAndIsReplacedWhole) {
+  TempFolder tmp;
+  PosixFileSystem fs;
+  const std::string state = tmp / "state/Orvessa";
+  EXPECT_EQ(RememberedMount(fs, state, "/mnt/a"), "");
+  ASSERT_TRUE(RememberMount(fs, state, "/mnt/a/", "/mnt/a"));
+  ASSERT_TRUE(RememberMount(fs, state, "/home/ana/backup", "/"));
+  ASSERT_TRUE(RememberMount(fs, state, "/mnt/a", "/"));
+  EXPECT_EQ(RememberedMount(fs, state, "/mnt/a"), "/");
+  EXPECT_EQ(RememberedMount(fs, state, "/home/ana/backup/"), "/");
+  EXPECT_EQ(ReadText(state + "/destination-disks"), "/\t/home/ana/backup\n/\t/mnt/a\n");
+  EXPECT_EQ(Names(state), std::vector<std::string>{"destination-disks"});
+
+  // A ready destination that a remembered mount says is bare is not ready.
+  const std::string here = tmp.path().string();
+  EXPECT_TRUE(DestinationReady(fs, state, here));
+  ASSERT_TRUE(RememberMount(fs, state, here, here));
+  EXPECT_TRUE(DestinationReady(fs, "", here)) << "without a record nothing is known";
+  DriveInfo drive;
+  EXPECT_FALSE(DestinationReady(fs, state, here, &drive));
+  EXPECT_TRUE(drive.ready);
+}
+
 TEST_F(Run, OverwriteModeCopiesEverythingAndRecordsTheRun) {
-  Folder(src + "/Docs");
-  File(src + "/notes.txt");
+  DocsAndNotes();
   WriteText(dest + "/unrelated.txt", "left alone");
 
   EXPECT_EQ(Start(), RunEnd::Normal);
@@ -39,8 +92,7 @@ TEST_F(Run, OverwriteModeCopiesEverythingAndRecordsTheRun) {
 }
 
 TEST_F(Run, OverwriteReplacesThePreviousCopyWholeAndKeepsWhatCouldNotBeCopied) {
-  Folder(src + "/Docs");
-  File(src + "/notes.txt");
+  DocsAndNotes();
   ASSERT_EQ(Start(), RunEnd::Normal);
   std::filesystem::remove(src + "/Docs/sub/b.txt");
   WriteText(src + "/Docs/a.txt", "alpha 2");
@@ -56,8 +108,7 @@ TEST_F(Run, OverwriteReplacesThePreviousCopyWholeAndKeepsWhatCouldNotBeCopied) {
   EXPECT_EQ(Start(), RunEnd::Error);
   EXPECT_EQ(ReadText(dest + "/Docs/a.txt"), "changed");
   EXPECT_EQ(ReadText(dest + "/notes.txt"), "notes");
-  EXPECT_EQ(result.report.carried_from,
-            (std::vector<std::pair<std::string, std::uint64_t>>{{"", 1}}));
+  EXPECT_EQ(result.report.carried_from, (Carried{{"", 1}}));
 
   fs = {};
   events.messages.clear();
@@ -70,8 +121,7 @@ TEST_F(Run, OverwriteReplacesThePreviousCopyWholeAndKeepsWhatCouldNotBeCopied) {
   EXPECT_EQ(
       ReadText(dest + "/.orvessa-missing.txt"),
       src + "/Docs\tkept from the previous copy: the system denies the permission to read it\n");
-  EXPECT_EQ(events.messages,
-            Strings{"The folder or file can not be copied, the system denies the permission."});
+  EXPECT_EQ(events.messages, Strings{kDenied});
   EXPECT_EQ(events.lines.back(), "Backup Error 06/12/2026 13:05:09");
   EXPECT_FALSE(Exists(program + "/ultima.ovs"));
   EXPECT_TRUE(Has(ReadText(program + "/daily.cop"), "\r\n 1 \r\n 2 \r\n"));
@@ -82,20 +132,17 @@ TEST_F(Run, OverwriteReplacesThePreviousCopyWholeAndKeepsWhatCouldNotBeCopied) {
   EXPECT_EQ(Names(dest), (Strings{"Docs", "daily.cop", "notes.txt"}));
 
   // Gone during the wait before a replace: a wrong path.
-  events.messages.clear();
   const auto before = time.waited;
   during = [&] {
     if (time.waited > before) std::filesystem::remove_all(dest);
   };
-  EXPECT_EQ(Start(), RunEnd::Error);
-  EXPECT_EQ(events.messages, Strings{"The access path of destination drive is wrong."});
+  EXPECT_EQ(Outcome(), Ends(RunEnd::Error, {kWrongPath}));
 }
 
 // The copies a rotation gives up are deleted only after the new copy is complete, so
 // they still take their space while it is made.
 TEST_F(Run, KeepModeCountsPriorCopiesAsOccupiedAndRefusesBeforeTouchingThem) {
-  job.CopyMode = true;
-  job.CopiesToKeep = 0;
+  Keep(0);
   File(src + "/notes.txt");
   WriteText(dest + "/Copy01/notes.txt", "old");
   std::filesystem::resize_file(dest + "/Copy01/notes.txt", 1'000'000'000);  // sparse
@@ -104,7 +151,7 @@ TEST_F(Run, KeepModeCountsPriorCopiesAsOccupiedAndRefusesBeforeTouchingThem) {
   EXPECT_EQ(Start(), RunEnd::StoppedAtCheck);
   EXPECT_EQ(Names(dest), Strings{"Copy01"});
   EXPECT_EQ(std::filesystem::file_size(dest + "/Copy01/notes.txt"), 1'000'000'000u);
-  EXPECT_EQ(events.messages, Strings{"There is not enough space on disk."});
+  EXPECT_EQ(events.messages, Strings{kNoSpace});
   EXPECT_FALSE(Exists(program + "/daily.cop"));
 
   // Needs more than is free, less than free plus the copy the rotation gives up.
@@ -116,8 +163,7 @@ TEST_F(Run, KeepModeCountsPriorCopiesAsOccupiedAndRefusesBeforeTouchingThem) {
 // What cannot be read today is taken from the newest copy, so a new copy is never poorer
 // than the last, and the newest copy that missed nothing stays.
 TEST_F(Run, KeepModeRunThatMissesFilesKeepsItsCopyWithTheirOlderVersions) {
-  job.CopyMode = true;
-  job.CopiesToKeep = 0;
+  Keep(0);
   WriteText(src + "/More/x.txt", "x");
   Folder(src + "/Docs");
   Folder(src + "/More");
@@ -138,10 +184,8 @@ TEST_F(Run, KeepModeRunThatMissesFilesKeepsItsCopyWithTheirOlderVersions) {
       ReadText(copy + "/.orvessa-missing.txt"),
       src + "/More\tcarried over from Copy01: it vanished or was not found\n" + src +
           "/notes.txt\tcarried over from Copy01: the system denies the permission to read it\n");
-  EXPECT_EQ(result.report.carried_from,
-            (std::vector<std::pair<std::string, std::uint64_t>>{{"Copy01", 2}}));
-  EXPECT_EQ(events.messages,
-            Strings{"The folder or file can not be copied, the system denies the permission."});
+  EXPECT_EQ(result.report.carried_from, (Carried{{"Copy01", 2}}));
+  EXPECT_EQ(events.messages, Strings{kDenied});
 
   // Whole again: the older copies go as the number to keep says.
   fs = {};
@@ -152,10 +196,8 @@ TEST_F(Run, KeepModeRunThatMissesFilesKeepsItsCopyWithTheirOlderVersions) {
 }
 
 TEST_F(Run, KeepModeRunThatIsStoppedOrFindsTheDiskFullLeavesEveryPriorCopyAndNoHalfCopy) {
-  job.CopyMode = true;
-  job.CopiesToKeep = 1;
-  Folder(src + "/Docs");
-  File(src + "/notes.txt");
+  Keep(1);
+  DocsAndNotes();
   WriteText(dest + "/Copy01/old.txt", "one");
   WriteText(dest + "/Copy02/old.txt", "two");
   const Strings before = {"Copy01", "Copy02"};
@@ -173,7 +215,7 @@ TEST_F(Run, KeepModeRunThatIsStoppedOrFindsTheDiskFullLeavesEveryPriorCopyAndNoH
     fs = {};
     fs.Fail(full.ends_with("Docs") ? FsOp::CopyTree : FsOp::CopyFile, full, FsErrorKind::DiskFull);
     EXPECT_EQ(Start(), RunEnd::Error);
-    EXPECT_EQ(events.messages.back(), "There is not enough space on disk.");
+    EXPECT_EQ(events.messages.back(), kNoSpace);
     EXPECT_EQ(Names(dest), before);
   }
 }
@@ -198,24 +240,21 @@ TEST_F(Run, HardLinksStayLinksAcrossTheEntriesOfARun) {
 TEST_F(Run, ChecksStopTheRunBeforeTouchingTheDestination) {
   File(src + "/notes.txt");
   job.Destination.clear();
-  EXPECT_EQ(Start(), RunEnd::StoppedAtCheck);
-  EXPECT_EQ(events.messages, Strings{"You have not chose destination drive and folder."});
+  EXPECT_EQ(Outcome(),
+            Ends(RunEnd::StoppedAtCheck, {"You have not chose destination drive and folder."}));
 
   // A missing one is reported once and never made, in either mode.
   for (bool keep : {false, true}) {
-    events.messages.clear();
     job.Destination = tmp / "unplugged";
     job.CopyMode = keep;
-    EXPECT_EQ(Start(), RunEnd::StoppedAtCheck);
-    EXPECT_EQ(events.messages, Strings{"Destination drive is not ready."});
+    EXPECT_EQ(Outcome(), Ends(RunEnd::StoppedAtCheck, {kNotReady}));
     EXPECT_FALSE(Exists(tmp / "unplugged"));
   }
 
   job.Destination = dest;
   job.Sources.clear();
-  events.messages.clear();
-  EXPECT_EQ(Start(), RunEnd::StoppedAtCheck);
-  EXPECT_EQ(events.messages, Strings{"You have not chose either source folder or file to copy. "});
+  EXPECT_EQ(Outcome(), Ends(RunEnd::StoppedAtCheck,
+                            {"You have not chose either source folder or file to copy. "}));
   EXPECT_TRUE(Names(dest).empty());
 }
 
@@ -224,8 +263,7 @@ TEST_F(Run, TargetThatHoldsItsSourceIsRefusedAndASourceHoldingTheTargetIsCopiedW
   WriteText(dest + "/Docs/original.txt", "only copy in the world");
   File(src + "/notes.txt");
   Folder(dest + "/Docs");
-  EXPECT_EQ(Start(), RunEnd::Error);
-  EXPECT_EQ(events.messages, Strings{"The access path of destination drive is wrong."});
+  EXPECT_EQ(Outcome(), Ends(RunEnd::Error, {kWrongPath}));
   EXPECT_EQ(ReadText(dest + "/Docs/original.txt"), "only copy in the world");
   EXPECT_FALSE(Exists(dest + "/notes.txt"));
 
@@ -241,21 +279,17 @@ TEST_F(Run, TargetThatHoldsItsSourceIsRefusedAndASourceHoldingTheTargetIsCopiedW
 
 TEST_F(Run, AnotherRunIntoTheDestinationIsWaitedForAndThenGivesUp) {
   Folder(src + "/Docs");
-  job.CopyMode = true;
-  job.CopiesToKeep = 1;
+  Keep(1);
   PosixFileSystem other_run;
   std::shared_ptr<FolderLock> other = other_run.LockFolder(dest).value();
   ASSERT_TRUE(other);
-  EXPECT_EQ(Start(), RunEnd::Error);
-  EXPECT_EQ(events.messages, Strings{"Destination drive is not ready."});
+  EXPECT_EQ(Outcome(), Ends(RunEnd::Error, {kNotReady}));
   EXPECT_TRUE(Names(dest).empty());
 
-  events.messages.clear();
   during = [&] {
     if (time.waited >= std::chrono::seconds(4)) other.reset();
   };
-  EXPECT_EQ(Start(), RunEnd::Normal);
-  EXPECT_TRUE(events.messages.empty());
+  EXPECT_EQ(Outcome(), Ends(RunEnd::Normal));
   EXPECT_EQ(ReadText(dest + "/Copy01/Docs/a.txt"), "alpha");
   EXPECT_TRUE(other_run.LockFolder(dest).value());  // released with the run
 }
@@ -267,15 +301,13 @@ TEST_F(Run, DiskFullEndsTheRunAlsoOnTheNetwork) {
   // "//" leads a network path, which skips the check; on this host it reaches dest.
   job.Destination = "/" + dest;
   job.SelectedBytes = 1e18;
-  EXPECT_EQ(Start(), RunEnd::Error);
-  EXPECT_EQ(events.messages, Strings{"There is not enough space on disk."});
+  EXPECT_EQ(Outcome(), Ends(RunEnd::Error, {kNoSpace}));
 }
 
 TEST_F(Run, EveryFileNotCopiedIsReportedAndTheRestOfTheTreeIsCopied) {
   Folder(src + "/Gone");
   File(src + "/gone.txt");
-  Folder(src + "/Docs");
-  File(src + "/notes.txt");
+  DocsAndNotes();
   for (int i = 0; i < 25; ++i) WriteText(src + "/Docs/many/f" + std::to_string(i), "x");
   // Files that vanish between the listing of their folder and their copy.
   during = [&] {
@@ -289,8 +321,6 @@ TEST_F(Run, EveryFileNotCopiedIsReportedAndTheRestOfTheTreeIsCopied) {
   EXPECT_EQ(result.report.failures.at(1).path, src + "/gone.txt");
   EXPECT_GE(result.report.failed, 3u);
   EXPECT_LE(result.report.failures.size(), kListedFailures);
-  EXPECT_EQ(events.lines.back(), "Backup Error 06/12/2026 13:05:09");
-  EXPECT_FALSE(Exists(program + "/ultima.ovs"));
 }
 
 TEST_F(Run, DestinationThatStopsAnsweringGivesUpAfterTheWaitOrAStop) {
@@ -298,16 +328,13 @@ TEST_F(Run, DestinationThatStopsAnsweringGivesUpAfterTheWaitOrAStop) {
   during = [&] {
     if (time.waited > std::chrono::milliseconds(0)) fs.SetNotReady(dest);
   };
-  EXPECT_EQ(Start(), RunEnd::Error);
-  EXPECT_EQ(events.messages, Strings{"Destination drive is not ready."});
+  EXPECT_EQ(Outcome(), Ends(RunEnd::Error, {kNotReady}));
   EXPECT_GE(time.waited, std::chrono::seconds(6));  // three polls of two seconds
 
   // A stop during the wait ends the run without a message.
   fs = {};
-  events.messages.clear();
   during = [&] { stop.request_stop(); };
-  EXPECT_EQ(Start(), RunEnd::Error);
-  EXPECT_TRUE(events.messages.empty());
+  EXPECT_EQ(Outcome(), Ends(RunEnd::Error));
   EXPECT_FALSE(Exists(dest + "/Docs"));
 }
 
@@ -339,13 +366,10 @@ TEST_F(Run, ACopyIsSyncedBeforeItTakesItsNameAndItsNameBeforeAnythingGoes) {
   }
 
   // Writes the disk did not take, or a server that finds itself full only now.
-  for (const auto& [errnum, message] : {std::pair{EIO, "Destination drive is not ready."},
-                                        std::pair{ENOSPC, "There is not enough space on disk."}}) {
+  for (const auto& [errnum, message] : {std::pair{EIO, kNotReady}, std::pair{ENOSPC, kNoSpace}}) {
     WriteText(src + "/Docs/a.txt", "not on the disk");
     fs.Fail(FsOp::Sync, dest, KindFromErrno(errnum), errnum);
-    events.messages.clear();
-    EXPECT_EQ(Start(), RunEnd::Error);
-    EXPECT_EQ(events.messages, Strings{message});
+    EXPECT_EQ(Outcome(), Ends(RunEnd::Error, {message}));
     EXPECT_EQ(Names(dest), (Strings{"Copy02", "Docs", "daily.cop"}));
     EXPECT_EQ(ReadText(dest + "/Copy02/Docs/a.txt"), "alpha");
     fs = {};
@@ -391,9 +415,7 @@ TEST_F(Run, ADestinationWhoseDiskIsNotMountedIsNotReadyAndNothingIsWritten) {
   for (bool keep : {false, true}) {
     job.CopyMode = keep;
     job.Destination = dest;
-    events.messages.clear();
-    EXPECT_EQ(Start(), RunEnd::StoppedAtCheck);
-    EXPECT_EQ(events.messages, Strings{"Destination drive is not ready."});
+    EXPECT_EQ(Outcome(), Ends(RunEnd::StoppedAtCheck, {kNotReady}));
     EXPECT_EQ(Names(dest), before);
   }
 }

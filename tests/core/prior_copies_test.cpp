@@ -2,12 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
 #include "core/missing_list.hpp"
 #include "core/temporary_copies.hpp"
 #include "platform/linux/posix_file_system.hpp"
-#include "tests/support/fake_services.hpp"
 #include "tests/support/file_helpers.hpp"
 
 namespace orvessa {

@@ -3,11 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/statvfs.h>
 
-#include <filesystem>
-
-#include "platform/linux/posix_file_system.hpp"
 #include "tests/support/fake_services.hpp"
-#include "tests/support/file_helpers.hpp"
 #include "tests/support/run_fakes.hpp"
 
 namespace orvessa {
@@ -15,7 +11,7 @@ namespace {
 
 using namespace testing;
 
-TEST(SpaceFigures, KilobytesRoundAndEqualFiguresDoNotFitButTheNetworkAlwaysFits) {
+TEST(SpaceFigures, KilobytesRoundEqualFiguresDoNotFitTheNetworkAlwaysFitsRootIsCopiedAsRoot) {
   testing::FakeLocale locale;
   EXPECT_EQ(FormatKilobytes(499, locale), "0 KB");
   EXPECT_EQ(FormatKilobytes(1234567890, locale), "1234568 KB");
@@ -23,13 +19,16 @@ TEST(SpaceFigures, KilobytesRoundAndEqualFiguresDoNotFitButTheNetworkAlwaysFits)
   EXPECT_TRUE(InsufficientSpace(100, 100, "/backup"));
   EXPECT_FALSE(InsufficientSpace(99, 100, "/backup"));
   EXPECT_FALSE(InsufficientSpace(1e12, 0, std::string(kNetworkDrive)));
+  EXPECT_EQ(CopyNameOf(*SourceEntry::ForFolder("/")), "root");
+  EXPECT_EQ(CopyNameOf(*SourceEntry::ForFolder("/media/usb")), "usb");
+  EXPECT_EQ(CopyNameOf(*SourceEntry::ForFile("/a/b.txt")), "b.txt");
 }
 
 class Space : public ::testing::Test {
  protected:
   Space() : space(job, fs, locale, view, testing::EnglishText) {}
 
-  double FreeOnDisk(const std::string& path) {
+  static double FreeOnDisk(const std::string& path) {
     struct statvfs st {};
     statvfs(path.c_str(), &st);
     return static_cast<double>(st.f_bavail) * static_cast<double>(st.f_frsize);
@@ -43,7 +42,7 @@ class Space : public ::testing::Test {
   SpaceAccounting space;
 };
 
-TEST_F(Space, FilesAddAndSubtractTheirCurrentSize) {
+TEST_F(Space, FilesAddAndSubtractTheirCurrentSizeAndRootItsDrivesUsedSpace) {
   WriteText(tmp / "a.bin", std::string(3000, 'a'));
   space.AddFileSize(tmp / "a.bin");
   space.AddFileSize(tmp / "a.bin");
@@ -66,24 +65,22 @@ TEST_F(Space, FilesAddAndSubtractTheirCurrentSize) {
   EXPECT_EQ(job.SelectedBytes, 3000);
   space.SubtractFolderSize(tmp / "docs");
   EXPECT_EQ(job.SelectedBytes, -1000);
-}
 
-// A mounted volume needs what is on it, not what it could hold.
-TEST_F(Space, RootFolderCountsWithTheDriveUsedSpace) {
-  std::string text = "/*";
+  // A mounted volume needs what is on it, not what it could hold.
+  job.SelectedBytes = 0;
+  text = "/*";
   space.AddFolderSize(text);
   struct statvfs st {};
   statvfs("/", &st);
-  EXPECT_NEAR(job.SelectedBytes,
-              static_cast<double>(st.f_blocks - st.f_bfree) * static_cast<double>(st.f_frsize),
-              100e6);
-  EXPECT_LT(job.SelectedBytes, static_cast<double>(st.f_blocks) * static_cast<double>(st.f_frsize));
+  const double block = static_cast<double>(st.f_frsize);
+  EXPECT_NEAR(job.SelectedBytes, static_cast<double>(st.f_blocks - st.f_bfree) * block, 100e6);
+  EXPECT_LT(job.SelectedBytes, static_cast<double>(st.f_blocks) * block);
 }
 
-// A copy the run replaces stays until the new one is complete: its space is not free.
-TEST_F(Space, ReadyDestinationCountsFreeSpaceOnly) {
-  const std::string dest = tmp / "backup";
+TEST_F(Space, DestinationsFreeSpaceIsMeasuredTheNetworkIsNotAndAMissingOneIsForgotten) {
+  // A copy the run replaces stays until the new one is complete: its space is not free.
   // Sparse, so the figures stand out from whatever else the disk is doing.
+  const std::string dest = tmp / "backup";
   WriteText(dest + "/docs/old.txt", "");
   std::filesystem::resize_file(dest + "/docs/old.txt", 1'000'000'000);
   WriteText(dest + "/notes.txt", "");  // a file entry's copy: not counted
@@ -91,16 +88,12 @@ TEST_F(Space, ReadyDestinationCountsFreeSpaceOnly) {
   job.Sources = {*SourceEntry::ForFolder("/elsewhere/docs"), *SourceEntry::ForFile("/x/notes.txt"),
                  *SourceEntry::ForFolder("/elsewhere/absent")};
   job.Destination = dest;
-  job.Destination = dest;
-
   space.CheckDestinationSpace();
   EXPECT_EQ(space.DestinationDrive, dest);
   EXPECT_NEAR(space.FreeBytes, FreeOnDisk(dest), 100'000'000);
   EXPECT_EQ(view.LabelText(Control::Label21), FormatKilobytes(space.FreeBytes, locale));
-  EXPECT_TRUE(view.messages.empty());
-}
 
-TEST_F(Space, NetworkDestinationIsFreeOfChecksButShownShortLocalColoursFollowTheFigures) {
+  // The network is free of checks but shown short; locally the colours follow the figures.
   job.Destination = "//server/share";
   view.labels[Control::Label7] = "kept";
   view.labels[Control::Label9] = "5 KB";
@@ -110,10 +103,8 @@ TEST_F(Space, NetworkDestinationIsFreeOfChecksButShownShortLocalColoursFollowThe
   EXPECT_EQ(space.FreeBytes, 0);
   EXPECT_EQ(view.LabelText(Control::Label7), "kept");
   EXPECT_EQ(view.LabelText(Control::Label19), "5 KB");
-  EXPECT_TRUE(view.messages.empty());
   EXPECT_EQ(view.colours[Control::Label21], kColourShortOfSpace);
-
-  // A local one: the colours follow the figures.
+  EXPECT_TRUE(view.messages.empty());
   job.Destination = tmp.path().string();
   job.SelectedBytes = 1;
   space.ShowCopyTabSpace(2);
@@ -121,9 +112,7 @@ TEST_F(Space, NetworkDestinationIsFreeOfChecksButShownShortLocalColoursFollowThe
   job.SelectedBytes = FreeOnDisk(tmp.path().string()) * 2;
   space.ShowCopyTabSpace(2);
   EXPECT_EQ(view.colours[Control::Label20], kColourShortOfSpace);
-}
 
-TEST_F(Space, MissingDestinationIsReportedAndForgotten) {
   job.Destination = tmp / "unplugged";
   view.labels[Control::Label5] = job.Destination;
   space.FreeBytes = 99;
@@ -132,12 +121,6 @@ TEST_F(Space, MissingDestinationIsReportedAndForgotten) {
   EXPECT_EQ(view.LabelText(Control::Label5), "");
   EXPECT_EQ(job.Destination, "");
   EXPECT_EQ(space.FreeBytes, 0);
-}
-
-TEST(CopyNames, RootCopiesIntoRootFolderOthersByLastComponent) {
-  EXPECT_EQ(CopyNameOf(*SourceEntry::ForFolder("/")), "root");
-  EXPECT_EQ(CopyNameOf(*SourceEntry::ForFolder("/media/usb")), "usb");
-  EXPECT_EQ(CopyNameOf(*SourceEntry::ForFile("/a/b.txt")), "b.txt");
 }
 
 }  // namespace

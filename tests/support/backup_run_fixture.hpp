@@ -18,6 +18,7 @@
 namespace orvessa::testing {
 
 using Strings = std::vector<std::string>;
+using Carried = std::vector<std::pair<std::string, std::uint64_t>>;
 
 // A run of the engine on real temporary folders, with fakes for the window and the host;
 // its end is recorded as the window records it.
@@ -37,6 +38,14 @@ class Run : public ::testing::Test {
 
   void Folder(const std::string& path) { job.Sources.push_back(*SourceEntry::ForFolder(path)); }
   void File(const std::string& path) { job.Sources.push_back(*SourceEntry::ForFile(path)); }
+  void DocsAndNotes() {
+    Folder(src + "/Docs");
+    File(src + "/notes.txt");
+  }
+  void Keep(std::int16_t copies) {
+    job.CopyMode = true;
+    job.CopiesToKeep = copies;
+  }
 
   RunEnd Start() {
     RunSettings settings;
@@ -50,6 +59,16 @@ class Run : public ::testing::Test {
     result = run.Run(stop.get_token());
     RecordRun(fs, clock, locale, program, job, identity, result);
     return result.end;
+  }
+
+  // The run's end and the messages it gave.
+  std::pair<RunEnd, Strings> Outcome() {
+    events.messages.clear();
+    const RunEnd end = Start();
+    return {end, events.messages};
+  }
+  static std::pair<RunEnd, Strings> Ends(RunEnd end, Strings messages = {}) {
+    return {end, std::move(messages)};
   }
 
   // What the destination has free, as a run measures it.

@@ -42,21 +42,13 @@ class FaultInjectingFileSystem : public PosixFileSystem {
   }
   FsResult<CopyStats> CopyFile(const std::string& from, const std::string& to,
                                const CopyOptions& options) override {
-    return Guard(FsOp::CopyFile, from, [&] {
-      auto done = PosixFileSystem::CopyFile(from, to, options);
-      Corrupt(from, to);
-      if (after_copy) after_copy(from);
-      return done;
-    });
+    return Copied(FsOp::CopyFile, from, to,
+                  [&] { return PosixFileSystem::CopyFile(from, to, options); });
   }
   FsResult<CopyStats> CopyTree(const std::string& from, const std::string& to,
                                const CopyOptions& options) override {
-    return Guard(FsOp::CopyTree, from, [&] {
-      auto done = PosixFileSystem::CopyTree(from, to, options);
-      Corrupt(from, to);
-      if (after_copy) after_copy(from);
-      return done;
-    });
+    return Copied(FsOp::CopyTree, from, to,
+                  [&] { return PosixFileSystem::CopyTree(from, to, options); });
   }
   // Matched on the file to be linked to, whose new name is a temporary one.
   FsStatus LinkFileAt(int from_folder, const char* from_name, int to_folder, const char* to_name,
@@ -108,6 +100,15 @@ class FaultInjectingFileSystem : public PosixFileSystem {
     int errnum;
   };
 
+  template <typename Call>
+  FsResult<CopyStats> Copied(FsOp op, const std::string& from, const std::string& to, Call call) {
+    return Guard(op, from, [&] {
+      auto done = call();
+      Corrupt(from, to);
+      if (after_copy) after_copy(from);
+      return done;
+    });
+  }
   void Corrupt(const std::string& from, const std::string& to) const {
     for (const std::string& source : corrupt_) {
       if (!Matches(from, source)) continue;

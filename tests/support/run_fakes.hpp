@@ -50,32 +50,25 @@ class RecordingSpaceView : public SpaceView {
   }
   void SetLabelText(Control label, const std::string& text) override { labels[label] = text; }
   void SetLabelColour(Control label, int colour) override { colours[label] = colour; }
-  void SetCopyCursor(bool on) override { copy_cursor = on; }
+  void SetCopyCursor(bool) override {}
   void ShowMessage(const std::string& text, MessageIcon) override { messages.push_back(text); }
 
   std::map<Control, std::string> labels;
   std::map<Control, int> colours;
   std::vector<std::string> messages;
-  bool copy_cursor = false;
 };
 
 // What a run told, as a window would show it.
 class RecordingEvents : public RunEvents {
  public:
   void Line(const std::string& text) override { lines.push_back(text); }
-  void Progress(const RunProgress& progress) override {
-    last_progress = progress;
+  void Progress(const RunProgress&) override {
     if (during) during();
   }
-  void Notice(int text, MessageIcon icon) override {
-    messages.push_back(LoadText(kEnglishBase, text));
-    icons.push_back(icon);
-  }
+  void Notice(int text, MessageIcon) override { messages.push_back(LoadText(kEnglishBase, text)); }
 
   std::vector<std::string> lines;  // each entry, the comparison, the last line
   std::vector<std::string> messages;
-  std::vector<MessageIcon> icons;
-  RunProgress last_progress;
   std::function<void()> during;
 };
 
