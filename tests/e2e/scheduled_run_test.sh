@@ -3,7 +3,7 @@
 # at the start is caught up within a minute, its end is announced to the notification
 # service, and a click on the notice brings the window up; a daily job whose time of copy
 # is a minute ahead copies at that minute without a click.
-#   scheduled_run_test.sh PATH_TO_ORVESSA PATH_TO_NOTIFICATION_SINK
+#   scheduled_run_test.sh PATH_TO_ORVESSA PATH_TO_SESSION_FAKES
 set -euo pipefail
 program=$1 sink_program=$2
 . "$(dirname "$0")/desktop.sh"
@@ -24,7 +24,7 @@ write_timed_job() {
 days='D\0355as' # "Días" in the job file's code page
 
 desktop_start 1024x700 xembed
-"$sink_program" 15 >"$scratch/notices" 2>&1 &
+"$sink_program" notifications 15 >"$scratch/notices" 2>&1 &
 desktop_pids+=($!)
 wait_until 10 grep -q ready "$scratch/notices" || fail "no fake notification service"
 copied() { [ -f "$dest/src/a.txt" ]; }
