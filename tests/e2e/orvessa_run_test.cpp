@@ -5,21 +5,14 @@
 #include <sys/stat.h>
 
 #include <csignal>
-#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <map>
 #include <sstream>
-#include <string>
 #include <thread>
-#include <vector>
 
 #include "tests/support/child_process.hpp"
 #include "tests/support/file_helpers.hpp"
-
-#ifndef ORVESSA_RUN_PATH
-#error "ORVESSA_RUN_PATH must name the orvessa-run binary"
-#endif
 
 namespace orvessa {
 namespace {
@@ -41,19 +34,12 @@ std::ostream& operator<<(std::ostream& os, const Result& r) {
   return os << "exit " << r.status << "\n--- stdout\n" << r.out << "--- stderr\n" << r.err;
 }
 
-std::vector<char*> Pointers(Strings& texts) {
-  std::vector<char*> pointers;
-  for (auto& text : texts) pointers.push_back(text.data());
-  pointers.push_back(nullptr);
-  return pointers;
-}
-
 // Every path below `folder` with the file's bytes, "<folder>" for folders.
 std::map<std::string, std::string> Tree(const std::string& folder) {
   std::map<std::string, std::string> tree;
   for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-    const std::string relative = fs::relative(entry.path(), folder).string();
-    tree[relative] = entry.is_directory() ? "<folder>" : ReadText(entry.path().string());
+    tree[fs::relative(entry.path(), folder).string()] =
+        entry.is_directory() ? "<folder>" : ReadText(entry.path().string());
   }
   return tree;
 }
@@ -82,13 +68,10 @@ bool Shell(const std::string& command) {
 class Mount {
  public:
   explicit Mount(std::string at) : at_(std::move(at)) { fs::create_directories(at_); }
-  Mount(const Mount&) = delete;
-  Mount& operator=(const Mount&) = delete;
   ~Mount() {
     if (mounted_) Shell("umount -l '" + at_ + "'");
     if (!image_.empty()) Shell("losetup -j '" + image_ + "' | cut -d: -f1 | xargs -r losetup -d");
   }
-  // A memory file system of `size` (e.g. "2m").
   bool Tmpfs(const std::string& size) {
     return Done("mount -t tmpfs -o size=" + size + " tmpfs '" + at_ + "'");
   }
@@ -101,10 +84,7 @@ class Mount {
                 "')\" '" + at_ + "'");
   }
   bool ReadOnly() { return Shell("mount -o remount,ro '" + at_ + "'"); }
-  bool Unmount() {
-    mounted_ = !Shell("umount '" + at_ + "'");
-    return !mounted_;
-  }
+  bool Unmount() { return !(mounted_ = !Shell("umount '" + at_ + "'")); }
 
  private:
   bool Done(const std::string& command) { return mounted_ = ::geteuid() == 0 && Shell(command); }
@@ -148,6 +128,12 @@ class OrvessaRun : public ::testing::Test {
     for (const char* name : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"}) {
       if (const char* value = std::getenv(name)) env.push_back(std::string(name) + "=" + value);
     }
+    auto pointers = [](Strings& texts) {
+      std::vector<char*> all;
+      for (auto& text : texts) all.push_back(text.data());
+      all.push_back(nullptr);
+      return all;
+    };
     const std::string out = root + "/stdout", err = root + "/stderr";
     const int fds[3] = {::open("/dev/null", O_RDONLY),
                         ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600),
@@ -158,7 +144,7 @@ class OrvessaRun : public ::testing::Test {
           for (int fd = 0; fd < 3; ++fd) {
             if (::dup2(fds[fd], fd) < 0) return 126;
           }
-          ::execve(exe.c_str(), Pointers(args).data(), Pointers(env).data());
+          ::execve(exe.c_str(), pointers(args).data(), pointers(env).data());
           return 127;
         },
         as, meanwhile);
