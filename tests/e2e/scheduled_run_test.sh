@@ -47,7 +47,6 @@ window=$(window_id "$title")
 [ -n "$window" ] || fail "no main window"
 wait_until 20 eval '! shown "$window"' || fail "the window did not go back to the tray"
 wait_until 15 shown "$window" || fail "clicking the notice did not show the window"
-echo "clicking the notice showed the window"
 end_orvessa
 
 # Every day, never run yet, time of copy the next minute: it copies at that minute unasked.
@@ -60,7 +59,6 @@ wait_until 130 copied || { cat "$scratch/out"; echo "FAIL: no run at the time of
 wait_until 10 test -f "$dest/timed.cop" || fail "the run did not save its job"
 now=$(date -r "$dest/timed.cop" +%H%M) # the run saves its job there as it ends
 [ "$now" = "$at" ] || fail "copied at $now, the time of copy was $at"
-echo "the daily job copied at its time of copy $at without a click"
 wait_until 20 noticed 2 || fail "no notice of the second automatic run"
 end_orvessa
 echo "PASS"
