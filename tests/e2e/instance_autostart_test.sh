@@ -18,52 +18,24 @@ title='^Orvessa\. Copias de Seguridad Autom'
 entry=$XDG_CONFIG_HOME/autostart/org.orvessa.Orvessa.desktop
 desktop_start 1024x700
 
-now_ms() { echo $(($(date +%s%N) / 1000000)); }
-
-# The main window of the program PID, shown or not; its id in decimal.
-main_window() {
-  local window _
-  for _ in $(seq 100); do
-    window=$(xdotool search --all --pid "$1" --name "$title" 2>/dev/null | head -1 || true)
-    if [ -n "$window" ]; then
-      echo "$window"
-      return 0
-    fi
-    kill -0 "$1" 2>/dev/null || fail "the program ended before making its window"
-    sleep 0.1
-  done
-  fail "no main window within 10 s"
-}
-
 viewable() { xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable'; }
-
 active_window() { printf '%d' "$(xprop -root _NET_ACTIVE_WINDOW | grep -o '0x[0-9a-f]*')"; }
+# The main window of the program, shown or not, in $window; its id in decimal.
+found() { window=$(xdotool search --all --pid "$app" --name "$title" 2>/dev/null | head -1) && [ -n "$window" ]; }
 
-# Starts the program in the background, waits past its splash; sets app and window.
-start_first() {
-  "$program" >>"$scratch/first.log" 2>&1 &
-  app=$!
-  window=$(main_window "$app")
-  sleep 3
-}
-
-# A later start: must end with status 0 within a second.
-start_second() {
-  local started status=0
-  started=$(now_ms)
-  timeout 10 env "$@" "$program" >"$scratch/second.log" 2>&1 || status=$?
-  elapsed=$(($(now_ms) - started))
-  echo "second start: status $status after $elapsed ms"
-  [ "$status" = 0 ] || fail "the second start ended with status $status: $(cat "$scratch/second.log")"
-  ((elapsed < 1000)) || fail "the second start took $elapsed ms"
-}
-
-# --- a second start brings the first up ----------------------------------------------
-start_first
+# --- a second start brings the first up and ends with status 0 within a second --------
+"$program" >"$scratch/first.log" 2>&1 &
+app=$!
+wait_until 10 found || fail "no main window within 10 s"
+sleep 3 # past the splash
 xdotool windowminimize "$window" 2>/dev/null || true
-wait_until 5 bash -c "! xwininfo -id $window | grep -q IsViewable" ||
-  fail "the window could not be minimised"
-start_second DESKTOP_STARTUP_ID="e2e-launcher-1_TIME$(date +%s)"
+wait_until 5 eval '! viewable "$window"' || fail "the window could not be minimised"
+started=$(date +%s%N) status=0
+DESKTOP_STARTUP_ID="e2e-launcher-1_TIME$(date +%s)" timeout 10 "$program" >"$scratch/second.log" 2>&1 || status=$?
+elapsed=$((($(date +%s%N) - started) / 1000000))
+echo "second start: status $status after $elapsed ms"
+[ "$status" = 0 ] || fail "the second start ended with status $status: $(cat "$scratch/second.log")"
+((elapsed < 1000)) || fail "the second start took $elapsed ms"
 wait_until 5 viewable "$window" || fail "the first window did not come up"
 wait_until 5 test "$(active_window)" = "$window" ||
   fail "the first window is not the active one ($(active_window), want $window)"
