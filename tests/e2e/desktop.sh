@@ -93,12 +93,9 @@ find_window() { # TITLE [PID]
     if window=$(xdotool search --onlyvisible --name "^${title//./\\.}\$" 2>/dev/null | head -1) &&
       [ -n "$window" ]; then
       sleep 0.5 # the window settles once the window manager has framed it
-      local info frame x y width height left right top bottom
-      info=$(xwininfo -id "$window")
-      x=$(awk '/Absolute upper-left X/{print $NF}' <<<"$info")
-      y=$(awk '/Absolute upper-left Y/{print $NF}' <<<"$info")
-      width=$(awk '/Width:/{print $NF}' <<<"$info")
-      height=$(awk '/Height:/{print $NF}' <<<"$info")
+      local frame x y width height left right top bottom
+      read -r x y width height < <(xwininfo -id "$window" | awk '/Absolute upper-left X/{x=$NF}
+        /Absolute upper-left Y/{y=$NF} /Width:/{w=$NF} /Height:/{h=$NF} END{print x, y, w, h}')
       frame=$(xprop -id "$window" _NET_FRAME_EXTENTS 2>/dev/null | grep -o '[0-9, ]*$' || echo "0, 0, 0, 0")
       IFS=', ' read -r left right top bottom <<<"$frame"
       echo "$window $((x - ${left:-0})) $((y - ${top:-0})) $((width + ${left:-0} + ${right:-0})) $((height + ${top:-0} + ${bottom:-0}))"

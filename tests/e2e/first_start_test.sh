@@ -3,7 +3,7 @@
 # "ShutDown" and welcomes the user once; later starts show nothing. The session's services
 # are fakes that only own their names: the desktop's session manager on the private
 # session bus, logind on a second private bus standing in for the system bus.
-#   first_start_test.sh PATH_TO_ORVESSA PATH_TO_ORVESSA_RUN PATH_TO_BUS_NAME_OWNER
+#   first_start_test.sh PATH_TO_ORVESSA PATH_TO_ORVESSA_RUN PATH_TO_SESSION_FAKES
 set -euo pipefail
 program=$1 owner=$3
 . "$(dirname "$0")/desktop.sh"
@@ -16,7 +16,7 @@ desktop_pids+=("$(cat "$scratch/system.pid")")
 own() { # BUS_ADDRESS NAME..: a fake owner of the names, until the test ends
   local address=$1
   shift
-  DBUS_SESSION_BUS_ADDRESS=$address "$owner" "$@" >"$scratch/owner" &
+  DBUS_SESSION_BUS_ADDRESS=$address "$owner" own "$@" >"$scratch/owner" &
   desktop_pids+=($!)
   wait_until 5 grep -q ready "$scratch/owner" || fail "cannot own $*"
 }

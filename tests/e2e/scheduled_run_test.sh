@@ -3,7 +3,7 @@
 # at the start is caught up within a minute, its end is announced to the notification
 # service, and a click on the notice brings the window up; a daily job whose time of copy
 # is a minute ahead copies at that minute without a click.
-#   scheduled_run_test.sh PATH_TO_ORVESSA PATH_TO_NOTIFICATION_SINK
+#   scheduled_run_test.sh PATH_TO_ORVESSA PATH_TO_SESSION_FAKES
 set -euo pipefail
 program=$1 sink_program=$2
 . "$(dirname "$0")/desktop.sh"
@@ -24,7 +24,7 @@ write_timed_job() {
 days='D\0355as' # "Días" in the job file's code page
 
 desktop_start 1024x700 xembed
-"$sink_program" 15 >"$scratch/notices" 2>&1 &
+"$sink_program" notifications 15 >"$scratch/notices" 2>&1 &
 desktop_pids+=($!)
 wait_until 10 grep -q ready "$scratch/notices" || fail "no fake notification service"
 copied() { [ -f "$dest/src/a.txt" ]; }
@@ -47,7 +47,6 @@ window=$(window_id "$title")
 [ -n "$window" ] || fail "no main window"
 wait_until 20 eval '! shown "$window"' || fail "the window did not go back to the tray"
 wait_until 15 shown "$window" || fail "clicking the notice did not show the window"
-echo "clicking the notice showed the window"
 end_orvessa
 
 # Every day, never run yet, time of copy the next minute: it copies at that minute unasked.
@@ -60,7 +59,6 @@ wait_until 130 copied || { cat "$scratch/out"; echo "FAIL: no run at the time of
 wait_until 10 test -f "$dest/timed.cop" || fail "the run did not save its job"
 now=$(date -r "$dest/timed.cop" +%H%M) # the run saves its job there as it ends
 [ "$now" = "$at" ] || fail "copied at $now, the time of copy was $at"
-echo "the daily job copied at its time of copy $at without a click"
 wait_until 20 noticed 2 || fail "no notice of the second automatic run"
 end_orvessa
 echo "PASS"

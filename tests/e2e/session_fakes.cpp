@@ -1,8 +1,12 @@
-// Stand-ins for logind and a GNOME-style session manager, for the end-to-end tests; they
-// run only on the private buses the tests start.
-//   session_fakes logind   org.freedesktop.login1 on DBUS_SYSTEM_BUS_ADDRESS
-//   session_fakes gnome    org.gnome.SessionManager on DBUS_SESSION_BUS_ADDRESS
-// Each prints one line per event on stdout. With FAKE_WATCH set to a path, every line
+// Stand-ins for the desktop's services, for the end-to-end tests; they run only on the
+// private buses the tests start.
+//   session_fakes logind            org.freedesktop.login1 on DBUS_SYSTEM_BUS_ADDRESS
+//   session_fakes gnome             org.gnome.SessionManager on DBUS_SESSION_BUS_ADDRESS
+//   session_fakes notifications [S] org.freedesktop.Notifications on the session bus: one
+//                                   line "app|icon|summary|body" a notice (new lines as
+//                                   "\n"), each clicked S seconds later when S is given
+//   session_fakes own NAME..        only owns the names on the session bus
+// Each prints "ready", then one line per event. With FAKE_WATCH set to a path, every line
 // ends in [exists] or [missing]: whether that path was there at the moment of the event.
 // The test's own interface org.orvessa.Test, on the manager's object, plays the user:
 //   logind: PrepareForShutdown(b)        emits the signal of that name
@@ -18,6 +22,7 @@
 #include <QDBusVirtualObject>
 #include <QFileInfo>
 #include <QSocketNotifier>
+#include <QTimer>
 #include <cstdio>
 
 namespace {
@@ -120,27 +125,67 @@ class FakeGnomeSession : public QDBusVirtualObject {
   int clients_ = 0;
 };
 
+// Notify as a user meets it: printed, and clicked after a while when asked to.
+class FakeNotifications : public QDBusVirtualObject {
+ public:
+  explicit FakeNotifications(int click_after_ms) : click_after_ms_(click_after_ms) {}
+  QString introspect(const QString&) const override { return {}; }
+
+  bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override {
+    const QVariantList a = message.arguments();
+    if (message.member() != QStringLiteral("Notify") || a.size() < 5) return false;
+    Log(QStringList{a[0].toString(), a[2].toString(), a[3].toString(),
+                    a[4].toString().replace(QLatin1Char('\n'), QStringLiteral("\\n"))}
+            .join(QLatin1Char('|')));
+    const uint id = ++last_id_;
+    if (click_after_ms_ >= 0) {
+      QTimer::singleShot(click_after_ms_, [connection, id] {
+        QDBusMessage click = QDBusMessage::createSignal(
+            QStringLiteral("/org/freedesktop/Notifications"),
+            QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("ActionInvoked"));
+        click << id << QStringLiteral("default");
+        QDBusConnection(connection).send(click);
+      });
+    }
+    return connection.send(message.createReply(QVariant::fromValue(id)));
+  }
+
+ private:
+  int click_after_ms_;
+  uint last_id_ = 0;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
-  const QString kind = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
-  const bool logind = kind == QStringLiteral("logind");
-  if (!logind && kind != QStringLiteral("gnome")) {
-    std::fprintf(stderr, "usage: session_fakes logind|gnome\n");
+  const QStringList args = app.arguments().mid(1);
+  const QString kind = args.value(0);
+  QDBusConnection bus = kind == QStringLiteral("logind") ? QDBusConnection::systemBus()
+                                                         : QDBusConnection::sessionBus();
+  FakeLogind logind;
+  FakeGnomeSession gnome;
+  FakeNotifications notifications(args.size() > 1 ? args[1].toInt() * 1000 : -1);
+  QStringList names = args.mid(1);
+  bool served = true;
+  if (kind == QStringLiteral("logind")) {
+    served = bus.registerVirtualObject(QStringLiteral("/org/freedesktop/login1"), &logind);
+    names = {QStringLiteral("org.freedesktop.login1")};
+  } else if (kind == QStringLiteral("gnome")) {
+    served = bus.registerVirtualObject(QStringLiteral("/org/gnome/SessionManager"), &gnome,
+                                       QDBusConnection::SubPath);
+    names = {QStringLiteral("org.gnome.SessionManager")};
+  } else if (kind == QStringLiteral("notifications")) {
+    served =
+        bus.registerVirtualObject(QStringLiteral("/org/freedesktop/Notifications"), &notifications);
+    names = {QStringLiteral("org.freedesktop.Notifications")};
+  } else if (kind != QStringLiteral("own")) {
+    std::fprintf(stderr, "usage: session_fakes logind|gnome|notifications [S]|own NAME..\n");
     return 2;
   }
-  QDBusConnection bus = logind ? QDBusConnection::systemBus() : QDBusConnection::sessionBus();
-  FakeLogind logind_object;
-  FakeGnomeSession gnome_object;
-  const bool registered =
-      logind ? bus.registerVirtualObject(QStringLiteral("/org/freedesktop/login1"), &logind_object)
-             : bus.registerVirtualObject(QStringLiteral("/org/gnome/SessionManager"), &gnome_object,
-                                         QDBusConnection::SubPath);
-  const QString name = logind ? QStringLiteral("org.freedesktop.login1")
-                              : QStringLiteral("org.gnome.SessionManager");
-  if (!registered || !bus.registerService(name)) {
-    std::fprintf(stderr, "cannot serve %s\n", qPrintable(name));
+  for (const QString& name : names) served = served && bus.registerService(name);
+  if (!served) {
+    std::fprintf(stderr, "cannot serve %s\n", qPrintable(names.join(QLatin1Char(' '))));
     return 1;
   }
   Log(QStringLiteral("ready"));

@@ -31,6 +31,5 @@ hidden_at_start item
 dbus-send --session --print-reply --dest="$service" "$path" org.kde.StatusNotifierItem.Activate \
   int32:0 int32:0 >/dev/null
 read -r window _ < <(find_window "$title" "$app")
-echo "Activate shows window $window"
 end_orvessa
 echo "PASS"

@@ -47,81 +47,62 @@ void Close(IceConn ice) {
   Event("closed");
 }
 
-Status RegisterClient(SmsConn sms, SmPointer, char* previous_id) {
-  std::free(previous_id);
-  char* id = SmsGenerateClientID(sms);
-  if (id == nullptr) return 0;
-  SmsRegisterClientReply(sms, id);
-  std::free(id);
-  Event("registered");
-  return 1;
-}
-
-void InteractRequest(SmsConn sms, SmPointer, int) {
-  Event("interact");
-  SmsInteract(sms);
-}
-
-void InteractDone(SmsConn, SmPointer, Bool cancel_shutdown) {
-  if (cancel_shutdown) cancelled = true;
-}
-
-void SaveYourselfRequest(SmsConn, SmPointer, int, Bool, int, Bool, Bool) {}
-void SaveYourselfPhase2Request(SmsConn sms, SmPointer) { SmsSaveYourselfPhase2(sms); }
-
 void SaveYourselfDone(SmsConn, SmPointer, Bool) {
   if (--saves_pending > 0) return;
-  if (cancelled) {
-    Event("cancelled");
-    for (Client* client : clients) {
-      if (client->open) SmsShutdownCancelled(client->sms);
-    }
-  } else {
-    Event("die");
-    for (Client* client : clients) {
-      if (client->open) SmsDie(client->sms);
-    }
+  Event(cancelled ? "cancelled" : "die");
+  for (Client* client : clients) {
+    if (client->open) cancelled ? SmsShutdownCancelled(client->sms) : SmsDie(client->sms);
   }
 }
 
-void CloseConnection(SmsConn sms, SmPointer data, int count, char** reasons) {
-  auto* client = static_cast<Client*>(data);
-  SmFreeReasons(count, reasons);
-  SmsCleanUp(sms);
-  Close(client->ice);
-}
-
-void SetProperties(SmsConn, SmPointer, int count, SmProp** properties) {
-  for (int i = 0; i < count; ++i) SmFreeProperty(properties[i]);
-  std::free(properties);
-}
-
-void DeleteProperties(SmsConn, SmPointer, int count, char** names) {
-  for (int i = 0; i < count; ++i) std::free(names[i]);
-  std::free(names);
-}
-
-void GetProperties(SmsConn sms, SmPointer) { SmsReturnProperties(sms, 0, nullptr); }
-
+// What a client asks for; properties are taken and dropped.
 Status NewClient(SmsConn sms, SmPointer, unsigned long* mask, SmsCallbacks* callbacks, char**) {
-  auto* client = new Client;
-  client->sms = sms;
-  client->ice = SmsGetIceConnection(sms);
+  auto* client = new Client{sms, SmsGetIceConnection(sms)};
   clients.push_back(client);
   *mask = SmsRegisterClientProcMask | SmsInteractRequestProcMask | SmsInteractDoneProcMask |
           SmsSaveYourselfRequestProcMask | SmsSaveYourselfP2RequestProcMask |
           SmsSaveYourselfDoneProcMask | SmsCloseConnectionProcMask | SmsSetPropertiesProcMask |
           SmsDeletePropertiesProcMask | SmsGetPropertiesProcMask;
-  callbacks->register_client = {RegisterClient, client};
-  callbacks->interact_request = {InteractRequest, client};
-  callbacks->interact_done = {InteractDone, client};
-  callbacks->save_yourself_request = {SaveYourselfRequest, client};
-  callbacks->save_yourself_phase2_request = {SaveYourselfPhase2Request, client};
+  callbacks->register_client = {[](SmsConn sms, SmPointer, char* previous_id) -> Status {
+                                  std::free(previous_id);
+                                  char* id = SmsGenerateClientID(sms);
+                                  if (id == nullptr) return 0;
+                                  SmsRegisterClientReply(sms, id);
+                                  std::free(id);
+                                  Event("registered");
+                                  return 1;
+                                },
+                                client};
+  callbacks->interact_request = {[](SmsConn sms, SmPointer, int) {
+                                   Event("interact");
+                                   SmsInteract(sms);
+                                 },
+                                 client};
+  callbacks->interact_done = {[](SmsConn, SmPointer, Bool cancel) { cancelled |= cancel != 0; },
+                              client};
+  callbacks->save_yourself_request = {[](SmsConn, SmPointer, int, Bool, int, Bool, Bool) {},
+                                      client};
+  callbacks->save_yourself_phase2_request = {
+      [](SmsConn sms, SmPointer) { SmsSaveYourselfPhase2(sms); }, client};
   callbacks->save_yourself_done = {SaveYourselfDone, client};
-  callbacks->close_connection = {CloseConnection, client};
-  callbacks->set_properties = {SetProperties, client};
-  callbacks->delete_properties = {DeleteProperties, client};
-  callbacks->get_properties = {GetProperties, client};
+  callbacks->close_connection = {[](SmsConn sms, SmPointer data, int count, char** reasons) {
+                                   SmFreeReasons(count, reasons);
+                                   SmsCleanUp(sms);
+                                   Close(static_cast<Client*>(data)->ice);
+                                 },
+                                 client};
+  callbacks->set_properties = {[](SmsConn, SmPointer, int count, SmProp** properties) {
+                                 for (int i = 0; i < count; ++i) SmFreeProperty(properties[i]);
+                                 std::free(properties);
+                               },
+                               client};
+  callbacks->delete_properties = {[](SmsConn, SmPointer, int count, char** names) {
+                                    for (int i = 0; i < count; ++i) std::free(names[i]);
+                                    std::free(names);
+                                  },
+                                  client};
+  callbacks->get_properties = {[](SmsConn sms, SmPointer) { SmsReturnProperties(sms, 0, nullptr); },
+                               client};
   return 1;
 }
 

@@ -26,8 +26,7 @@ const auto* const kApplication =
 class InstanceGuardTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    const char* tmp = std::getenv("TMPDIR");
-    if (tmp) tmpdir_ = tmp;
+    if (const char* tmp = std::getenv("TMPDIR")) tmpdir_ = tmp;
     runtime_ = PrivateFolder("run");
     ::setenv("XDG_RUNTIME_DIR", runtime_.c_str(), 1);
     ::setenv("TMPDIR", PrivateFolder("tmp").c_str(), 1);
@@ -60,27 +59,23 @@ class InstanceGuardTest : public ::testing::Test {
     return process;
   }
 
-  // The next line the process prints, serving our own guard meanwhile; empty on timeout.
-  static QString Line(QProcess& process, int ms = 5000) {
+  // Serves our own guard until the process prints a line (`line`) or ends; the time taken.
+  static qint64 Serve(QProcess& process, bool line) {
     QElapsedTimer clock;
     clock.start();
-    while (!process.canReadLine() && clock.elapsed() < ms) {
+    while ((line ? !process.canReadLine() : process.state() != QProcess::NotRunning) &&
+           clock.elapsed() < 5000) {
       QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-      process.waitForReadyRead(10);
-    }
-    return QString::fromUtf8(process.readLine()).trimmed();
-  }
-
-  // Waits for the process to end while our own guard keeps answering; its run time.
-  static qint64 Finish(QProcess& process, int ms = 5000) {
-    QElapsedTimer clock;
-    clock.start();
-    while (process.state() != QProcess::NotRunning && clock.elapsed() < ms) {
-      QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-      process.waitForFinished(10);
+      line ? process.waitForReadyRead(10) : process.waitForFinished(10);
     }
     return clock.elapsed();
   }
+  // The next line the process prints; empty on timeout.
+  static QString Line(QProcess& process) {
+    Serve(process, true);
+    return QString::fromUtf8(process.readLine()).trimmed();
+  }
+  static qint64 Finish(QProcess& process) { return Serve(process, false); }
 
   // Claims the instance in this process, collecting the tokens of show requests.
   static void BecomeFirst(InstanceGuard& guard, QStringList& shown, bool serve = true) {

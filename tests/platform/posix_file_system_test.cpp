@@ -258,7 +258,7 @@ TEST_F(Posix, DeleteTreeRemovesReadOnlyFoldersWithForceAndNeverFollowsLinks) {
   EXPECT_EQ(posix.DeleteTree(src, true).error().kind, FsErrorKind::PathNotFound);
 }
 
-TEST_F(Posix, ListingReportsTypesAndAttributes) {
+TEST_F(Posix, ListingsFoldersRenamesRootsAndDrives) {
   WriteText(src + "/a.txt", "abc");
   WriteText(src + "/.dot", "");
   fs::create_directory(src + "/sub");
@@ -278,9 +278,7 @@ TEST_F(Posix, ListingReportsTypesAndAttributes) {
   EXPECT_TRUE(posix.ClearReadOnly(src + "/a.txt"));
   EXPECT_FALSE(posix.IsReadOnly(src + "/a.txt").value());
   EXPECT_EQ(posix.ListFolder(src + "/a.txt").error().kind, FsErrorKind::PathNotFound);
-}
 
-TEST_F(Posix, FoldersRenamesAndRoots) {
   ASSERT_TRUE(posix.MakeFolders(src + "/x/y/z"));
   EXPECT_TRUE(posix.MakeFolders(src + "/x/y/z"));
   EXPECT_EQ(posix.MakeFolder(src + "/x").error().kind, FsErrorKind::AlreadyExists);
@@ -293,9 +291,8 @@ TEST_F(Posix, FoldersRenamesAndRoots) {
   EXPECT_TRUE(posix.IsRootFolder("/").value());
   EXPECT_TRUE(posix.IsRootFolder("/proc").value());
   EXPECT_FALSE(posix.IsRootFolder(tmp / "moved").value());
-}
 
-TEST_F(Posix, DrivesAreReadyOnlyWhereTheFolderExists) {
+  // Drives are ready only where the folder exists.
   DriveInfo here = posix.GetDrive(tmp.path().string());
   EXPECT_TRUE(here.ready);
   EXPECT_GT(here.capacity, 0);

@@ -7,20 +7,10 @@
 #include <QTemporaryDir>
 #include <QtGlobal>
 
+#include "tests/support/file_helpers.hpp"
+
 namespace orvessa {
 namespace {
-
-QString ReadText(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return {};
-  return QString::fromUtf8(file.readAll());
-}
-
-void WriteText(const QString& path, const char* text) {
-  QFile file(path);
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-  file.write(text);
-}
 
 TEST(QtSettingsStore, UserFileLivesInTheConfigFolderAndKeysMatchWhateverTheirCase) {
   QTemporaryDir config;
@@ -40,13 +30,13 @@ TEST(QtSettingsStore, UserFileLivesInTheConfigFolderAndKeysMatchWhateverTheirCas
 TEST(QtSettingsStore, HandWrittenSpellingIsReadAndUpdatedInPlace) {
   QTemporaryDir folder;
   const QString path = folder.filePath(QStringLiteral("Orvessa.conf"));
-  WriteText(path, "[settings]\nlanguagebase=3\nfolders=/a,/b\n");
+  testing::WriteText(path.toStdString(), "[settings]\nlanguagebase=3\nfolders=/a,/b\n");
   QtSettingsStore store(path);
   EXPECT_EQ(store.Get("Settings", "LanguageBase", "-"), "3");
   EXPECT_EQ(store.Get("SETTINGS", "Folders", "-"), "/a,/b");
 
   store.Save("Settings", "LANGUAGEBASE", "4");
-  const QString text = ReadText(path);
+  const QString text = QString::fromStdString(testing::ReadText(path.toStdString()));
   EXPECT_EQ(text.count(QRegularExpression(QStringLiteral("(?i)^languagebase="),
                                           QRegularExpression::MultilineOption)),
             1)
