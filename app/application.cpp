@@ -17,9 +17,9 @@
 #include "platform/linux/logind_power.hpp"
 #include "platform/linux/logind_sleep_watch.hpp"
 #include "platform/linux/posix_file_system.hpp"
-#include "platform/linux/qt_event_pump.hpp"
 #include "platform/linux/qt_locale.hpp"
 #include "platform/linux/qt_settings_store.hpp"
+#include "platform/linux/serve_events.hpp"
 #include "platform/linux/signal_watcher.hpp"
 #include "platform/linux/steady_monotonic.hpp"
 #include "platform/linux/system_clock.hpp"
@@ -46,7 +46,6 @@ struct Application::Services {
   PosixFileSystem fs;
   SystemClock clock;
   QtLocale locale;
-  QtEventPump pump;
   SteadyMonotonic time;
   LogindPower power;
   QtSettingsStore settings;
@@ -129,9 +128,7 @@ int Application::Run() {
   const int status = QApplication::exec();
   if (window_->PowerOffRequested()) {
     // The power-off request is asynchronous: give its answer (or the fallback) time.
-    QtEventPump& pump = services_->pump;
-    const auto until = pump.MonotonicNow() + std::chrono::seconds(5);
-    while (pump.MonotonicNow() < until) pump.ProcessEvents(std::chrono::milliseconds(250));
+    ServeEventsFor(std::chrono::seconds(5));
   }
   return status;
 }

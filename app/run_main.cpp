@@ -29,9 +29,9 @@
 #include "i18n/string_table.hpp"
 #include "platform/linux/logind_power.hpp"
 #include "platform/linux/posix_file_system.hpp"
-#include "platform/linux/qt_event_pump.hpp"
 #include "platform/linux/qt_locale.hpp"
 #include "platform/linux/qt_settings_store.hpp"
+#include "platform/linux/serve_events.hpp"
 #include "platform/linux/steady_monotonic.hpp"
 #include "platform/linux/system_clock.hpp"
 
@@ -353,9 +353,7 @@ int Run(const Arguments& args) {
 
   if (power_off) {
     // The power-off request is asynchronous: give its answer (or the fallback) time.
-    QtEventPump pump;
-    const auto until = pump.MonotonicNow() + std::chrono::seconds(5);
-    while (pump.MonotonicNow() < until) pump.ProcessEvents(std::chrono::milliseconds(250));
+    ServeEventsFor(std::chrono::seconds(5));
   }
 
   switch (result.end) {
