@@ -339,7 +339,7 @@ int Run(const Arguments& args) {
     worker.join();
   }
   view.ClearProgress();
-  RecordRun(fs, clock, locale, ProgramFolder(), job, identity, result);
+  RecordRun(fs, clock, locale, ProgramFolder(), StateFolder(), job, identity, result);
   const float version = ReadWindowsVersion(power);
   const bool power_off = args.power_off && result.end == RunEnd::Normal && job.LastRunOutcome == 0;
   if (power_off) {

@@ -107,6 +107,7 @@ RunResult BackupRun::Run(std::stop_token stop) {
   result_.date = job_.LastRunDate;
   result_.time = job_.LastRunTime;
   result_.destination = job_.Destination;
+  result_.stopped = result_.end == RunEnd::Error && Stopped();
   return std::move(result_);
 }
 

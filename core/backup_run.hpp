@@ -59,6 +59,7 @@ struct RunResult {
                              // empty when it was found not ready and is forgotten
   std::string copy_folder;   // "Copy07" in keep-prior-copies mode
   int last_message = 0;      // the text number of the run's last message, 0 for none
+  bool stopped = false;      // an error end because the run was asked to stop
 };
 
 // One backup run of a copy of the job, taken when the run starts, on the calling thread:

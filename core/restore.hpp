@@ -41,6 +41,7 @@ struct RestoreStep {
 };
 
 struct RestorePlan {
+  std::string copy_path;  // the copy restored from
   std::vector<RestoreStep> steps;
   std::uint64_t bytes = 0;           // to write
   std::uint64_t differing = 0;       // files in the way that differ: what "Replace" replaces

@@ -34,8 +34,11 @@ struct RunRecord {
 
 // "YYYY-MM-DD HH:MM:SS".
 std::string DateTimeText(const LocalDateTime& when);
-// The local date and time a number of seconds since the epoch is.
+// The local date and time a number of seconds since the epoch is, and back.
 LocalDateTime LocalFromEpoch(std::int64_t seconds);
+std::int64_t EpochOf(const LocalDateTime& when);
+// Seconds since the epoch of a DateTimeText; 0 when it is none.
+std::int64_t EpochFromText(const std::string& text);
 
 // The record of a run that ended at `end`; its start is `end` less the run's time.
 RunRecord RecordOfRun(const RunResult& result, const LocalDateTime& end,

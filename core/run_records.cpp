@@ -2,6 +2,7 @@
 
 #include "core/job_file_format.hpp"
 #include "core/job_file_writer.hpp"
+#include "core/run_history.hpp"
 #include "core/text_encoding.hpp"
 
 namespace orvessa {
@@ -46,9 +47,12 @@ std::string ReadLastCopyRecord(const FileSystem& fs, const std::string& program_
 }
 
 void RecordRun(FileSystem& fs, const Clock& clock, const Locale& locale,
-               const std::string& program_folder, BackupJob& job, const JobFileIdentity& identity,
-               const RunResult& result) {
+               const std::string& program_folder, const std::string& state_folder, BackupJob& job,
+               const JobFileIdentity& identity, const RunResult& result) {
   if (result.end == RunEnd::NotRun) return;
+  if (!state_folder.empty()) {
+    (void)AppendRunRecord(fs, state_folder, RecordOfRun(result, clock.Now(), identity.JobFileName));
+  }
   job.LastRunOutcome = result.outcome;
   job.LastRunDate = result.date;
   job.LastRunTime = result.time;

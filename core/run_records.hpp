@@ -27,10 +27,11 @@ std::string ReadLastCopyRecord(const FileSystem& fs, const std::string& program_
 // outcome, dates and destination, and is saved where the outcome says: after a normal end
 // into the destination and the program folder, followed by the record of the last copy;
 // after an error end into the program folder only; after a check, nowhere. Failures are
-// skipped.
+// skipped. Every run that started adds its line to the run history in state_folder
+// (none when it is empty).
 void RecordRun(FileSystem& fs, const Clock& clock, const Locale& locale,
-               const std::string& program_folder, BackupJob& job, const JobFileIdentity& identity,
-               const RunResult& result);
+               const std::string& program_folder, const std::string& state_folder, BackupJob& job,
+               const JobFileIdentity& identity, const RunResult& result);
 
 // Gives write permission back to every read-only file lying directly in destination;
 // failures are skipped.

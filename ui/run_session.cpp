@@ -118,7 +118,7 @@ void RunSession::OnRunEnd() {
   const RunResult& result = runner_->Result();
   last_end_ = result.end;
   awake_.reset();
-  RecordRun(fs_, clock_, locale_, folders_.program_folder, job_, identity_, result);
+  RecordRun(fs_, clock_, locale_, folders_.program_folder, folders_.state_folder, job_, identity_, result);
   if (job_.Destination.empty()) {
     // Reported as not ready: forgotten.
     parts_.destination.Forget();

@@ -57,7 +57,7 @@ class Run : public ::testing::Test {
     stop = std::stop_source();
     BackupRun run(RunServices{fs, fs, clock, locale, time}, events, settings, job);
     result = run.Run(stop.get_token());
-    RecordRun(fs, clock, locale, program, job, identity, result);
+    RecordRun(fs, clock, locale, program, state, job, identity, result);
     return result.end;
   }
 
