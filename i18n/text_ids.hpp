@@ -124,7 +124,42 @@ inline constexpr int kScheduleNoReference = 135;
 inline constexpr int kNoShutdownChannel = 136;
 inline constexpr int kCarriedOver = 137;
 inline constexpr int kPreviousCopy = 138;
+// The Restore window.
+inline constexpr int kRestoreMenu = 139;
+inline constexpr int kRestoreTitle = 140;
+inline constexpr int kCopiesCaption = 141;
+inline constexpr int kDateColumn = 142;
+inline constexpr int kNameColumn = 143;
+inline constexpr int kSizeColumn = 144;
+inline constexpr int kStateColumn = 145;
+inline constexpr int kModifiedColumn = 146;
+inline constexpr int kCopyComplete = 147;
+inline constexpr int kFilesMissing = 148;
+inline constexpr int kCarriedOverCount = 149;
+inline constexpr int kVerificationFailed = 150;
+inline constexpr int kRunFailed = 151;
+inline constexpr int kSearch = 152;
+inline constexpr int kCopyColumn = 153;
+inline constexpr int kOriginalPath = 154;
+inline constexpr int kVersions = 155;
+inline constexpr int kChanged = 156;
+inline constexpr int kUnchanged = 157;
+inline constexpr int kDeletedSince = 158;
+inline constexpr int kRestoreInPlace = 159;
+inline constexpr int kRestoreToFolder = 160;
+inline constexpr int kFilesDiffer = 161;
+inline constexpr int kKeepBoth = 162;
+inline constexpr int kReplaceFiles = 163;
+inline constexpr int kCancel = 164;
+inline constexpr int kFilesRestored = 165;
+inline constexpr int kSkippedIdentical = 166;
+inline constexpr int kKeptBoth = 167;
+inline constexpr int kReplaced = 168;
+inline constexpr int kFailed = 169;
+inline constexpr int kRestoreStopped = 170;
+inline constexpr int kSearchResults = 171;
+inline constexpr int kCopyContents = 172;
 
-inline constexpr int kLastTextNumber = 138;
+inline constexpr int kLastTextNumber = 172;
 
 }  // namespace orvessa::text_id

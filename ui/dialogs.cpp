@@ -1,7 +1,9 @@
 #include "ui/dialogs.hpp"
 
 #include <QFileDialog>
+#include <QPushButton>
 #include <QRegularExpression>
+#include <algorithm>
 
 namespace orvessa {
 namespace {
@@ -9,6 +11,7 @@ namespace {
 struct TestHooks {
   bool on = false;
   std::deque<QMessageBox::StandardButton> answers;
+  std::deque<int> choices;
   std::deque<QString> file_names;
   std::vector<Dialogs::Shown> shown;
   QStringList filters;
@@ -61,6 +64,29 @@ QMessageBox::StandardButton Dialogs::Message(QWidget* owner, const QString& text
   return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
+int Dialogs::Choose(QWidget* owner, const QString& text, MessageIcon icon,
+                    const QStringList& buttons, const QString& cancel) {
+  TestHooks& hooks = Hooks();
+  if (hooks.on) {
+    hooks.shown.push_back({text, icon, QStringLiteral("Orvessa")});
+    if (hooks.choices.empty()) return 0;
+    const int choice = hooks.choices.front();
+    hooks.choices.pop_front();
+    return choice;
+  }
+  QMessageBox box(ToQt(icon), QStringLiteral("Orvessa"), text, QMessageBox::NoButton, owner);
+  std::vector<QPushButton*> added;
+  for (const QString& caption : buttons) {
+    added.push_back(
+        box.addButton(caption, added.empty() ? QMessageBox::AcceptRole : QMessageBox::ActionRole));
+  }
+  if (!added.empty()) box.setDefaultButton(added.front());
+  box.setEscapeButton(box.addButton(cancel, QMessageBox::RejectRole));
+  box.exec();
+  const auto found = std::find(added.begin(), added.end(), box.clickedButton());
+  return found == added.end() ? -1 : static_cast<int>(found - added.begin());
+}
+
 void Dialogs::Show(QWidget* owner, const QString& text, MessageIcon icon) {
   const QString title = QStringLiteral("Orvessa");
   TestHooks& hooks = Hooks();
@@ -108,6 +134,11 @@ void Dialogs::setNextAnswer(QMessageBox::StandardButton answer) {
   Hooks().answers.push_back(answer);
 }
 
+void Dialogs::setNextChoice(int index) {
+  Hooks().on = true;
+  Hooks().choices.push_back(index);
+}
+
 void Dialogs::setNextFileName(const QString& path) {
   Hooks().on = true;
   Hooks().file_names.push_back(path);
@@ -119,6 +150,7 @@ void Dialogs::ClearShown() {
   TestHooks& hooks = Hooks();
   hooks.shown.clear();
   hooks.answers.clear();
+  hooks.choices.clear();
   hooks.file_names.clear();
   hooks.filters.clear();
   hooks.folders.clear();

@@ -32,6 +32,10 @@ class Dialogs {
   static QMessageBox::StandardButton Message(QWidget* owner, const QString& text, MessageIcon icon,
                                              Buttons buttons = Buttons::Ok,
                                              const QString& title = {});
+  // A question answered by one of the buttons, the first being the default: the index of
+  // the one pressed, -1 for the cancel button (also Escape).
+  static int Choose(QWidget* owner, const QString& text, MessageIcon icon,
+                    const QStringList& buttons, const QString& cancel);
   // An OK box that waits for nobody: shown, and gone when closed.
   static void Show(QWidget* owner, const QString& text, MessageIcon icon);
   // filter in Qt's syntax; an empty result means Cancel.
@@ -43,6 +47,7 @@ class Dialogs {
   // Test hooks.
   static void TestMode(bool on);
   static void setNextAnswer(QMessageBox::StandardButton answer);
+  static void setNextChoice(int index);              // the button Choose answers with; default 0
   static void setNextFileName(const QString& path);  // also answers the folder picker
   static const std::vector<Shown>& ShownMessages();
   static void ClearShown();

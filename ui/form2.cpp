@@ -11,6 +11,7 @@
 #include "ui/measurer.hpp"
 #include "ui/options_menu.hpp"
 #include "ui/qt_text.hpp"
+#include "ui/restore_window.hpp"
 #include "ui/run_session.hpp"
 #include "ui/schedule_ticker.hpp"
 #include "ui/shell_menus.hpp"
@@ -112,6 +113,22 @@ void Form2::BuildRun() {
                         identity_, this);
 }
 
+void Form2::OpenRestoreWindow() {
+  if (!restore_) {
+    restore_ =
+        new RestoreWindow({services_.fs, services_.copier, services_.clock, services_.locale},
+                          folders_.state_folder, LanguageBase_, this);
+  }
+  // The job as it is now: it may have changed since the window was opened.
+  restore_->Open(job_);
+  restore_->show();
+  restore_->raise();
+  restore_->activateWindow();
+  OtherFormActivated();
+}
+
+RestoreWindow* Form2::RestoreBox() const { return restore_; }
+
 void Form2::LoadJob(const std::string& path, bool restore) { files_->Load(path, restore); }
 
 QMenu* Form2::TrayMenu() const { return menus_->TrayMenu(); }
@@ -120,6 +137,10 @@ void Form2::Connect() {
   connect(help_, &HelpMenu::AboutActivated, this, [this] { OtherFormActivated(); });
   connect(menus_, &ShellMenus::OpenClicked, this, [this] { files_->Open(); });
   connect(menus_, &ShellMenus::SaveClicked, this, [this] { files_->Save(); });
+  connect(menus_, &ShellMenus::RestoreFilesClicked, this, [this] { OpenRestoreWindow(); });
+  connect(this, &Form2::LanguageChanged, this, [this](std::int16_t base) {
+    if (restore_) restore_->SetLanguage(base);
+  });
   connect(menus_, &ShellMenus::ExitClicked, this, [this] { end_->End(false); });
   connect(menus_, &ShellMenus::RestoreClicked, this, [this] { mnupopRestaurar_Click(); });
   connect(menus_, &ShellMenus::TrayExitClicked, this, [this] { mnupopSalir_Click(); });

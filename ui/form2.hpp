@@ -2,6 +2,7 @@
 
 #include <QMainWindow>
 #include <QMenu>
+#include <QPointer>
 #include <functional>
 #include <string>
 
@@ -57,6 +58,10 @@ class Form2 : public QMainWindow, public ShellHost {
   // The session or a user's kill asked the program to end: as the close box, after any
   // run has stopped; never powers the computer off.
   void EndBySignal();
+
+  // File > Restore…: the window of the job's copies, opened or brought up.
+  void OpenRestoreWindow();
+  class RestoreWindow* RestoreBox() const;
 
   // The About box while it is open.
   Form4* AboutBox() const { return help_->AboutBox(); }
@@ -143,6 +148,7 @@ class Form2 : public QMainWindow, public ShellHost {
   class RunSession* session_ = nullptr;
   class JobFiles* files_ = nullptr;
   ProgramEnd* end_ = nullptr;
+  QPointer<class RestoreWindow> restore_;
 
   std::int16_t LanguageBase_;
 };

@@ -15,6 +15,9 @@ ShellMenus::ShellMenus(QMenuBar& bar, QWidget& window) : QObject(&window) {
   mnuGuardaTrab = MenuArchivo->addAction(QString());
   mnuGuardaTrab->setObjectName(QStringLiteral("mnuGuardaTrab"));
   mnuGuardaTrab->setShortcut(QKeySequence::Save);
+  mnuRecuperar = MenuArchivo->addAction(QString());
+  mnuRecuperar->setObjectName(QStringLiteral("mnuRecuperar"));
+  mnuRecuperar->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
   MenuArchivo->addSeparator();
   mnuArchivo_Salir = MenuArchivo->addAction(QString());
   mnuArchivo_Salir->setObjectName(QStringLiteral("mnuArchivo_Salir"));
@@ -23,12 +26,16 @@ ShellMenus::ShellMenus(QMenuBar& bar, QWidget& window) : QObject(&window) {
   mnuSystray->setObjectName(QStringLiteral("mnuSystray"));
   mnupopRestaurar = mnuSystray->addAction(QString());
   mnupopRestaurar->setObjectName(QStringLiteral("mnupopRestaurar"));
+  mnupopRecuperar = mnuSystray->addAction(QString());
+  mnupopRecuperar->setObjectName(QStringLiteral("mnupopRecuperar"));
   mnuSystray->addSeparator();
   mnupopSalir = mnuSystray->addAction(QString());
   mnupopSalir->setObjectName(QStringLiteral("mnupopSalir"));
 
   connect(mnuAbreTrab, &QAction::triggered, this, &ShellMenus::OpenClicked);
   connect(mnuGuardaTrab, &QAction::triggered, this, &ShellMenus::SaveClicked);
+  connect(mnuRecuperar, &QAction::triggered, this, &ShellMenus::RestoreFilesClicked);
+  connect(mnupopRecuperar, &QAction::triggered, this, &ShellMenus::RestoreFilesClicked);
   connect(mnuArchivo_Salir, &QAction::triggered, this, &ShellMenus::ExitClicked);
   connect(mnupopRestaurar, &QAction::triggered, this, &ShellMenus::RestoreClicked);
   connect(mnupopSalir, &QAction::triggered, this, &ShellMenus::TrayExitClicked);
@@ -37,8 +44,10 @@ ShellMenus::ShellMenus(QMenuBar& bar, QWidget& window) : QObject(&window) {
 void ShellMenus::ApplyTexts(const TabHost& host, Mnemonics& letters) {
   mnuAbreTrab->setText(host.Text(kLoadJob));
   mnuGuardaTrab->setText(host.Text(kSaveJob));
+  mnuRecuperar->setText(host.Text(kRestoreMenu));
   mnuArchivo_Salir->setText(host.Text(kExit));
   mnupopRestaurar->setText(host.Text(kTrayRestore));
+  mnupopRecuperar->setText(host.Text(kRestoreMenu));
   mnupopSalir->setText(host.Text(kTrayExit));
   MenuArchivo->setTitle(letters.Mark(host.Text(kFileMenu)));
   MenuArchivo->setAccessibleName(NameOf(host.Text(kFileMenu)));

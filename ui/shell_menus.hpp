@@ -27,6 +27,7 @@ class ShellMenus : public QObject {
  signals:
   void OpenClicked();
   void SaveClicked();
+  void RestoreFilesClicked();  // File > Restore… and the tray's Restore…
   void ExitClicked();
   // The tray menu's commands.
   void RestoreClicked();
@@ -36,9 +37,11 @@ class ShellMenus : public QObject {
   QMenu* MenuArchivo;
   QAction* mnuAbreTrab;
   QAction* mnuGuardaTrab;
+  QAction* mnuRecuperar;
   QAction* mnuArchivo_Salir;
   QMenu* mnuSystray;
   QAction* mnupopRestaurar;
+  QAction* mnupopRecuperar;
   QAction* mnupopSalir;
 };
 

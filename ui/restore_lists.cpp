@@ -1,0 +1,108 @@
+#include "ui/restore_lists.hpp"
+
+#include <algorithm>
+
+#include "core/run_history.hpp"
+#include "i18n/text_ids.hpp"
+#include "ui/qt_text.hpp"
+
+namespace orvessa {
+using namespace text_id;
+namespace {
+
+QString Bytes(std::uint64_t bytes, const Locale& locale) {
+  return Q(locale.FormatWholeNumber(static_cast<std::int64_t>(bytes)));
+}
+
+QString Modified(std::int64_t seconds) { return Q(DateTimeText(LocalFromEpoch(seconds))); }
+
+// Sizes read right-aligned, so that their digits line up.
+QTreeWidgetItem* Row(QTreeWidgetItem* item, const QStringList& cells, int size_column) {
+  for (int column = 0; column < cells.size(); ++column) item->setText(column, cells[column]);
+  item->setTextAlignment(size_column, Qt::AlignRight | Qt::AlignVCenter);
+  return item;
+}
+
+}  // namespace
+
+QString CopyState(const CopyInfo& copy, const TextFn& text) {
+  if (copy.run_failed) return text(kRunFailed);
+  if (copy.verification_failed) return text(kVerificationFailed);
+  QStringList parts;
+  if (copy.missing > copy.carried) {
+    parts << text(kFilesMissing).arg(copy.missing - copy.carried);
+  }
+  if (copy.carried > 0) parts << text(kCarriedOverCount).arg(copy.carried);
+  return parts.isEmpty() ? text(kCopyComplete) : parts.join(QStringLiteral(", "));
+}
+
+void FillCopies(QTreeWidget* list, const std::vector<CopyInfo>& copies, const Locale& locale,
+                const TextFn& text) {
+  list->clear();
+  for (const CopyInfo& copy : copies) {
+    auto* row = Row(new QTreeWidgetItem(list),
+                    {Q(copy.when), Q(copy.name),
+                     copy.bytes ? Bytes(*copy.bytes, locale) : QString(), CopyState(copy, text)},
+                    2);
+    row->setData(0, kCopyRole, Q(copy.name));
+    row->setToolTip(1, Q(copy.path));
+  }
+}
+
+void FillFolder(QTreeWidget* tree, QTreeWidgetItem* parent, const std::string& folder,
+                std::vector<FolderEntry> entries, const Locale& locale,
+                const OriginalFn& original) {
+  std::sort(entries.begin(), entries.end(), [](const FolderEntry& a, const FolderEntry& b) {
+    const bool a_folder = a.type == EntryType::Folder, b_folder = b.type == EntryType::Folder;
+    return a_folder != b_folder ? a_folder : a.name < b.name;
+  });
+  if (parent == nullptr) tree->clear();
+  for (const FolderEntry& entry : entries) {
+    const bool is_folder = entry.type == EntryType::Folder;
+    const std::string path = folder + "/" + entry.name;
+    QStringList cells{Q(entry.name), is_folder ? QString() : Bytes(entry.size, locale),
+                      Modified(entry.modified)};
+    auto* row = parent == nullptr ? new QTreeWidgetItem(tree) : new QTreeWidgetItem(parent);
+    Row(row, cells, 1);
+    row->setData(0, kPathRole, Q(path));
+    row->setData(0, kFolderRole, is_folder);
+    row->setToolTip(0, original(path));
+    if (is_folder) row->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
+  }
+  if (parent != nullptr) {
+    parent->setData(0, kListedRole, true);
+    parent->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
+  }
+}
+
+void AddFoundItem(QTreeWidget* list, const CopyItem& item, const Locale& locale) {
+  const bool is_folder = item.type == EntryType::Folder;
+  auto* row = Row(new QTreeWidgetItem(list),
+                  {Q(item.copy), Q(item.original), is_folder ? QString() : Bytes(item.size, locale),
+                   Modified(item.modified)},
+                  2);
+  row->setData(0, kCopyRole, Q(item.copy));
+  row->setData(0, kPathRole, Q(item.path));
+  row->setData(0, kOriginalRole, Q(item.original));
+  row->setData(0, kFolderRole, is_folder);
+  row->setToolTip(1, Q(item.original));
+}
+
+void FillVersions(QTreeWidget* list, const std::vector<FileVersion>& versions, const Locale& locale,
+                  const TextFn& text) {
+  list->clear();
+  for (const FileVersion& version : versions) {
+    Row(new QTreeWidgetItem(list),
+        {Q(version.item.copy), Q(version.when), Bytes(version.item.size, locale),
+         text(version.changed ? kChanged : kUnchanged)},
+        2);
+  }
+}
+
+void SetHeaders(QTreeWidget* list, std::initializer_list<int> numbers, const TextFn& text) {
+  QStringList headers;
+  for (int number : numbers) headers << text(number);
+  list->setHeaderLabels(headers);
+}
+
+}  // namespace orvessa
