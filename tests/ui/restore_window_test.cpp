@@ -1,0 +1,202 @@
+// The Restore window on real copies in a temporary folder: the copies it lists, what a
+// search finds, the versions of a file and a restore that must never touch the copy.
+#include <sys/stat.h>
+#include <QTreeWidget>
+
+#include "core/missing_list.hpp"
+#include "core/run_history.hpp"
+#include "tests/ui/form2_harness.hpp"
+#include "ui/restore_window.hpp"
+
+using namespace orvessa;
+using namespace orvessa::testing;
+
+namespace {
+
+// Three copies of the job's docs folder and one.txt: a.txt as it was in Copy01, the same in
+// Copy02, changed in Copy03 (same size: only its bytes tell); Copy01 also holds a file
+// deleted since.
+struct CopiesHarness : RunHarness {
+  CopiesHarness() {
+    const char* texts[] = {"older", "older", "newer"};
+    for (int n = 1; n <= 3; ++n) {
+      const std::string copy = dest / ("Copy0" + std::to_string(n));
+      WriteText(copy + "/docs/a.txt", texts[n - 1]);
+      WriteText(copy + "/one.txt", "one");
+      Record(n, RunOutcome::Normal, 0);
+    }
+    WriteText(dest / "Copy01/docs/gone.txt", "gone");
+  }
+
+  // A run of CopyNN that ended on day N of the month.
+  void Record(int n, RunOutcome outcome, std::uint64_t mismatched) {
+    RunRecord record;
+    const std::string day = "2026-12-0" + std::to_string(n);
+    record.start = day + " 10:00:00";
+    record.end = day + " 10:30:00";
+    record.outcome = outcome;
+    record.destination = dest.path().string() + "/";
+    record.copy = "Copy0" + std::to_string(n);
+    record.bytes = 1000u * static_cast<unsigned>(n);
+    record.mismatched = mismatched;
+    QVERIFY(AppendRunRecord(fs, state, record).ok());
+  }
+
+  // File > Restore…, once what it reads has come in.
+  RestoreWindow& Open() const {
+    Action("mnuRecuperar")->trigger();
+    RestoreWindow* box = window->RestoreBox();
+    if (box == nullptr) qFatal("no Restore window");
+    Idle();
+    return *box;
+  }
+  void Idle() const {
+    for (int i = 0; i < 4000 && window->RestoreBox()->Busy(); ++i) QTest::qWait(5);
+    QCoreApplication::processEvents();
+  }
+  template <typename T = QWidget>
+  T* In(const char* name) const {
+    T* found = window->RestoreBox()->findChild<T*>(QString::fromUtf8(name));
+    if (found == nullptr) qFatal("no control %s", name);
+    return found;
+  }
+  QStringList Column(const char* list, int column) const {
+    QStringList cells;
+    auto* tree = In<QTreeWidget>(list);
+    for (int row = 0; row < tree->topLevelItemCount(); ++row)
+      cells << tree->topLevelItem(row)->text(column);
+    return cells;
+  }
+};
+
+}  // namespace
+
+class RestoreWindowTest : public WindowTestCase {
+  Q_OBJECT
+ private slots:
+  void copiesAreListedNewestFirstWithTheirState() {
+    CopiesHarness h;
+    h.Open();
+    QCOMPARE(h.Column("lstCopies", 1),
+             QStringList(
+                 {QStringLiteral("Copy03"), QStringLiteral("Copy02"), QStringLiteral("Copy01")}));
+    QCOMPARE(h.Column("lstCopies", 0).first(), QStringLiteral("2026-12-03 10:30:00"));
+    QCOMPARE(h.Column("lstCopies", 2).first(), Q(h.locale.FormatWholeNumber(3000)));
+    // The newest record of a copy tells its state; the list is read again at each opening.
+    const MissedPath missing{"/x/a", "gone", "", false}, carried{"/x/b", "busy", "Copy01", true};
+    const struct {
+      RunOutcome outcome;
+      std::uint64_t mismatched;
+      std::vector<MissedPath> missed;
+      const char* state;
+    } cases[] = {
+        {RunOutcome::Normal, 0, {}, "complete"},
+        {RunOutcome::Normal, 0, {missing, missing, carried}, "2 files missing, 1 carried over"},
+        {RunOutcome::Normal, 0, {carried}, "1 carried over"},
+        {RunOutcome::Normal, 2, {}, "verification failed"},
+        {RunOutcome::Stopped, 2, {missing}, "run failed"},
+    };
+    for (const auto& c : cases) {
+      WriteText(h.dest / ("Copy02/" + std::string(kMissingListName)), MissingListText(c.missed));
+      h.Record(2, c.outcome, c.mismatched);
+      h.Open();
+      QCOMPARE(h.Column("lstCopies", 3)[1], QString::fromUtf8(c.state));
+    }
+    // The window follows the language.
+    h.Action("mnuLang_alem\u00e1n")->trigger();
+    QCOMPARE(h.Column("lstCopies", 3)[1], Text(text_id::kRunFailed, kGermanBase));
+    QCOMPARE(h.window->RestoreBox()->windowTitle(), Text(text_id::kRestoreTitle, kGermanBase));
+  }
+
+  void searchVersionsAndDeletedFiles() {
+    CopiesHarness h;
+    h.Open();
+    Type(h.In<QLineEdit>("txtSearch"), QStringLiteral("A.TXT"));
+    QTest::mouseClick(h.In<QPushButton>("cmdSearch"), Qt::LeftButton);
+    h.Idle();
+    const QString a = Q(h.start + "/docs/a.txt");
+    QCOMPARE(h.Column("lstFound", 0),
+             QStringList(
+                 {QStringLiteral("Copy03"), QStringLiteral("Copy02"), QStringLiteral("Copy01")}));
+    QCOMPARE(h.Column("lstFound", 1), QStringList({a, a, a}));
+
+    // The file chosen in the copy's tree, its folder listed when opened.
+    auto* tree = h.In<QTreeWidget>("treeCopy");
+    auto* tabs = h.In<QTabWidget>("tabsRestore");
+    tabs->setCurrentIndex(0);
+    QTreeWidgetItem* docs = tree->topLevelItem(0);
+    QCOMPARE(docs->text(0), QStringLiteral("docs"));
+    docs->setExpanded(true);
+    h.Idle();
+    QCOMPARE(docs->childCount(), 1);
+    tree->setCurrentItem(docs->child(0));
+    QCOMPARE(h.In<QLabel>("lblOriginal")->text(), a);
+    tabs->setCurrentIndex(2);
+    h.Idle();
+    QCOMPARE(h.Column("lstVersions", 0),
+             QStringList(
+                 {QStringLiteral("Copy03"), QStringLiteral("Copy02"), QStringLiteral("Copy01")}));
+    QCOMPARE(h.Column("lstVersions", 3),
+             QStringList({QStringLiteral("changed"), QStringLiteral("unchanged"),
+                          QStringLiteral("changed")}));
+
+    // Only the oldest copy holds a file the source no longer has.
+    h.In<QTreeWidget>("lstCopies")->setCurrentItem(h.In<QTreeWidget>("lstCopies")->topLevelItem(2));
+    tabs->setCurrentIndex(3);
+    h.Idle();
+    QCOMPARE(h.Column("lstDeleted", 1), QStringList{Q(h.start + "/docs/gone.txt")});
+  }
+
+  // A newer file in the way is kept, replaced or left alone as the user answers; the
+  // copy's file is read only, never linked or touched.
+  void restoreToTheOriginalPlace() {
+    const struct {
+      int choice;
+      const char* original;  // what a.txt holds afterwards
+      bool kept_beside;
+    } cases[] = {{0, "alpha", true}, {1, "older", false}, {-1, "alpha", false}};
+    for (const auto& c : cases) {
+      CopiesHarness h;
+      const std::string in_copy = h.dest / "Copy02/docs/a.txt";
+      struct stat before {};
+      QCOMPARE(::stat(in_copy.c_str(), &before), 0);
+      RestoreWindow& box = h.Open();
+      auto* copies = h.In<QTreeWidget>("lstCopies");
+      copies->setCurrentItem(copies->topLevelItem(1));
+      h.Idle();
+      auto* tree = h.In<QTreeWidget>("treeCopy");
+      tree->topLevelItem(0)->setExpanded(true);
+      h.Idle();
+      auto* restore = h.In<QPushButton>("cmdRestoreInPlace");
+      QVERIFY(!restore->isEnabled());
+      tree->topLevelItem(0)->child(0)->setSelected(true);
+      QVERIFY(restore->isEnabled());
+      Dialogs::ClearShown();
+      Dialogs::setNextChoice(c.choice);
+      QTest::mouseClick(restore, Qt::LeftButton);
+      h.Idle();
+
+      QCOMPARE(Dialogs::ShownMessages().size(), std::size_t{1});
+      QCOMPARE(Dialogs::ShownMessages().back().text,
+               QStringLiteral("1 files already there differ from the copy's."));
+      QCOMPARE(ReadText(h.start + "/docs/a.txt"), std::string(c.original));
+      const std::string beside = h.start + "/docs/a (restored 2026-12-06).txt";
+      QCOMPARE(Exists(beside), c.kept_beside);
+      if (c.kept_beside) QCOMPARE(ReadText(beside), std::string("older"));
+      struct stat after {};
+      QCOMPARE(::stat(in_copy.c_str(), &after), 0);
+      QCOMPARE(after.st_ino, before.st_ino);
+      QCOMPARE(after.st_nlink, before.st_nlink);
+      QCOMPARE(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+      QCOMPARE(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
+      const QString summary = h.In<QLabel>("lblSummary")->text();
+      QCOMPARE(summary.contains(QStringLiteral("Kept both: 1")), c.kept_beside);
+      QCOMPARE(summary.contains(QStringLiteral("Replaced: 1")), c.choice == 1);
+      QVERIFY(restore->isEnabled() && !h.In<QPushButton>("cmdStopRestore")->isEnabled());
+      box.close();
+    }
+  }
+};
+
+QTEST_MAIN(RestoreWindowTest)
+#include "restore_window_test.moc"
