@@ -159,7 +159,9 @@ inline constexpr int kFailed = 169;
 inline constexpr int kRestoreStopped = 170;
 inline constexpr int kSearchResults = 171;
 inline constexpr int kCopyContents = 172;
+inline constexpr int kContentsPage = 173;
+inline constexpr int kVersionsPage = 174;
 
-inline constexpr int kLastTextNumber = 172;
+inline constexpr int kLastTextNumber = 174;
 
 }  // namespace orvessa::text_id

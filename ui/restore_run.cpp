@@ -96,7 +96,8 @@ void RestoreWindow::RestoreClicked(bool to_folder) {
     if (request->to_folder.empty()) return;
   }
   request->today = services_.clock.Now().date;
-  lblSummary->clear();
+  txtSummary->clear();
+  txtSummary->hide();
   barRestore->setValue(0);
   SetRestoring(true);
   Plan(std::move(*request), false);
@@ -165,7 +166,8 @@ void RestoreWindow::ShowSummary(const RestoreResult& result,
   for (const auto* failures : {&problems, &result.failures}) {
     for (const FailedPath& failed : *failures) lines << Q(failed.path + ": " + failed.reason);
   }
-  lblSummary->setText(lines.join(QLatin1Char('\n')));
+  txtSummary->setPlainText(lines.join(QLatin1Char('\n')));
+  txtSummary->show();
 }
 
 }  // namespace orvessa

@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QScreen>
+#include <QScrollArea>
 #include <QVBoxLayout>
 #include <chrono>
 
@@ -65,7 +66,8 @@ RestoreWindow::RestoreWindow(RestoreServices services, std::string state_folder,
   SetRestoring(false);
   const QScreen* shown_on = screen() != nullptr ? screen() : QGuiApplication::primaryScreen();
   QSize size(760, 560);
-  if (shown_on != nullptr) size = size.boundedTo(shown_on->availableGeometry().size());
+  // Room is left for the frame the window manager adds.
+  if (shown_on != nullptr) size = size.boundedTo(shown_on->availableGeometry().size() * 0.92);
   resize(size);
 }
 
@@ -101,8 +103,11 @@ void RestoreWindow::Build() {
   cmdStopRestore = Make<QPushButton>("cmdStopRestore");
   barRestore = Make<QProgressBar>("barRestore");
   barRestore->setRange(0, 1000);
-  lblSummary = WrappedLabel("lblSummary");
-  lblSummary->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  // A long list of failures scrolls rather than pushing the window off the screen.
+  txtSummary = Make<QPlainTextEdit>("txtSummary");
+  txtSummary->setReadOnly(true);
+  txtSummary->setMaximumHeight(txtSummary->fontMetrics().lineSpacing() * 5);
+  txtSummary->hide();  // until a restore ends
 
   auto* search_row = new QHBoxLayout;
   search_row->addWidget(txtSearch, 1);
@@ -113,20 +118,32 @@ void RestoreWindow::Build() {
   tabsRestore->addTab(Page({lblVersionsOf, lstVersions}), QString());
   tabsRestore->addTab(Page({lstDeleted}), QString());
 
+  // Stop sits with the bar it stops, so the restore buttons' long captions have the row.
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(cmdRestoreInPlace);
   buttons->addWidget(cmdRestoreToFolder);
   buttons->addStretch(1);
-  buttons->addWidget(cmdStopRestore);
-  auto* layout = new QVBoxLayout(this);
+  auto* progress = new QHBoxLayout;
+  progress->addWidget(barRestore, 1);
+  progress->addWidget(cmdStopRestore);
+  // On a small or magnified screen the window scrolls rather than growing past it.
+  auto* content = new QWidget;
+  auto* layout = new QVBoxLayout(content);
   layout->addWidget(lblCopies);
-  layout->addWidget(lstCopies, 2);
-  layout->addWidget(tabsRestore, 5);
+  layout->addWidget(lstCopies, 1);
+  layout->addWidget(tabsRestore, 3);
   layout->addLayout(buttons);
-  layout->addWidget(barRestore);
-  layout->addWidget(lblSummary);
+  layout->addLayout(progress);
+  layout->addWidget(txtSummary);
+  auto* scroll = Make<QScrollArea>("scrollRestore");
+  scroll->setFrameShape(QFrame::NoFrame);
+  scroll->setWidgetResizable(true);
+  scroll->setWidget(content);
+  auto* outer = new QVBoxLayout(this);
+  outer->setContentsMargins(0, 0, 0, 0);
+  outer->addWidget(scroll);
   ChainTabOrder({lstCopies, tabsRestore, treeCopy, txtSearch, cmdSearch, lstFound, lstVersions,
-                 lstDeleted, cmdRestoreInPlace, cmdRestoreToFolder, cmdStopRestore});
+                 lstDeleted, cmdRestoreInPlace, cmdRestoreToFolder, cmdStopRestore, txtSummary});
 }
 
 void RestoreWindow::Connect() {
@@ -167,7 +184,7 @@ void RestoreWindow::ApplyTexts() {
   }
   SetHeaders(lstVersions, {kCopyColumn, kDateColumn, kSizeColumn, kStateColumn}, text);
   for (int tab : {kContentsTab, kSearchTab, kVersionsTab, kDeletedTab}) {
-    static constexpr int kTitles[] = {kCopyContents, kSearchResults, kVersions, kDeletedSince};
+    static constexpr int kTitles[] = {kContentsPage, kSearch, kVersionsPage, kDeletedSince};
     tabsRestore->setTabText(tab, Text(kTitles[tab]));
   }
   cmdSearch->setText(Text(kSearch));
@@ -185,7 +202,7 @@ void RestoreWindow::ApplyTexts() {
   barRestore->setAccessibleName(Text(kProgress));
   SetValueCaption(lblOriginal, NameOf(Text(kOriginalPath)));
   SetValueCaption(lblVersionsOf, Text(kVersions));
-  SetValueCaption(lblSummary, Text(kRestoreTitle));
+  txtSummary->setAccessibleName(Text(kRestoreTitle));
 }
 
 void RestoreWindow::Open(const BackupJob& job) {

@@ -2,6 +2,7 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTabWidget>
@@ -102,7 +103,7 @@ class RestoreWindow : public QWidget {
   QPushButton* cmdRestoreToFolder;
   QPushButton* cmdStopRestore;
   QProgressBar* barRestore;
-  QLabel* lblSummary;
+  QPlainTextEdit* txtSummary;
 };
 
 }  // namespace orvessa

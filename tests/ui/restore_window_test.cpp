@@ -1,6 +1,7 @@
 // The Restore window on real copies in a temporary folder: the copies it lists, what a
 // search finds, the versions of a file and a restore that must never touch the copy.
 #include <sys/stat.h>
+#include <QPlainTextEdit>
 #include <QTreeWidget>
 
 #include "core/missing_list.hpp"
@@ -189,7 +190,7 @@ class RestoreWindowTest : public WindowTestCase {
       QCOMPARE(after.st_nlink, before.st_nlink);
       QCOMPARE(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
       QCOMPARE(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
-      const QString summary = h.In<QLabel>("lblSummary")->text();
+      const QString summary = h.In<QPlainTextEdit>("txtSummary")->toPlainText();
       QCOMPARE(summary.contains(QStringLiteral("Kept both: 1")), c.kept_beside);
       QCOMPARE(summary.contains(QStringLiteral("Replaced: 1")), c.choice == 1);
       QVERIFY(restore->isEnabled() && !h.In<QPushButton>("cmdStopRestore")->isEnabled());

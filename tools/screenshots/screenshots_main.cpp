@@ -13,12 +13,14 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
+#include <QTreeWidget>
 #include <algorithm>
 #include <cstdio>
 
 #include "app/application.hpp"
 #include "ui/dialogs.hpp"
 #include "ui/form2.hpp"
+#include "ui/restore_window.hpp"
 
 namespace {
 
@@ -123,6 +125,43 @@ int main(int argc, char** argv) {
     }
     about->close();
     QTest::qWait(100);
+  }
+
+  // The Restore window over two copies, in every language.
+  const auto wait_for_run = [&] {
+    for (int i = 0; i < 600 && window.RunInProgress(); ++i) QTest::qWait(50);
+  };
+  wait_for_run();
+  Click(window, "cmdCopiar");
+  wait_for_run();
+  for (int language = 0; language < 4; ++language) {
+    window.findChild<QAction*>(QString::fromUtf8(entries[language]))->trigger();
+    window.findChild<QAction*>(QStringLiteral("mnuRecuperar"))->trigger();
+    RestoreWindow* restore = window.RestoreBox();
+    const auto grab = [&](const char* page) {
+      for (int i = 0; i < 200 && restore->Busy(); ++i) QTest::qWait(20);
+      QTest::qWait(300);
+      const QString file =
+          QStringLiteral("%1/%2_restore_%3.png")
+              .arg(out, QString::fromLatin1(languages[language]), QString::fromLatin1(page));
+      if (restore->grab().save(file)) return true;
+      std::fprintf(stderr, "cannot write %s\n", file.toLocal8Bit().constData());
+      return false;
+    };
+    if (!grab("copies")) return 1;
+    Find<QLineEdit>(*restore, "txtSearch")->setText(QStringLiteral("txt"));
+    Click(*restore, "cmdSearch");
+    if (!grab("search")) return 1;
+    // The newest copy's found files restored to a folder of their own, and the summary.
+    auto* found = Find<QTreeWidget>(*restore, "lstFound");
+    for (int row = 0; row < found->topLevelItemCount(); ++row) {
+      QTreeWidgetItem* item = found->topLevelItem(row);
+      item->setSelected(item->text(0) == found->topLevelItem(0)->text(0));  // one copy's
+    }
+    Dialogs::setNextFileName(destination + QStringLiteral("/restored"));
+    QDir().mkpath(destination + QStringLiteral("/restored"));
+    Click(*restore, "cmdRestoreToFolder");
+    if (!grab("done")) return 1;
   }
   return 0;
 }
