@@ -1,7 +1,9 @@
 // The Restore window on real copies in a temporary folder: the copies it lists, what a
 // search finds, the versions of a file and a restore that must never touch the copy.
 #include <sys/stat.h>
+#include <QAccessible>
 #include <QPlainTextEdit>
+#include <QRegularExpression>
 #include <QTreeWidget>
 
 #include "core/missing_list.hpp"
@@ -131,7 +133,17 @@ class RestoreWindowTest : public WindowTestCase {
     h.Idle();
     QCOMPARE(docs->childCount(), 1);
     tree->setCurrentItem(docs->child(0));
-    QCOMPARE(h.In<QLabel>("lblOriginal")->text(), a);
+    // A screen reader hears the path with its caption, and every list or box by its name.
+    QCOMPARE(
+        QAccessible::queryAccessibleInterface(h.In<QLabel>("lblOriginal"))->text(QAccessible::Name),
+        QStringLiteral("Original path: ") + a);
+    for (const QWidget* control : h.window->RestoreBox()->findChildren<QWidget*>()) {
+      static const QRegularExpression named(QStringLiteral("^(lst|tree|txt|bar|tabs|cmd)"));
+      if (!control->objectName().contains(named)) continue;
+      const auto* button = qobject_cast<const QAbstractButton*>(control);
+      QVERIFY2(!(button != nullptr ? button->text() : control->accessibleName()).isEmpty(),
+               qPrintable(control->objectName()));
+    }
     tabs->setCurrentIndex(2);
     h.Idle();
     QCOMPARE(h.Column("lstVersions", 0),
@@ -196,6 +208,29 @@ class RestoreWindowTest : public WindowTestCase {
       QVERIFY(restore->isEnabled() && !h.In<QPushButton>("cmdStopRestore")->isEnabled());
       box.close();
     }
+  }
+
+  // To a folder: the chosen file under its source's name, asked nothing; Cancel in the
+  // folder picker restores nothing.
+  void restoreToAFolder() {
+    CopiesHarness h;
+    const std::string folder = h.temp / "restored";
+    std::filesystem::create_directories(folder);
+    h.Open();
+    Type(h.In<QLineEdit>("txtSearch"), QStringLiteral("a.txt"));
+    QTest::mouseClick(h.In<QPushButton>("cmdSearch"), Qt::LeftButton);
+    h.Idle();
+    h.In<QTreeWidget>("lstFound")->topLevelItem(2)->setSelected(true);  // Copy01's
+    Dialogs::ClearShown();
+    for (const std::string& picked : {std::string(), folder}) {
+      Dialogs::setNextFileName(Q(picked));
+      QTest::mouseClick(h.In<QPushButton>("cmdRestoreToFolder"), Qt::LeftButton);
+      h.Idle();
+    }
+    QCOMPARE(Names(folder), std::vector<std::string>{"docs"});
+    QCOMPARE(Names(folder + "/docs"), std::vector<std::string>{"a.txt"});
+    QCOMPARE(ReadText(folder + "/docs/a.txt"), std::string("older"));
+    QVERIFY(Dialogs::ShownMessages().empty());
   }
 };
 
