@@ -65,6 +65,7 @@ Form2::~Form2() {
   // controller stops and waits for a run in progress.
   measurer_->disconnect(this);
   delete measurer_;
+  delete restore_;  // its searches and restore stop and are waited for
   delete session_;
 }
 

@@ -60,13 +60,16 @@ void FillFolder(QTreeWidget* tree, QTreeWidgetItem* parent, const std::string& f
   for (const FolderEntry& entry : entries) {
     const bool is_folder = entry.type == EntryType::Folder;
     const std::string path = folder + "/" + entry.name;
+    // What is no source's copy (the list of missing files, a job file) is not restorable.
+    const QString original_path = original(path);
+    if (original_path.isEmpty()) continue;
     QStringList cells{Q(entry.name), is_folder ? QString() : Bytes(entry.size, locale),
                       Modified(entry.modified)};
     auto* row = parent == nullptr ? new QTreeWidgetItem(tree) : new QTreeWidgetItem(parent);
     Row(row, cells, 1);
     row->setData(0, kPathRole, Q(path));
     row->setData(0, kFolderRole, is_folder);
-    row->setToolTip(0, original(path));
+    row->setToolTip(0, original_path);
     if (is_folder) row->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
   }
   if (parent != nullptr) {

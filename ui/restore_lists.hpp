@@ -34,7 +34,7 @@ void FillCopies(QTreeWidget* list, const std::vector<CopyInfo>& copies, const Lo
 
 // The children of a folder of the copy (or the copy's top, with parent null): name, size,
 // modified; folders first, each with an arrow until it is listed. `original` tells the
-// original path of a path inside the copy, for the tips.
+// original path of a path inside the copy, for the tips; entries without one are left out.
 using OriginalFn = std::function<QString(const std::string&)>;
 void FillFolder(QTreeWidget* tree, QTreeWidgetItem* parent, const std::string& folder,
                 std::vector<FolderEntry> entries, const Locale& locale, const OriginalFn& original);
