@@ -78,6 +78,7 @@ int Restore(const CopyCommand& command, const BackupJob& job, const CopyInfo& co
       "beside a different file, %llu replaced.\n",
       U(result.files), U(result.bytes), copy.name.c_str(), U(result.skipped), U(result.kept_both),
       U(result.replaced));
+  if (result.stopped) std::printf("Stopped: the file being restored was removed.\n");
   for (const FailedPath& failure : result.failures) {
     std::fprintf(stderr, "Orvessa: could not restore %s: %s\n", failure.path.c_str(),
                  failure.reason.c_str());
