@@ -108,6 +108,8 @@ int RunCopyCommand(const CopyCommand& command, const BackupJob& job,
     }
     chosen = {*copy};
   }
+  // Results show as they are found, also through a pipe.
+  std::setvbuf(stdout, nullptr, _IOLBF, 0);
   switch (command.command) {
     case Command::ListCopies:
       for (const CopyInfo& copy : copies) {
