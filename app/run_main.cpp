@@ -17,6 +17,7 @@
 #include <thread>
 
 #include "app/program_folders.hpp"
+#include "app/restore_commands.hpp"
 #include "app/terminal_run_view.hpp"
 #include "core/backup_run.hpp"
 #include "core/job_file_check.hpp"
@@ -47,10 +48,20 @@ constexpr int kExitNoInput = 66;
 constexpr int kExitSignalBase = 128;
 
 constexpr const char* kUsage =
-    "usage: orvessa-run [--power-off] [--verify-all] [--share|--no-share] [--quiet] JOBFILE\n";
+    "usage: orvessa-run [--power-off] [--verify-all] [--share|--no-share] [--quiet] JOBFILE\n"
+    "       orvessa-run --list-copies JOBFILE\n"
+    "       orvessa-run --versions JOBFILE PATH\n"
+    "       orvessa-run --search JOBFILE TEXT\n"
+    "       orvessa-run --deleted JOBFILE [--copy NAME]\n"
+    "       orvessa-run --restore JOBFILE --copy NAME PATH... [--to DIR] [--replace]\n";
 
 constexpr const char* kHelp =
     "usage: orvessa-run [--power-off] [--verify-all] [--share|--no-share] [--quiet] JOBFILE\n"
+    "       orvessa-run --list-copies JOBFILE\n"
+    "       orvessa-run --versions JOBFILE PATH\n"
+    "       orvessa-run --search JOBFILE TEXT\n"
+    "       orvessa-run --deleted JOBFILE [--copy NAME]\n"
+    "       orvessa-run --restore JOBFILE --copy NAME PATH... [--to DIR] [--replace]\n"
     "\n"
     "Runs the backup the job file JOBFILE describes, as \"Run Manually Now\" in the\n"
     "window does: every source is copied into the destination, over the previous copy\n"
@@ -132,7 +143,46 @@ constexpr const char* kHelp =
     "  65   the job file is malformed (empty, cut short, binary, overlong lines, or a\n"
     "       count of sources that disagrees with its lines); nothing was run\n"
     "  66   the job file does not exist or cannot be read\n"
-    "  128+N  stopped by signal N: 143 for SIGTERM, 130 for SIGINT, 129 for SIGHUP\n";
+    "  128+N  stopped by signal N: 143 for SIGTERM, 130 for SIGINT, 129 for SIGHUP\n"
+    "\n"
+    "Getting files back. The copies of the job are those at its destination: the\n"
+    "CopyNN folders, and the destination itself when a run copies over the previous\n"
+    "copy (listed under the destination folder's own name). PATH is always a file's or\n"
+    "folder's original path as it was backed up (/home/ana/Letters/ana.txt), never a\n"
+    "path inside a copy; NAME is a copy's name as --list-copies prints it (Copy03).\n"
+    "Nothing is ever written into a copy.\n"
+    "\n"
+    "  --list-copies  one line a copy, newest first: name, date and time of the run\n"
+    "                 that made it (from the run history in $XDG_STATE_HOME/Orvessa,\n"
+    "                 else the folder's time), state: \"complete\", \"N missing\",\n"
+    "                 \"N carried over\" (files the run could not copy; the copy holds\n"
+    "                 their older versions), \"verification failed\", \"run failed\"\n"
+    "  --versions     one line a copy that holds PATH, newest first: name, date, size,\n"
+    "                 \"changed\" or \"unchanged\" against the next older version, and\n"
+    "                 its path inside the copy\n"
+    "  --search       every file or folder whose name holds TEXT (letters compared\n"
+    "                 without case), in every copy: name of the copy, original path\n"
+    "  --deleted      files the copies hold whose original path is gone from the\n"
+    "                 source now, once each: the newest copy holding it, original path\n"
+    "  --restore      restores the files and folders PATH... from the copy NAME: to\n"
+    "                 their original place, or with --to into DIR, keeping their paths\n"
+    "                 as in the copy (/home/ana/Letters/ana.txt from the source\n"
+    "                 /home/ana/Letters goes to DIR/Letters/ana.txt). A file already\n"
+    "                 there with the same contents is skipped; one that differs is kept\n"
+    "                 and the restored file takes the name \"ana (restored YYYY-MM-DD).txt\"\n"
+    "                 beside it, unless --replace replaces it. Every restored file is a\n"
+    "                 new file (never a hard link into the copy) written under a\n"
+    "                 temporary name and renamed, with the times and modes of the copy;\n"
+    "                 a folder missing altogether is built beside its place and renamed.\n"
+    "\n"
+    "Exit status of these commands:\n"
+    "  0    done: every file restored or already there\n"
+    "  1    some files could not be restored (each is named with the reason), or\n"
+    "       some PATH is not in the copy while others were restored\n"
+    "  2    nothing done: the destination is not there, there is no copy NAME, no copy\n"
+    "       holds PATH (--versions), or the copy holds none of the PATHs (--restore)\n"
+    "  64, 65, 66 and 128+N as for a backup (SIGTERM stops a restore after the current\n"
+    "       chunk; the file in progress never gets its name)\n";
 
 volatile std::sig_atomic_t g_stop_signal = 0;
 
@@ -210,8 +260,49 @@ struct Arguments {
   bool quiet = false;
   int share = -1;  // 0 or 1 from the command line, else the stored setting
   std::string job_file;
+  CopyCommand copies;
   std::string error;  // non-empty: the command line is wrong
 };
+
+Command CommandOf(const std::string& arg) {
+  if (arg == "--list-copies") return Command::ListCopies;
+  if (arg == "--versions") return Command::Versions;
+  if (arg == "--search") return Command::Search;
+  if (arg == "--deleted") return Command::Deleted;
+  if (arg == "--restore") return Command::Restore;
+  return Command::Backup;
+}
+
+std::string Absolute(const std::string& path);
+
+// Options that belong to one kind of command only, and the arguments each needs.
+std::string CommandProblem(Arguments& args) {
+  CopyCommand& copies = args.copies;
+  if (copies.command == Command::Backup) {
+    return copies.copy.empty() && copies.to.empty() && !copies.replace
+               ? std::string()
+               : "--copy, --to and --replace go with --restore";
+  }
+  if (args.power_off || args.verify_all || args.share >= 0) {
+    return "--power-off, --verify-all and --share go with a backup only";
+  }
+  const bool restore = copies.command == Command::Restore;
+  if (!restore && (!copies.to.empty() || copies.replace))
+    return "--to and --replace go with --restore";
+  if (!copies.copy.empty() && !restore && copies.command != Command::Deleted) {
+    return "--copy goes with --restore and --deleted";
+  }
+  if (restore && copies.copy.empty()) return "--restore needs --copy NAME";
+  const std::size_t wanted =
+      copies.command == Command::ListCopies || copies.command == Command::Deleted ? 0 : 1;
+  if (copies.paths.size() < wanted) return "a path is missing";
+  if (!restore && copies.paths.size() > wanted) return "too many arguments";
+  if (copies.command != Command::Search) {
+    for (std::string& path : copies.paths) path = Absolute(path);
+  }
+  if (!copies.to.empty()) copies.to = Absolute(copies.to);
+  return {};
+}
 
 Arguments ParseArguments(int argc, char** argv) {
   Arguments args;
@@ -228,16 +319,30 @@ Arguments ParseArguments(int argc, char** argv) {
       args.quiet = true;
     } else if (!options_done && (arg == "--share" || arg == "--no-share")) {
       args.share = arg == "--share";
+    } else if (!options_done && CommandOf(arg) != Command::Backup) {
+      if (args.copies.command != Command::Backup) args.error = "only one command at a time";
+      args.copies.command = CommandOf(arg);
+    } else if (!options_done && (arg == "--copy" || arg == "--to")) {
+      if (++i == argc) {
+        args.error = arg + " needs a value";
+        break;
+      }
+      (arg == "--copy" ? args.copies.copy : args.copies.to) = argv[i];
+    } else if (!options_done && arg == "--replace") {
+      args.copies.replace = true;
     } else if (!options_done && arg == "--") {
       options_done = true;
     } else if (!options_done && arg.size() > 1 && arg[0] == '-') {
       args.error = "unknown option " + arg;
     } else if (args.job_file.empty()) {
       args.job_file = arg;
+    } else if (args.copies.command != Command::Backup) {
+      args.copies.paths.push_back(arg);
     } else {
       args.error = "only one job file can be run at a time";
     }
   }
+  if (args.error.empty()) args.error = CommandProblem(args);
   if (args.error.empty() && !args.help && args.job_file.empty()) {
     args.error = "no job file given";
   }
@@ -297,6 +402,9 @@ int Run(const Arguments& args) {
   // A number of copies to keep that cannot be read keeps them all.
   if (!loaded.CopiesToKeep) job.CopiesToKeep = -1;
   JobFileIdentity identity = JobFileIdentity::FromPath(job_path);
+  if (args.copies.command != Command::Backup) {
+    return RunCopyCommand(args.copies, job, g_stop_signal);
+  }
 
   TerminalRunView view(stdout, stderr,
                        args.quiet                     ? ProgressStyle::None

@@ -28,6 +28,20 @@ EntryType TypeOf(const FileSystem& fs, const std::string& path) {
   return fs.FolderExists(path) ? EntryType::Folder : EntryType::File;
 }
 
+// "ana (restored 2026-12-08).txt" for n 1, "ana (restored 2026-12-08 2).txt" for 2.
+std::string RestoredName(const std::string& path, const LocalDate& today, int n) {
+  const std::size_t slash = path.rfind('/');
+  const std::string name = path.substr(slash + 1);
+  std::size_t dot = name.rfind('.');
+  if (dot == 0 || dot == std::string::npos) dot = name.size();
+  char date[16];
+  std::snprintf(date, sizeof date, "%04d-%02d-%02d", today.year % 10000, today.month % 100,
+                today.day % 100);
+  const std::string mark =
+      " (restored " + std::string(date) + (n > 1 ? " " + std::to_string(n) : "") + ")";
+  return path.substr(0, slash + 1) + name.substr(0, dot) + mark + name.substr(dot);
+}
+
 class Planner {
  public:
   Planner(const FileSystem& fs, const CopyEngine& copier, const RestoreRequest& request,
@@ -71,7 +85,17 @@ class Planner {
       return Add(RestoreAction::Replace, from, to, type, bytes);
     }
     if (!in_way_folder) ++plan_.differing;
-    Add(RestoreAction::KeepBoth, from, KeepBothName(fs_, to, request_.today), type, bytes);
+    // Restored beside it before: the same restore again adds nothing.
+    const std::string beside = KeepBothName(fs_, to, request_.today);
+    for (int n = 1; n < 100; ++n) {
+      const std::string earlier = RestoredName(to, request_.today, n);
+      if (earlier == beside) break;
+      if (Identical(from, earlier, type)) {
+        ++plan_.identical;
+        return Add(RestoreAction::Skip, from, earlier, type, 0);
+      }
+    }
+    Add(RestoreAction::KeepBoth, from, beside, type, bytes);
   }
 
   RestorePlan Take() { return std::move(plan_); }
@@ -151,18 +175,8 @@ std::string BuildingName(const std::string& path) {
 }  // namespace
 
 std::string KeepBothName(const FileSystem& fs, const std::string& path, const LocalDate& today) {
-  const std::size_t slash = path.rfind('/');
-  const std::string name = path.substr(slash + 1);
-  std::size_t dot = name.rfind('.');
-  if (dot == 0 || dot == std::string::npos) dot = name.size();
-  char date[16];
-  std::snprintf(date, sizeof date, "%04d-%02d-%02d", today.year % 10000, today.month % 100,
-                today.day % 100);
   for (int n = 1;; ++n) {
-    const std::string mark =
-        " (restored " + std::string(date) + (n > 1 ? " " + std::to_string(n) : "") + ")";
-    std::string candidate =
-        path.substr(0, slash + 1) + name.substr(0, dot) + mark + name.substr(dot);
+    std::string candidate = RestoredName(path, today, n);
     if (!Exists(fs, candidate)) return candidate;
   }
 }

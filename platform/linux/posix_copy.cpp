@@ -83,7 +83,7 @@ class Copier {
   CopyStats stats;
 
   FsStatus Tree(const std::string& from, const std::string& to) {
-    Fd source(::open(from.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    Fd source(OpenReading(from, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!source.valid()) return ErrorFromErrno(errno, from);
     struct stat st {};
     if (::fstat(source.get(), &st) != 0) return ErrorFromErrno(errno, from);
@@ -92,13 +92,13 @@ class Copier {
         existing.st_ino == st.st_ino) {
       return FsError{FsErrorKind::PathFileAccess, EINVAL, to};  // a folder onto itself
     }
-    Fd parent(::open(ParentFolder(to).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    Fd parent(OpenReading(ParentFolder(to), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!parent.valid()) return ErrorFromErrno(errno, to);
     const std::string name = to.substr(to.rfind('/') + 1);
     Fd prior_folder;
     Prior prior;
     if (!options_.share_from.empty()) {
-      prior_folder = Fd(::open(options_.share_from.c_str(), kOpenFolder));
+      prior_folder = Fd(OpenReading(options_.share_from, kOpenFolder));
       prior = {prior_folder.get(), options_.share_from};
     }
     return Folder(std::move(source), st, st.st_dev, parent.get(), name.c_str(), from, to, true,
@@ -115,7 +115,7 @@ class Copier {
       ++stats.skipped;  // already the file itself
       return FsOk{};
     }
-    Fd parent(::open(ParentFolder(to).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    Fd parent(OpenReading(ParentFolder(to), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!parent.valid()) return ErrorFromErrno(errno, to);
     const std::string name = to.substr(to.rfind('/') + 1);
     if (S_ISLNK(st.st_mode))
@@ -348,8 +348,8 @@ class Copier {
       }
     }
     // Non-blocking, so that a FIFO put in the file's place cannot stall the copy.
-    Fd in(::openat(from_folder, from_name,
-                   O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    Fd in(OpenReading(from_folder, from_name,
+                      O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
     if (!in.valid()) return ErrorFromErrno(errno, from);
     struct stat st {};
     if (::fstat(in.get(), &st) != 0) return ErrorFromErrno(errno, from);
@@ -469,13 +469,13 @@ class Copier {
     }
     if (type == DT_LNK) return Link(dir, name, target, name, from, to);
     if (type != DT_DIR) return Special(dir, name, target, name, to);
-    Fd sub(::openat(dir, name, kOpenFolder));
+    Fd sub(OpenReading(dir, name, kOpenFolder));
     struct stat sub_st {};
     if (!sub.valid() || ::fstat(sub.get(), &sub_st) != 0) return ErrorFromErrno(errno, from);
     Fd sub_prior;
     Prior next;
     if (prior.folder >= 0) {
-      sub_prior = Fd(::openat(prior.folder, name, kOpenFolder));
+      sub_prior = Fd(OpenReading(prior.folder, name, kOpenFolder));
       if (sub_prior.valid()) next = {sub_prior.get(), JoinPath(prior.path, name)};
     }
     return Folder(std::move(sub), sub_st, device, target, name, from, to, false, next);
@@ -494,7 +494,7 @@ class Copier {
       // In a new tree a name taken already is one the destination cannot tell apart.
       if (!top && !options_.overwrite) return FsError{FsErrorKind::AlreadyExists, EEXIST, to};
     }
-    Fd target(::openat(to_parent, to_name, kOpenFolder));
+    Fd target(OpenReading(to_parent, to_name, kOpenFolder));
     if (!target.valid()) {
       if (errno == ENOTDIR || errno == ELOOP)
         return FsError{FsErrorKind::AlreadyExists, EEXIST, to};

@@ -5,12 +5,24 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <string>
 
 namespace orvessa::posix {
 
 // A folder below the starting point: links are never followed.
 inline constexpr int kOpenFolder = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+
+// Opens for reading without touching the access time where the system allows it (the
+// owner, root): listing or restoring from a copy must leave the copy exactly as it was.
+inline int OpenReading(int folder, const char* name, int flags) {
+  const int fd = ::openat(folder, name, flags | O_NOATIME);
+  if (fd >= 0 || errno != EPERM) return fd;
+  return ::openat(folder, name, flags);
+}
+inline int OpenReading(const std::string& path, int flags) {
+  return OpenReading(AT_FDCWD, path.c_str(), flags);
+}
 
 // Closes a descriptor on every path out of a function.
 class Fd {

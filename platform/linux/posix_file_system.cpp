@@ -20,6 +20,7 @@ namespace orvessa {
 namespace {
 
 using posix::Fd;
+using posix::OpenReading;
 using posix::ParentFolder;
 
 bool WriteAll(int fd, std::string_view bytes) {
@@ -48,7 +49,7 @@ std::string ResolveTarget(const std::string& path) {
 // What a save killed before its rename left: ".<base>.XXXXXX", the pattern mkostemp fills.
 void RemoveKilledSaves(const std::string& folder, const std::string& base) {
   const std::string prefix = "." + base + ".";
-  posix::Dir dir(Fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)));
+  posix::Dir dir(Fd(OpenReading(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC)));
   if (!dir.valid()) return;
   while (struct dirent* entry = dir.Next()) {
     const std::string_view name = entry->d_name;
@@ -69,7 +70,7 @@ void RemoveKilledSaves(const std::string& folder, const std::string& base) {
 FsResult<FileContent> PosixFileSystem::ReadFile(const std::string& path,
                                                 std::size_t max_bytes) const {
   // O_NONBLOCK so that a FIFO under the name cannot stall the caller.
-  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+  Fd fd(OpenReading(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
   if (fd.get() < 0) return ErrorFromErrno(errno, path);
   struct stat st {};
   if (::fstat(fd.get(), &st) != 0) return ErrorFromErrno(errno, path);
@@ -139,7 +140,7 @@ FsStatus PosixFileSystem::WriteFileAtomic(const std::string& path, std::string_v
   if (::rename(temp.c_str(), target.c_str()) != 0) return fail(errno);
 
   // Make the rename itself durable; a failure here no longer risks the old contents.
-  Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  Fd dir(OpenReading(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (dir.get() >= 0) ::fsync(dir.get());
   return FsOk{};
 }
@@ -217,9 +218,9 @@ FsStatus PosixFileSystem::Rename(const std::string& from, const std::string& to)
 FsResult<bool> PosixFileSystem::SameContent(const std::string& a, const std::string& b,
                                             CopyObserver* observer,
                                             const std::vector<ByteRange>& ranges) const {
-  Fd first(::open(a.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW));
+  Fd first(OpenReading(a, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW));
   if (!first.valid()) return ErrorFromErrno(errno, a);
-  Fd second(::open(b.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW));
+  Fd second(OpenReading(b, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW));
   if (!second.valid()) return ErrorFromErrno(errno, b);
   struct stat sa {
   }, sb{};
@@ -303,7 +304,7 @@ FsStatus PosixFileSystem::SyncFileSystem(const std::string& path) {
 }
 
 FsStatus PosixFileSystem::SyncFolder(const std::string& path) {
-  Fd fd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  Fd fd(OpenReading(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (!fd.valid()) return ErrorFromErrno(errno, path);
   // Some file systems keep no folder state to flush and say so.
   if (::fsync(fd.get()) != 0 && errno != EINVAL && errno != EROFS) {
@@ -349,7 +350,7 @@ class PosixFolderLock : public FolderLock {
 }  // namespace
 
 FsResult<std::shared_ptr<FolderLock>> PosixFileSystem::LockFolder(const std::string& path) {
-  Fd fd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  Fd fd(OpenReading(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (!fd.valid()) return ErrorFromErrno(errno, path);
   if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
     if (errno == EWOULDBLOCK) return std::shared_ptr<FolderLock>();

@@ -38,10 +38,10 @@ class SizeWalk {
         folder = S_ISDIR(st.st_mode);  // a file system that gave no type
       }
       if (folder) {
-        Fd sub(::openat(dir.fd(), entry->d_name, kOpenFolder));
+        Fd sub(OpenReading(dir.fd(), entry->d_name, kOpenFolder));
         if (!sub.valid() || ::fstat(sub.get(), &st) != 0) continue;
         if (st.st_dev != device && IsPseudoFileSystem(sub.get())) continue;
-        Fd sub_prior(prior >= 0 ? ::openat(prior, entry->d_name, kOpenFolder) : -1);
+        Fd sub_prior(prior >= 0 ? OpenReading(prior, entry->d_name, kOpenFolder) : -1);
         Walk(std::move(sub), st.st_dev, sub_prior.get());
       } else if (S_ISREG(st.st_mode)) {
         if (st.st_nlink > 1 && !seen_.insert({st.st_dev, st.st_ino}).second) continue;
@@ -88,7 +88,7 @@ FsStatus DeleteContents(int folder, const std::string& path, dev_t device, bool 
     if (force && (st.st_mode & S_IRWXU) != S_IRWXU) {
       ::fchmodat(dir.fd(), entry->d_name, (st.st_mode & 07777) | S_IRWXU, 0);
     }
-    Fd sub(::openat(dir.fd(), entry->d_name, kOpenFolder));
+    Fd sub(OpenReading(dir.fd(), entry->d_name, kOpenFolder));
     if (!sub.valid()) {
       if (errno == ENOENT) continue;
       return ErrorFromErrno(errno, sub_path);
@@ -116,7 +116,7 @@ EntryType TypeOf(mode_t mode) {
 
 FsResult<std::uint64_t> PosixFileSystem::FolderSize(const std::string& path,
                                                     std::stop_token stop) const {
-  Fd top(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  Fd top(OpenReading(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (!top.valid()) return ErrorFromErrno(errno, path);
   struct stat st {};
   if (::fstat(top.get(), &st) != 0) return ErrorFromErrno(errno, path);
@@ -140,10 +140,10 @@ FsResult<std::uint64_t> PosixFileSystem::SharedBytes(const std::string& from,
     }
     return std::uint64_t{0};
   }
-  Fd top(::open(from.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  Fd top(OpenReading(from, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (!top.valid()) return ErrorFromErrno(errno, from);
   if (IsPseudoFileSystem(top.get())) return std::uint64_t{0};
-  Fd prior_top(::open(prior.c_str(), kOpenFolder));
+  Fd prior_top(OpenReading(prior, kOpenFolder));
   if (!prior_top.valid()) return std::uint64_t{0};
   SizeWalk walk;
   walk.Walk(std::move(top), st.st_dev, prior_top.get());
@@ -160,7 +160,7 @@ FsStatus PosixFileSystem::DeleteTree(const std::string& path, bool force) {
   if (force && (st.st_mode & S_IRWXU) != S_IRWXU) {
     ::chmod(path.c_str(), (st.st_mode & 07777) | S_IRWXU);
   }
-  Fd top(::open(path.c_str(), kOpenFolder));
+  Fd top(OpenReading(path, kOpenFolder));
   if (!top.valid()) return ErrorFromErrno(errno, path);
   if (IsPseudoFileSystem(top.get())) {
     return FsError{FsErrorKind::PathFileAccess, EBUSY, path};
@@ -174,7 +174,7 @@ FsStatus PosixFileSystem::DeleteTree(const std::string& path, bool force) {
 }
 
 FsResult<std::vector<FolderEntry>> PosixFileSystem::ListFolder(const std::string& path) const {
-  Dir dir(Fd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)));
+  Dir dir(Fd(OpenReading(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC)));
   if (!dir.valid()) return ErrorFromErrno(errno, path);
   std::vector<FolderEntry> entries;
   while (struct dirent* entry = dir.Next()) {

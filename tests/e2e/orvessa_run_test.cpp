@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <csignal>
+#include <ctime>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -572,6 +573,55 @@ TEST_F(OrvessaRun, ProgressIsRedrawnOnATerminalOnlyAndNeverWhenQuiet) {
   Result logged = Run({job});
   EXPECT_EQ(logged.status, 0) << logged;
   EXPECT_FALSE(Has(logged.out, "\r")) << logged;
+}
+
+// Getting files back: the copies are listed, searched and restored from, and never change.
+TEST_F(OrvessaRun, CopiesAreListedSearchedAndRestoredWithoutChangingThem) {
+  WriteText(src + "/Docs/a.txt", "one");
+  WriteText(src + "/Docs/b.txt", "bee");
+  const std::string job = Job("keep.cop", JobBytes(dest, true, 0, {src + "/Docs/*"}));
+  for (const char* next : {"two", "three"}) {
+    ASSERT_EQ(Run({"--quiet", job}).status, 0);
+    WriteText(src + "/Docs/a.txt", next);
+  }
+  fs::remove(src + "/Docs/b.txt");
+  Result r = Run({"--list-copies", job});
+  EXPECT_EQ(r.status, 0) << r;
+  EXPECT_TRUE(r.out.starts_with("Copy02\t") && Has(r.out, "\tcomplete\nCopy01\t") &&
+              r.out.ends_with("\tcomplete\n"))
+      << r;
+  r = Run({"--versions", job, src + "/Docs/a.txt"});
+  EXPECT_TRUE(r.status == 0 && Has(r.out, "Copy02\t") && Has(r.out, "\t3\tchanged\t")) << r;
+  r = Run({"--deleted", job});
+  EXPECT_EQ(r.out, "Copy02\t" + src + "/Docs/b.txt\n") << r;
+  r = Run({"--search", job, "B.T"});
+  EXPECT_EQ(r.out, "Copy02\t" + src + "/Docs/b.txt\nCopy01\t" + src + "/Docs/b.txt\n") << r;
+
+  const std::string before = Listing(dest);
+  r = Run({"--restore", job, "--copy", "Copy01", src + "/Docs/a.txt"});
+  EXPECT_EQ(r.status, 0) << r;
+  char today[16];
+  const std::time_t now = std::time(nullptr);
+  std::strftime(today, sizeof today, "%Y-%m-%d", std::localtime(&now));
+  EXPECT_EQ(ReadText(src + "/Docs/a (restored " + today + ").txt"), "one");
+  EXPECT_EQ(ReadText(src + "/Docs/a.txt"), "three");
+  r = Run({"--restore", job, "--copy", "Copy01", src + "/Docs", "--to", root + "/out"});
+  EXPECT_EQ(r.status, 0) << r;
+  EXPECT_EQ(ReadText(root + "/out/Docs/b.txt"), "bee");
+  // Refused before anything is written: the status, the arguments.
+  const std::vector<std::pair<int, Strings>> refused = {
+      {2, {"--restore", job, "--copy", "Copy09", src + "/Docs/a.txt"}},
+      {2, {"--restore", job, "--copy", "Copy01", src + "/elsewhere"}},
+      {2, {"--versions", job, src + "/Docs/none.txt"}},
+      {64, {"--restore", job, src + "/Docs"}},
+      {64, {"--list-copies", job, "--replace"}},
+      {64, {"--versions", job}},
+      {64, {"--search", "--power-off", job, "a"}}};
+  for (const auto& [status, args] : refused) {
+    r = Run(args);
+    EXPECT_EQ(r.status, status) << args[0] << " " << r;
+  }
+  EXPECT_EQ(Listing(dest), before);
 }
 
 }  // namespace
