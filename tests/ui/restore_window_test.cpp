@@ -1,10 +1,13 @@
 // The Restore window on real copies in a temporary folder: the copies it lists, what a
 // search finds, the versions of a file and a restore that must never touch the copy.
 #include <sys/stat.h>
+
 #include <QAccessible>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <QTreeWidget>
+#include <atomic>
+#include <thread>
 
 #include "core/missing_list.hpp"
 #include "core/run_history.hpp"
@@ -15,6 +18,24 @@ using namespace orvessa;
 using namespace orvessa::testing;
 
 namespace {
+
+const QStringList kNewestFirst = QStringLiteral("Copy03 Copy02 Copy01").split(u' ');
+
+void Idle(const RestoreWindow& box) {
+  for (int i = 0; i < 4000 && box.Busy(); ++i) QTest::qWait(5);
+  QCoreApplication::processEvents();
+}
+
+// Each file copy waits until the test lets it go, so that Stop lands while a restore runs.
+struct HeldCopies : PosixFileSystem {
+  FsResult<CopyStats> CopyFile(const std::string& from, const std::string& to,
+                               const CopyOptions& options) override {
+    held = true;
+    while (!let_go) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return PosixFileSystem::CopyFile(from, to, options);
+  }
+  std::atomic<bool> held{false}, let_go{false};
+};
 
 // Three copies of the job's docs folder and one.txt: a.txt as it was in Copy01, the same in
 // Copy02, changed in Copy03 (same size: only its bytes tell); Copy01 also holds a file
@@ -53,10 +74,7 @@ struct CopiesHarness : RunHarness {
     Idle();
     return *box;
   }
-  void Idle() const {
-    for (int i = 0; i < 4000 && window->RestoreBox()->Busy(); ++i) QTest::qWait(5);
-    QCoreApplication::processEvents();
-  }
+  void Idle() const { ::Idle(*window->RestoreBox()); }
   template <typename T = QWidget>
   T* In(const char* name) const {
     T* found = window->RestoreBox()->findChild<T*>(QString::fromUtf8(name));
@@ -80,9 +98,7 @@ class RestoreWindowTest : public WindowTestCase {
   void copiesAreListedNewestFirstWithTheirState() {
     CopiesHarness h;
     h.Open();
-    QCOMPARE(h.Column("lstCopies", 1),
-             QStringList(
-                 {QStringLiteral("Copy03"), QStringLiteral("Copy02"), QStringLiteral("Copy01")}));
+    QCOMPARE(h.Column("lstCopies", 1), kNewestFirst);
     QCOMPARE(h.Column("lstCopies", 0).first(), QStringLiteral("2026-12-03 10:30:00"));
     QCOMPARE(h.Column("lstCopies", 2).first(), Q(h.locale.FormatWholeNumber(3000)));
     // The newest record of a copy tells its state; the list is read again at each opening.
@@ -119,9 +135,7 @@ class RestoreWindowTest : public WindowTestCase {
     QTest::mouseClick(h.In<QPushButton>("cmdSearch"), Qt::LeftButton);
     h.Idle();
     const QString a = Q(h.start + "/docs/a.txt");
-    QCOMPARE(h.Column("lstFound", 0),
-             QStringList(
-                 {QStringLiteral("Copy03"), QStringLiteral("Copy02"), QStringLiteral("Copy01")}));
+    QCOMPARE(h.Column("lstFound", 0), kNewestFirst);
     QCOMPARE(h.Column("lstFound", 1), QStringList({a, a, a}));
 
     // The file chosen in the copy's tree, its folder listed when opened.
@@ -149,12 +163,8 @@ class RestoreWindowTest : public WindowTestCase {
     }
     tabs->setCurrentIndex(2);
     h.Idle();
-    QCOMPARE(h.Column("lstVersions", 0),
-             QStringList(
-                 {QStringLiteral("Copy03"), QStringLiteral("Copy02"), QStringLiteral("Copy01")}));
-    QCOMPARE(h.Column("lstVersions", 3),
-             QStringList({QStringLiteral("changed"), QStringLiteral("unchanged"),
-                          QStringLiteral("changed")}));
+    QCOMPARE(h.Column("lstVersions", 0), kNewestFirst);
+    QCOMPARE(h.Column("lstVersions", 3), QStringLiteral("changed unchanged changed").split(u' '));
 
     // Only the oldest copy holds a file the source no longer has.
     h.In<QTreeWidget>("lstCopies")->setCurrentItem(h.In<QTreeWidget>("lstCopies")->topLevelItem(2));
@@ -234,6 +244,44 @@ class RestoreWindowTest : public WindowTestCase {
     QCOMPARE(Names(folder + "/docs"), std::vector<std::string>{"a.txt"});
     QCOMPARE(ReadText(folder + "/docs/a.txt"), std::string("older"));
     QVERIFY(Dialogs::ShownMessages().empty());
+  }
+
+  // Stop ends the restore after the file under way: nothing later is written, and no
+  // part of a file lies under a final name.
+  void stopEndsARestore() {
+    TempFolder temp;
+    for (const char* name : {"a.txt", "b.txt"}) {
+      WriteText(temp / (std::string("src/") + name), "now");
+      WriteText(temp / (std::string("dest/Copy01/src/") + name), "then");
+    }
+    BackupJob job;
+    job.Destination = temp / "dest/";
+    job.Sources.push_back(*SourceEntry::ForFolder(temp / "src"));
+    HeldCopies fs;
+    FakeClock clock{LocalDateTime{{2026, 12, 6}, {13, 5, 9}}};
+    FakeLocale locale;
+    RestoreWindow box({fs, fs, clock, locale}, temp / "state", kEnglishBase, nullptr);
+    box.Open(job);
+    Idle(box);
+    auto* tree = box.findChild<QTreeWidget*>(QStringLiteral("treeCopy"));
+    tree->topLevelItem(0)->setExpanded(true);
+    Idle(box);
+    for (int row = 0; row < 2; ++row) tree->topLevelItem(0)->child(row)->setSelected(true);
+    Dialogs::setNextFileName(Q(temp / "out"));
+    QTest::mouseClick(box.findChild<QPushButton*>(QStringLiteral("cmdRestoreToFolder")),
+                      Qt::LeftButton);
+    for (int i = 0; i < 2000 && !fs.held; ++i) QTest::qWait(5);
+    auto* stop = box.findChild<QPushButton*>(QStringLiteral("cmdStopRestore"));
+    QVERIFY(fs.held && stop->isEnabled());
+    QTest::mouseClick(stop, Qt::LeftButton);
+    fs.let_go = true;
+    Idle(box);
+    QVERIFY(box.findChild<QPlainTextEdit*>()->toPlainText().startsWith(
+        QStringLiteral("Restore stopped\n")));
+    const auto written = Names(temp / "out/src");
+    QVERIFY(written.empty() || written == std::vector<std::string>{"a.txt"});
+    if (!written.empty()) QCOMPARE(ReadText(temp / "out/src/a.txt"), std::string("then"));
+    QVERIFY(!stop->isEnabled());
   }
 };
 
