@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Takes pictures of every tab of the window in the four languages under a virtual display,
-# with settings and data kept in a scratch folder: screenshots/<lang>_tab<N>.png in the
-# build tree, and the whole screen once (screen.png) as a user would see it.
+# with settings and data kept in a scratch folder: screenshots/<lang>_tab<N>.png and
+# <lang>_restore_<page>.png in the build tree, and the whole screen once (screen.png) as a
+# user would see it.
 #   tools/screenshots.sh [BUILD_DIR]
 set -euo pipefail
 cd "$(dirname "$0")/.."

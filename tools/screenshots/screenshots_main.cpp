@@ -1,7 +1,8 @@
 // orvessa-screenshots OUT_FOLDER EXAMPLE_FOLDER DESTINATION: pictures of every tab of the
-// window in every language, with the example folder selected, for the README and for
-// checking that no text is cut off. Run it under a display (Xvfb does). The window is
-// driven as a user drives it: clicks and keys on its controls, found by their names.
+// window and of the Restore window in every language, with the example folder selected,
+// for the README and for checking that no text is cut off. Run it under a display (Xvfb
+// does). The window is driven as a user drives it: clicks and keys on its controls, found
+// by their names.
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
