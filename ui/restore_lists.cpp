@@ -16,11 +16,28 @@ QString Bytes(std::uint64_t bytes, const Locale& locale) {
 
 QString Modified(std::int64_t seconds) { return Q(DateTimeText(LocalFromEpoch(seconds))); }
 
+void FitColumns(QTreeWidget* list) {
+  for (int column = 0; column < list->columnCount(); ++column) list->resizeColumnToContents(column);
+}
+
 // Sizes read right-aligned, so that their digits line up.
 QTreeWidgetItem* Row(QTreeWidgetItem* item, const QStringList& cells, int size_column) {
   for (int column = 0; column < cells.size(); ++column) item->setText(column, cells[column]);
   item->setTextAlignment(size_column, Qt::AlignRight | Qt::AlignVCenter);
   return item;
+}
+
+void AddFoundItem(QTreeWidget* list, const CopyItem& item, const Locale& locale) {
+  const bool is_folder = item.type == EntryType::Folder;
+  auto* row = Row(new QTreeWidgetItem(list),
+                  {Q(item.copy), Q(item.original), is_folder ? QString() : Bytes(item.size, locale),
+                   Modified(item.modified)},
+                  2);
+  row->setData(0, kCopyRole, Q(item.copy));
+  row->setData(0, kPathRole, Q(item.path));
+  row->setData(0, kOriginalRole, Q(item.original));
+  row->setData(0, kFolderRole, is_folder);
+  row->setToolTip(1, Q(item.original));
 }
 
 }  // namespace
@@ -72,23 +89,17 @@ void FillFolder(QTreeWidget* tree, QTreeWidgetItem* parent, const std::string& f
     row->setToolTip(0, original_path);
     if (is_folder) row->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
   }
+  if (parent == nullptr) FitColumns(tree);
   if (parent != nullptr) {
     parent->setData(0, kListedRole, true);
     parent->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
   }
 }
 
-void AddFoundItem(QTreeWidget* list, const CopyItem& item, const Locale& locale) {
-  const bool is_folder = item.type == EntryType::Folder;
-  auto* row = Row(new QTreeWidgetItem(list),
-                  {Q(item.copy), Q(item.original), is_folder ? QString() : Bytes(item.size, locale),
-                   Modified(item.modified)},
-                  2);
-  row->setData(0, kCopyRole, Q(item.copy));
-  row->setData(0, kPathRole, Q(item.path));
-  row->setData(0, kOriginalRole, Q(item.original));
-  row->setData(0, kFolderRole, is_folder);
-  row->setToolTip(1, Q(item.original));
+void AddFoundItems(QTreeWidget* list, const std::vector<CopyItem>& items, const Locale& locale) {
+  const bool first = list->topLevelItemCount() == 0;
+  for (const CopyItem& item : items) AddFoundItem(list, item, locale);
+  if (first) FitColumns(list);
 }
 
 void FillVersions(QTreeWidget* list, const std::vector<FileVersion>& versions, const Locale& locale,

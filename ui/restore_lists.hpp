@@ -39,8 +39,9 @@ using OriginalFn = std::function<QString(const std::string&)>;
 void FillFolder(QTreeWidget* tree, QTreeWidgetItem* parent, const std::string& folder,
                 std::vector<FolderEntry> entries, const Locale& locale, const OriginalFn& original);
 
-// A found item as a row of the search results: copy, original path, size, modified.
-void AddFoundItem(QTreeWidget* list, const CopyItem& item, const Locale& locale);
+// Found items as rows: copy, original path, size, modified. The columns fit the first
+// rows; fitting them at every row would slow a long list down.
+void AddFoundItems(QTreeWidget* list, const std::vector<CopyItem>& items, const Locale& locale);
 
 // The versions of a file: copy, date, size, changed or unchanged.
 void FillVersions(QTreeWidget* list, const std::vector<FileVersion>& versions, const Locale& locale,

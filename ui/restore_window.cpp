@@ -27,7 +27,8 @@ namespace {
 constexpr std::size_t kBatchItems = 200;
 constexpr auto kBatchTime = std::chrono::milliseconds(100);
 
-QTreeWidget* List(const char* name, int columns, bool multi) {
+// Lists that may grow long fit their columns once, not at every row.
+QTreeWidget* List(const char* name, int columns, bool multi, bool long_list) {
   auto* list = Make<QTreeWidget>(name);
   list->setColumnCount(columns);
   list->setRootIsDecorated(false);
@@ -35,7 +36,8 @@ QTreeWidget* List(const char* name, int columns, bool multi) {
   list->setSelectionMode(multi ? QAbstractItemView::ExtendedSelection
                                : QAbstractItemView::SingleSelection);
   list->header()->setStretchLastSection(false);
-  list->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  list->header()->setSectionResizeMode(long_list ? QHeaderView::Interactive
+                                                 : QHeaderView::ResizeToContents);
   return list;
 }
 
@@ -84,20 +86,20 @@ bool RestoreWindow::Busy() const { return browse_->Busy() || search_->Busy() || 
 
 void RestoreWindow::Build() {
   lblCopies = Make<QLabel>("lblCopies");
-  lstCopies = List("lstCopies", 4, false);
+  lstCopies = List("lstCopies", 4, false, false);
   lblCopies->setBuddy(lstCopies);
-  treeCopy = List("treeCopy", 3, true);
+  treeCopy = List("treeCopy", 3, true, true);
   treeCopy->setRootIsDecorated(true);
   treeCopy->header()->setSectionResizeMode(0, QHeaderView::Stretch);
   lblOriginal = ValueLabel("lblOriginal");
   lblOriginal->setWordWrap(true);
   txtSearch = Make<QLineEdit>("txtSearch");
   cmdSearch = Make<QPushButton>("cmdSearch");
-  lstFound = List("lstFound", 4, true);
+  lstFound = List("lstFound", 4, true, true);
   lblVersionsOf = ValueLabel("lblVersionsOf");
   lblVersionsOf->setWordWrap(true);
-  lstVersions = List("lstVersions", 4, false);
-  lstDeleted = List("lstDeleted", 4, true);
+  lstVersions = List("lstVersions", 4, false, false);
+  lstDeleted = List("lstDeleted", 4, true, true);
   cmdRestoreInPlace = Make<QPushButton>("cmdRestoreInPlace");
   cmdRestoreToFolder = Make<QPushButton>("cmdRestoreToFolder");
   cmdStopRestore = Make<QPushButton>("cmdStopRestore");
@@ -286,9 +288,8 @@ void RestoreWindow::StartSearch() {
     std::vector<CopyItem> batch;
     auto sent = std::chrono::steady_clock::now();
     const auto send = [&] {
-      search_->Post([this, items = std::move(batch)] {
-        for (const CopyItem& item : items) AddFoundItem(lstFound, item, services_.locale);
-      });
+      search_->Post(
+          [this, items = std::move(batch)] { AddFoundItems(lstFound, items, services_.locale); });
       batch.clear();
       sent = std::chrono::steady_clock::now();
     };
@@ -342,7 +343,7 @@ void RestoreWindow::ShowDeleted() {
       const auto chosen = ChosenCopy();
       if (!chosen || chosen->name != name) return;
       lstDeleted->clear();
-      for (const CopyItem& item : items) AddFoundItem(lstDeleted, item, services_.locale);
+      AddFoundItems(lstDeleted, items, services_.locale);
     });
   });
 }
