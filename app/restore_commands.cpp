@@ -78,6 +78,10 @@ int Restore(const CopyCommand& command, const BackupJob& job, const CopyInfo& co
       "beside a different file, %llu replaced.\n",
       U(result.files), U(result.bytes), copy.name.c_str(), U(result.skipped), U(result.kept_both),
       U(result.replaced));
+  if (!command.replace && result.kept_both > 0) {
+    std::printf("%llu files in the way differ from the copy's; --replace would replace them.\n",
+                U(plan.differing));
+  }
   if (result.stopped) std::printf("Stopped: the file being restored was removed.\n");
   for (const FailedPath& failure : result.failures) {
     std::fprintf(stderr, "Orvessa: could not restore %s: %s\n", failure.path.c_str(),

@@ -34,12 +34,13 @@ std::string RestoredName(const std::string& path, const LocalDate& today, int n)
   const std::string name = path.substr(slash + 1);
   std::size_t dot = name.rfind('.');
   if (dot == 0 || dot == std::string::npos) dot = name.size();
-  char date[16];
-  std::snprintf(date, sizeof date, "%04d-%02d-%02d", today.year % 10000, today.month % 100,
-                today.day % 100);
-  const std::string mark =
-      " (restored " + std::string(date) + (n > 1 ? " " + std::to_string(n) : "") + ")";
-  return path.substr(0, slash + 1) + name.substr(0, dot) + mark + name.substr(dot);
+  char mark[48];
+  std::snprintf(mark, sizeof mark,
+                n > 1 ? " (restored %04d-%02d-%02d %d)" : " (restored %04d-%02d-%02d)",
+                today.year % 10000, today.month % 100, today.day % 100, n);
+  std::string restored = path.substr(0, slash + 1);
+  restored.append(name, 0, dot).append(mark).append(name, dot);
+  return restored;
 }
 
 class Planner {
