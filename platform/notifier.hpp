@@ -11,6 +11,9 @@ struct Notice {
   std::string body;
   std::string action;             // what clicking it does, in words
   std::function<void()> clicked;  // runs when the user clicks the notice
+  // A further button on the notice, where the desktop shows buttons; none when empty.
+  std::string other_action;
+  std::function<void()> other_clicked;
 };
 
 class Notifier {

@@ -107,6 +107,7 @@ void Form2::BuildRun() {
        *status_, menus_->JobCommands(), [this](int index) { return SSTab1->ShowForRun(index); }},
       job_, identity_, space_, LanguageBase_, this);
   connect(session_, &RunSession::NoticeClicked, this, [this] { mnupopRestaurar_Click(); });
+  connect(session_, &RunSession::RestoreNoticeClicked, this, [this] { OpenRestoreWindow(); });
   connect(&copy_->Run(), &RunPanel::CopyClicked, session_, [this] { session_->Start({}); });
   connect(&copy_->Run(), &RunPanel::StopClicked, session_, &RunSession::StopClicked);
   files_ = new JobFiles(services_, folders_,

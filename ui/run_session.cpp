@@ -118,7 +118,8 @@ void RunSession::OnRunEnd() {
   const RunResult& result = runner_->Result();
   last_end_ = result.end;
   awake_.reset();
-  RecordRun(fs_, clock_, locale_, folders_.program_folder, folders_.state_folder, job_, identity_, result);
+  RecordRun(fs_, clock_, locale_, folders_.program_folder, folders_.state_folder, job_, identity_,
+            result);
   if (job_.Destination.empty()) {
     // Reported as not ready: forgotten.
     parts_.destination.Forget();
@@ -273,6 +274,11 @@ void RunSession::NoticeRunEnd() {
   }
   notice.action = parts_.host.TextUtf8(text_id::kTrayTip);
   notice.clicked = [this] { emit NoticeClicked(); };
+  // "Restore…" without its dots: a notice's button opens the window at once.
+  QString restore = parts_.host.Text(text_id::kRestoreMenu);
+  while (restore.endsWith(QChar(0x2026)) || restore.endsWith(QLatin1Char('.'))) restore.chop(1);
+  notice.other_action = restore.toStdString();
+  notice.other_clicked = [this] { emit RestoreNoticeClicked(); };
   notifier_.Notify(std::move(notice));
 }
 

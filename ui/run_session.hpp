@@ -73,6 +73,7 @@ class RunSession : public QObject {
   void EndAfterRun();
   // The notice of an automatic run was clicked.
   void NoticeClicked();
+  void RestoreNoticeClicked();  // the notice's Restore button
 
  private:
   void Connect();

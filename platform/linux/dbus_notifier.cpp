@@ -12,6 +12,7 @@ const QString kService = QStringLiteral("org.freedesktop.Notifications");
 const QString kPath = QStringLiteral("/org/freedesktop/Notifications");
 const QString kInterface = QStringLiteral("org.freedesktop.Notifications");
 const QString kDefaultAction = QStringLiteral("default");
+const QString kOtherAction = QStringLiteral("other");
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 
@@ -31,15 +32,17 @@ void DbusNotifier::Notify(Notice notice) {
   QDBusMessage call =
       QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("Notify"));
   const QVariantMap hints{{QStringLiteral("desktop-entry"), QStringLiteral("org.orvessa.Orvessa")}};
+  QStringList actions{kDefaultAction, Q(notice.action)};
+  if (!notice.other_action.empty()) actions << kOtherAction << Q(notice.other_action);
   call << QStringLiteral("Orvessa") << uint{0} << icon_ << Q(notice.summary) << Q(notice.body)
-       << QStringList{kDefaultAction, Q(notice.action)} << hints << int{-1};
+       << actions << hints << int{-1};
   auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call), this);
   connect(watcher, &QDBusPendingCallWatcher::finished, this,
           [this, notice = std::move(notice)](QDBusPendingCallWatcher* finished) {
             const QDBusPendingReply<uint> reply = *finished;
             finished->deleteLater();
             if (reply.isError()) return ShowByFallback(notice);
-            shown_[reply.value()] = notice.clicked;
+            shown_[reply.value()] = {notice.clicked, notice.other_clicked};
           });
 }
 
@@ -54,8 +57,11 @@ void DbusNotifier::FallbackClicked() {
 
 void DbusNotifier::ActionInvoked(uint id, const QString& action) {
   auto it = shown_.find(id);
-  if (it == shown_.end() || action != kDefaultAction) return;
-  if (it->second) it->second();
+  if (it == shown_.end()) return;
+  const auto& clicked = action == kDefaultAction ? it->second.first
+                        : action == kOtherAction ? it->second.second
+                                                 : std::function<void()>();
+  if (clicked) clicked();
 }
 
 void DbusNotifier::NotificationClosed(uint id, uint) { shown_.erase(id); }

@@ -5,6 +5,7 @@
 #include <QString>
 #include <functional>
 #include <map>
+#include <utility>
 
 #include "platform/notifier.hpp"
 
@@ -33,7 +34,8 @@ class DbusNotifier : public QObject, public Notifier {
   QDBusConnection bus_;
   QString icon_;
   Fallback fallback_;
-  std::map<uint, std::function<void()>> shown_;  // by the service's notice id
+  // The notice's own click and its other action, by the service's notice id.
+  std::map<uint, std::pair<std::function<void()>, std::function<void()>>> shown_;
   std::function<void()> fallback_clicked_;
 };
 

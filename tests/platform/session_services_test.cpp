@@ -67,8 +67,9 @@ TEST_F(DesktopServices, NoticeGoesToTheServiceAndItsClickComesBack) {
   DbusNotifier notifier(
       bus_.client, QStringLiteral("/data/orvessa.png"),
       [&](const QString& summary, const QString&) { fallback.push_back(summary); });
-  int clicks = 0;
-  notifier.Notify({"Finished Backup", "Files: 3", "Click to restore Orvessa.", [&] { ++clicks; }});
+  int clicks = 0, restores = 0;
+  notifier.Notify({"Finished Backup", "Files: 3", "Click to restore Orvessa.", [&] { ++clicks; },
+                   "Restore", [&] { ++restores; }});
   ASSERT_TRUE(PumpUntil([&] { return fake_.calls.size() == 1; }));
   const QVariantList& call = fake_.calls.front();
   ASSERT_EQ(call.size(), 8);
@@ -77,12 +78,15 @@ TEST_F(DesktopServices, NoticeGoesToTheServiceAndItsClickComesBack) {
   EXPECT_EQ(call[3].toString(), QStringLiteral("Finished Backup"));
   EXPECT_EQ(call[4].toString(), QStringLiteral("Files: 3"));
   EXPECT_EQ(call[5].toStringList(),
-            (QStringList{QStringLiteral("default"), QStringLiteral("Click to restore Orvessa.")}));
+            (QStringList{QStringLiteral("default"), QStringLiteral("Click to restore Orvessa."),
+                         QStringLiteral("other"), QStringLiteral("Restore")}));
   PumpUntil([] { return false; }, 200ms);  // the reply with the notice's number
 
-  // Another notice's action, another action of ours, then ours: only the last one counts.
+  // Another notice's action, an action unknown to us, then our two: each runs once.
   Emit(bus_.service, kNotificationsPath, kNotifications, QStringLiteral("ActionInvoked"),
        {uint(99), QStringLiteral("default")});
+  Emit(bus_.service, kNotificationsPath, kNotifications, QStringLiteral("ActionInvoked"),
+       {uint(41), QStringLiteral("unknown")});
   Emit(bus_.service, kNotificationsPath, kNotifications, QStringLiteral("ActionInvoked"),
        {uint(41), QStringLiteral("other")});
   Emit(bus_.service, kNotificationsPath, kNotifications, QStringLiteral("ActionInvoked"),
@@ -90,6 +94,7 @@ TEST_F(DesktopServices, NoticeGoesToTheServiceAndItsClickComesBack) {
   ASSERT_TRUE(PumpUntil([&] { return clicks > 0; }));
   PumpUntil([] { return false; }, 200ms);
   EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(restores, 1);
   EXPECT_TRUE(fallback.empty());
 }
 
@@ -100,7 +105,7 @@ TEST_F(DesktopServices, WithoutANotificationServiceTheFallbackShowsTheNotice) {
       shown.push_back(summary + QLatin1Char('|') + body);
     });
     int clicks = 0;
-    notifier.Notify({"Backup Error", "Disk full", "", [&] { ++clicks; }});
+    notifier.Notify({"Backup Error", "Disk full", "", [&] { ++clicks; }, "", {}});
     ASSERT_TRUE(PumpUntil([&] { return !shown.empty(); }));
     EXPECT_EQ(shown, std::vector<QString>{QStringLiteral("Backup Error|Disk full")});
     notifier.FallbackClicked();

@@ -3,6 +3,7 @@
 #include <QTimer>
 
 #include "tests/ui/form2_harness.hpp"
+#include "ui/restore_window.hpp"
 
 using namespace orvessa;
 using namespace orvessa::testing;
@@ -63,6 +64,10 @@ class Form2ScheduleTest : public WindowTestCase {
     QCOMPARE(h.Schedule(), Next("07/12/2026 13:06"));
     // Back out of the way once it succeeded (no tray here: minimised in the task bar).
     QVERIFY(h.window->isMinimized());
+    // Its Restore button opens the copies of the job.
+    QVERIFY(!h.window->RestoreBox());
+    h.notifier.notices.front().other_clicked();
+    QVERIFY(h.window->RestoreBox() && h.window->RestoreBox()->isVisible());
   }
 
   void aWakeUpAfterTheTimeOfCopyCatchesUpAndSaysSo() {
