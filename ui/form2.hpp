@@ -47,8 +47,8 @@ class Form2 : public QMainWindow, public ShellHost {
   void SetTrayQuery(std::function<bool()> tray_available) {
     presence_->SetTrayQuery(std::move(tray_available));
   }
-  // A tray appeared or went away: the hidden window comes back to the task bar when it
-  // would otherwise be out of reach, and a minimised one goes to the new tray.
+  // A tray came or went: a hidden window comes back to the task bar, a minimised one goes
+  // to the new tray.
   void TrayChanged(bool available) { presence_->TrayChanged(available); }
   bool InTray() const { return presence_->InTray(); }
   QMenu* TrayMenu() const;
@@ -58,14 +58,10 @@ class Form2 : public QMainWindow, public ShellHost {
   // The session or a user's kill asked the program to end: as the close box, after any
   // run has stopped; never powers the computer off.
   void EndBySignal();
-
   // File > Restore…: the window of the job's copies, opened or brought up.
   void OpenRestoreWindow();
   class RestoreWindow* RestoreBox() const;
-
-  // The About box while it is open.
-  Form4* AboutBox() const { return help_->AboutBox(); }
-
+  Form4* AboutBox() const { return help_->AboutBox(); }  // while it is open
   std::int16_t LanguageBase() const { return LanguageBase_; }
   const std::string& HelpFile() const { return help_->HelpFile(); }
   ScheduleTimer TimerMode() const;
@@ -81,8 +77,8 @@ class Form2 : public QMainWindow, public ShellHost {
   bool AtShutdownArmed() const { return shutdown_->Armed(); }
   // How the session announces its end ("none": it does not, and the option says so).
   void SetShutdownChannel(const std::string& channel) { shutdown_->SetChannel(channel); }
-  // The session's request to end has been called off while armed: the user is asked,
-  // then the copy runs and, when it succeeded, the computer is powered off.
+  // The session's end was called off while armed: the user is asked, the copy runs and,
+  // when it succeeded, the computer is powered off.
   void SessionEndRequested() { shutdown_->SessionEndRequested(); }
 
  signals:
@@ -136,7 +132,6 @@ class Form2 : public QMainWindow, public ShellHost {
   class ScheduleTicker* ticker_;
   ShutdownCopy* shutdown_;
   class WindowPlacement* placement_;
-
   Form2Services services_;
   Form2Folders folders_;
   BackupJob job_;
@@ -148,8 +143,7 @@ class Form2 : public QMainWindow, public ShellHost {
   class RunSession* session_ = nullptr;
   class JobFiles* files_ = nullptr;
   ProgramEnd* end_ = nullptr;
-  QPointer<class RestoreWindow> restore_;
-
+  QPointer<class RestoreWindow> restore_;  // made when first opened, gone when closed
   std::int16_t LanguageBase_;
 };
 
