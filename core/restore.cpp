@@ -1,6 +1,7 @@
 #include "core/restore.hpp"
 
 #include <cstdio>
+#include <set>
 
 namespace orvessa {
 namespace {
@@ -61,14 +62,15 @@ class Planner {
     if (type == EntryType::Folder) {
       if (!in_way) return Add(RestoreAction::NewTree, from, to, type, TreeBytes(from));
       if (!in_way_folder) {
-        return Add(RestoreAction::KeepBoth, from, KeepBothName(fs_, to, request_.today), type,
-                   TreeBytes(from));
+        return Add(RestoreAction::KeepBoth, from, FreeName(to), type, TreeBytes(from));
       }
       auto listing = fs_.ListFolder(from);
       if (!listing) {
         plan_.problems.push_back({from, ReasonInWords(listing.error(), false)});
         return;
       }
+      // A name the copy itself puts there is no free name for a file kept beside another.
+      for (const FolderEntry& entry : listing.value()) taken_.insert(Joined(to, entry.name));
       for (const FolderEntry& entry : listing.value()) {
         Item(Joined(from, entry.name), Joined(to, entry.name), entry.type);
       }
@@ -87,24 +89,32 @@ class Planner {
     }
     if (!in_way_folder) ++plan_.differing;
     // Restored beside it before: the same restore again adds nothing.
-    const std::string beside = KeepBothName(fs_, to, request_.today);
-    for (int n = 1; n < 100; ++n) {
+    for (int n = 1;; ++n) {
       const std::string earlier = RestoredName(to, request_.today, n);
-      if (earlier == beside) break;
+      if (!Exists(fs_, earlier)) break;
       if (Identical(from, earlier, type)) {
         ++plan_.identical;
         return Add(RestoreAction::Skip, from, earlier, type, 0);
       }
     }
-    Add(RestoreAction::KeepBoth, from, beside, type, bytes);
+    Add(RestoreAction::KeepBoth, from, FreeName(to), type, bytes);
   }
 
   RestorePlan Take() { return std::move(plan_); }
 
  private:
+  // The first " (restored ...)" name beside `path` that is neither on the disk nor planned.
+  std::string FreeName(const std::string& path) {
+    for (int n = 1;; ++n) {
+      std::string candidate = RestoredName(path, request_.today, n);
+      if (!Exists(fs_, candidate) && taken_.insert(candidate).second) return candidate;
+    }
+  }
+
   void Add(RestoreAction action, const std::string& from, const std::string& to, EntryType type,
            std::uint64_t bytes) {
     plan_.steps.push_back({action, from, to, type, bytes});
+    taken_.insert(to);
     plan_.bytes += bytes;
   }
 
@@ -126,6 +136,7 @@ class Planner {
   const RestoreRequest& request_;
   std::stop_token stop_;
   RestorePlan plan_;
+  std::set<std::string> taken_;  // final names of the plan
 };
 
 class Writer : public CopyObserver {

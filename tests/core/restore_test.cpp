@@ -156,6 +156,17 @@ TEST_F(Restore, KeepsBothSkipsIdenticalReplacesAndNeverTouchesTheCopies) {
   EXPECT_EQ(result.kept_both, 1u);
   EXPECT_EQ(ReadText(out + "/Docs/a.txt"), "mine");
   EXPECT_EQ(Snapshot(), before);
+  // A copy that holds the name a kept file would take: each gets a name of its own.
+  WriteText(src + "/Docs/a (restored 2026-12-08).txt", "earlier restore");
+  std::filesystem::remove(src + "/Docs/a (restored 2026-12-08 2).txt");
+  ASSERT_EQ(Start(), RunEnd::Normal);
+  const CopyInfo newest = ListCopies(fs, job, ReadRunHistory(fs, state)).front();
+  std::filesystem::remove_all(src + "/Docs");
+  WriteText(src + "/Docs/a.txt", "yet another");
+  result = Restored(newest, {src + "/Docs"});
+  EXPECT_EQ(result.failed, 0u);
+  EXPECT_EQ(ReadText(src + "/Docs/a (restored 2026-12-08).txt"), "earlier restore");
+  EXPECT_EQ(ReadText(src + "/Docs/a (restored 2026-12-08 2).txt"), "alpha two");
 }
 
 TEST_F(Restore, FailuresAreReportedPerFileAndAStopLeavesNoFinalName) {
