@@ -119,4 +119,30 @@ void SetHeaders(QTreeWidget* list, std::initializer_list<int> numbers, const Tex
   list->setHeaderLabels(headers);
 }
 
+RestoreRequest TreeSelection(const QTreeWidget* tree, const BackupJob& job, const CopyInfo& copy) {
+  RestoreRequest request;
+  request.copy = copy;
+  for (const QTreeWidgetItem* item : tree->selectedItems()) {
+    const auto original = OriginalOf(job, copy.path, S(item->data(0, kPathRole).toString()));
+    if (original) request.originals.push_back(*original);
+  }
+  return request;
+}
+
+std::optional<RestoreRequest> FoundSelection(const QTreeWidget* list,
+                                             const std::vector<CopyInfo>& copies) {
+  RestoreRequest request;
+  QString name;
+  for (const QTreeWidgetItem* item : list->selectedItems()) {
+    const QString copy = item->data(0, kCopyRole).toString();
+    if (!name.isEmpty() && copy != name) return std::nullopt;
+    name = copy;
+    request.originals.push_back(S(item->data(0, kOriginalRole).toString()));
+  }
+  const auto copy = FindCopy(copies, S(name));
+  if (!copy) return std::nullopt;
+  request.copy = *copy;
+  return request;
+}
+
 }  // namespace orvessa

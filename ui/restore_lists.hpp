@@ -3,11 +3,13 @@
 #include <QString>
 #include <QTreeWidget>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "core/copy_catalogue.hpp"
 #include "core/copy_search.hpp"
+#include "core/restore.hpp"
 #include "platform/file_system.hpp"
 #include "platform/locale.hpp"
 
@@ -46,6 +48,14 @@ void AddFoundItems(QTreeWidget* list, const std::vector<CopyItem>& items, const 
 // The versions of a file: copy, date, size, changed or unchanged.
 void FillVersions(QTreeWidget* list, const std::vector<FileVersion>& versions, const Locale& locale,
                   const TextFn& text);
+
+// The rows selected in the copy's tree, as a restore from that copy.
+RestoreRequest TreeSelection(const QTreeWidget* tree, const BackupJob& job, const CopyInfo& copy);
+
+// The rows selected in a list of found items, as a restore from the copy they are of;
+// nothing when they are of several copies, or none is selected.
+std::optional<RestoreRequest> FoundSelection(const QTreeWidget* list,
+                                             const std::vector<CopyInfo>& copies);
 
 // The list's headers in the current language.
 void SetHeaders(QTreeWidget* list, std::initializer_list<int> numbers, const TextFn& text);
