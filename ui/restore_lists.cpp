@@ -1,9 +1,11 @@
 #include "ui/restore_lists.hpp"
 
+#include <QHeaderView>
 #include <algorithm>
 
 #include "core/run_history.hpp"
 #include "i18n/text_ids.hpp"
+#include "ui/make_widget.hpp"
 #include "ui/qt_text.hpp"
 
 namespace orvessa {
@@ -117,6 +119,20 @@ void SetHeaders(QTreeWidget* list, std::initializer_list<int> numbers, const Tex
   QStringList headers;
   for (int number : numbers) headers << text(number);
   list->setHeaderLabels(headers);
+}
+
+// Long lists fit their columns once, not at every row.
+QTreeWidget* MakeList(const char* name, int columns, bool multi, bool long_list) {
+  auto* list = Make<QTreeWidget>(name);
+  list->setColumnCount(columns);
+  list->setRootIsDecorated(false);
+  list->setUniformRowHeights(true);
+  list->setSelectionMode(multi ? QAbstractItemView::ExtendedSelection
+                               : QAbstractItemView::SingleSelection);
+  list->header()->setStretchLastSection(false);
+  list->header()->setSectionResizeMode(long_list ? QHeaderView::Interactive
+                                                 : QHeaderView::ResizeToContents);
+  return list;
 }
 
 RestoreRequest TreeSelection(const QTreeWidget* tree, const BackupJob& job, const CopyInfo& copy) {

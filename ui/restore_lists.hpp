@@ -27,6 +27,10 @@ inline constexpr int kOriginalRole = Qt::UserRole + 4;  // the original path
 // The pages of the Restore window, in order.
 enum RestoreTab { kContentsTab, kSearchTab, kVersionsTab, kDeletedTab };
 
+// An empty list of rows under the name the design gives it; `multi` lets a user select
+// several rows, `long_list` is one that may grow long.
+QTreeWidget* MakeList(const char* name, int columns, bool multi, bool long_list);
+
 // What the copies list says of a copy's state.
 QString CopyState(const CopyInfo& copy, const TextFn& text);
 

@@ -27,20 +27,6 @@ namespace {
 constexpr std::size_t kBatchItems = 200;
 constexpr auto kBatchTime = std::chrono::milliseconds(100);
 
-// Lists that may grow long fit their columns once, not at every row.
-QTreeWidget* List(const char* name, int columns, bool multi, bool long_list) {
-  auto* list = Make<QTreeWidget>(name);
-  list->setColumnCount(columns);
-  list->setRootIsDecorated(false);
-  list->setUniformRowHeights(true);
-  list->setSelectionMode(multi ? QAbstractItemView::ExtendedSelection
-                               : QAbstractItemView::SingleSelection);
-  list->header()->setStretchLastSection(false);
-  list->header()->setSectionResizeMode(long_list ? QHeaderView::Interactive
-                                                 : QHeaderView::ResizeToContents);
-  return list;
-}
-
 QWidget* Page(std::initializer_list<QWidget*> rows, QLayout* top = nullptr) {
   auto* page = new QWidget;
   auto* layout = new QVBoxLayout(page);
@@ -85,20 +71,20 @@ bool RestoreWindow::Busy() const { return browse_->Busy() || search_->Busy() || 
 
 void RestoreWindow::Build() {
   lblCopies = Make<QLabel>("lblCopies");
-  lstCopies = List("lstCopies", 4, false, false);
+  lstCopies = MakeList("lstCopies", 4, false, false);
   lblCopies->setBuddy(lstCopies);
-  treeCopy = List("treeCopy", 3, true, true);
+  treeCopy = MakeList("treeCopy", 3, true, true);
   treeCopy->setRootIsDecorated(true);
   treeCopy->header()->setSectionResizeMode(0, QHeaderView::Stretch);
   lblOriginal = ValueLabel("lblOriginal");
   lblOriginal->setWordWrap(true);
   txtSearch = Make<QLineEdit>("txtSearch");
   cmdSearch = Make<QPushButton>("cmdSearch");
-  lstFound = List("lstFound", 4, true, true);
+  lstFound = MakeList("lstFound", 4, true, true);
   lblVersionsOf = ValueLabel("lblVersionsOf");
   lblVersionsOf->setWordWrap(true);
-  lstVersions = List("lstVersions", 4, false, false);
-  lstDeleted = List("lstDeleted", 4, true, true);
+  lstVersions = MakeList("lstVersions", 4, false, false);
+  lstDeleted = MakeList("lstDeleted", 4, true, true);
   panel_ = new RestorePanel(
       services_, [this] { return Selected(); }, [this](int n) { return Text(n); }, nullptr);
 
