@@ -1,9 +1,11 @@
 #include "ui/restore_lists.hpp"
 
+#include <QHeaderView>
 #include <algorithm>
 
 #include "core/run_history.hpp"
 #include "i18n/text_ids.hpp"
+#include "ui/make_widget.hpp"
 #include "ui/qt_text.hpp"
 
 namespace orvessa {
@@ -117,6 +119,46 @@ void SetHeaders(QTreeWidget* list, std::initializer_list<int> numbers, const Tex
   QStringList headers;
   for (int number : numbers) headers << text(number);
   list->setHeaderLabels(headers);
+}
+
+// Long lists fit their columns once, not at every row.
+QTreeWidget* MakeList(const char* name, int columns, bool multi, bool long_list) {
+  auto* list = Make<QTreeWidget>(name);
+  list->setColumnCount(columns);
+  list->setRootIsDecorated(false);
+  list->setUniformRowHeights(true);
+  list->setSelectionMode(multi ? QAbstractItemView::ExtendedSelection
+                               : QAbstractItemView::SingleSelection);
+  list->header()->setStretchLastSection(false);
+  list->header()->setSectionResizeMode(long_list ? QHeaderView::Interactive
+                                                 : QHeaderView::ResizeToContents);
+  return list;
+}
+
+RestoreRequest TreeSelection(const QTreeWidget* tree, const BackupJob& job, const CopyInfo& copy) {
+  RestoreRequest request;
+  request.copy = copy;
+  for (const QTreeWidgetItem* item : tree->selectedItems()) {
+    const auto original = OriginalOf(job, copy.path, S(item->data(0, kPathRole).toString()));
+    if (original) request.originals.push_back(*original);
+  }
+  return request;
+}
+
+std::optional<RestoreRequest> FoundSelection(const QTreeWidget* list,
+                                             const std::vector<CopyInfo>& copies) {
+  RestoreRequest request;
+  QString name;
+  for (const QTreeWidgetItem* item : list->selectedItems()) {
+    const QString copy = item->data(0, kCopyRole).toString();
+    if (!name.isEmpty() && copy != name) return std::nullopt;
+    name = copy;
+    request.originals.push_back(S(item->data(0, kOriginalRole).toString()));
+  }
+  const auto copy = FindCopy(copies, S(name));
+  if (!copy) return std::nullopt;
+  request.copy = *copy;
+  return request;
 }
 
 }  // namespace orvessa

@@ -3,11 +3,13 @@
 #include <QString>
 #include <QTreeWidget>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "core/copy_catalogue.hpp"
 #include "core/copy_search.hpp"
+#include "core/restore.hpp"
 #include "platform/file_system.hpp"
 #include "platform/locale.hpp"
 
@@ -24,6 +26,10 @@ inline constexpr int kOriginalRole = Qt::UserRole + 4;  // the original path
 
 // The pages of the Restore window, in order.
 enum RestoreTab { kContentsTab, kSearchTab, kVersionsTab, kDeletedTab };
+
+// An empty list of rows under the name the design gives it; `multi` lets a user select
+// several rows, `long_list` is one that may grow long.
+QTreeWidget* MakeList(const char* name, int columns, bool multi, bool long_list);
 
 // What the copies list says of a copy's state.
 QString CopyState(const CopyInfo& copy, const TextFn& text);
@@ -46,6 +52,14 @@ void AddFoundItems(QTreeWidget* list, const std::vector<CopyItem>& items, const 
 // The versions of a file: copy, date, size, changed or unchanged.
 void FillVersions(QTreeWidget* list, const std::vector<FileVersion>& versions, const Locale& locale,
                   const TextFn& text);
+
+// The rows selected in the copy's tree, as a restore from that copy.
+RestoreRequest TreeSelection(const QTreeWidget* tree, const BackupJob& job, const CopyInfo& copy);
+
+// The rows selected in a list of found items, as a restore from the copy they are of;
+// nothing when they are of several copies, or none is selected.
+std::optional<RestoreRequest> FoundSelection(const QTreeWidget* list,
+                                             const std::vector<CopyInfo>& copies);
 
 // The list's headers in the current language.
 void SetHeaders(QTreeWidget* list, std::initializer_list<int> numbers, const TextFn& text);

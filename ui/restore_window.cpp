@@ -27,20 +27,6 @@ namespace {
 constexpr std::size_t kBatchItems = 200;
 constexpr auto kBatchTime = std::chrono::milliseconds(100);
 
-// Lists that may grow long fit their columns once, not at every row.
-QTreeWidget* List(const char* name, int columns, bool multi, bool long_list) {
-  auto* list = Make<QTreeWidget>(name);
-  list->setColumnCount(columns);
-  list->setRootIsDecorated(false);
-  list->setUniformRowHeights(true);
-  list->setSelectionMode(multi ? QAbstractItemView::ExtendedSelection
-                               : QAbstractItemView::SingleSelection);
-  list->header()->setStretchLastSection(false);
-  list->header()->setSectionResizeMode(long_list ? QHeaderView::Interactive
-                                                 : QHeaderView::ResizeToContents);
-  return list;
-}
-
 QWidget* Page(std::initializer_list<QWidget*> rows, QLayout* top = nullptr) {
   auto* page = new QWidget;
   auto* layout = new QVBoxLayout(page);
@@ -58,14 +44,13 @@ RestoreWindow::RestoreWindow(RestoreServices services, std::string state_folder,
       state_folder_(std::move(state_folder)),
       language_base_(language_base),
       browse_(new RestoreWorker(this)),
-      search_(new RestoreWorker(this)),
-      restore_(new RestoreWorker(this)) {
+      search_(new RestoreWorker(this)) {
   setObjectName(QStringLiteral("RestoreWindow"));
   setAttribute(Qt::WA_DeleteOnClose);
   Build();
   Connect();
   ApplyTexts();
-  SetRestoring(false);
+  panel_->UpdateButtons();
   const QScreen* shown_on = screen() != nullptr ? screen() : QGuiApplication::primaryScreen();
   QSize size(760, 560);
   // Room is left for the frame the window manager adds.
@@ -75,41 +60,33 @@ RestoreWindow::RestoreWindow(RestoreServices services, std::string state_folder,
 
 RestoreWindow::~RestoreWindow() {
   // The workers' tasks post into this window: they end before its lists go.
-  delete restore_;
+  delete panel_;
   delete search_;
   delete browse_;
 }
 
 QString RestoreWindow::Text(int number) const { return Q(LoadText(language_base_, number)); }
 
-bool RestoreWindow::Busy() const { return browse_->Busy() || search_->Busy() || restore_->Busy(); }
+bool RestoreWindow::Busy() const { return browse_->Busy() || search_->Busy() || panel_->Busy(); }
 
 void RestoreWindow::Build() {
   lblCopies = Make<QLabel>("lblCopies");
-  lstCopies = List("lstCopies", 4, false, false);
+  lstCopies = MakeList("lstCopies", 4, false, false);
   lblCopies->setBuddy(lstCopies);
-  treeCopy = List("treeCopy", 3, true, true);
+  treeCopy = MakeList("treeCopy", 3, true, true);
   treeCopy->setRootIsDecorated(true);
   treeCopy->header()->setSectionResizeMode(0, QHeaderView::Stretch);
   lblOriginal = ValueLabel("lblOriginal");
   lblOriginal->setWordWrap(true);
   txtSearch = Make<QLineEdit>("txtSearch");
   cmdSearch = Make<QPushButton>("cmdSearch");
-  lstFound = List("lstFound", 4, true, true);
+  lstFound = MakeList("lstFound", 4, true, true);
   lblVersionsOf = ValueLabel("lblVersionsOf");
   lblVersionsOf->setWordWrap(true);
-  lstVersions = List("lstVersions", 4, false, false);
-  lstDeleted = List("lstDeleted", 4, true, true);
-  cmdRestoreInPlace = Make<QPushButton>("cmdRestoreInPlace");
-  cmdRestoreToFolder = Make<QPushButton>("cmdRestoreToFolder");
-  cmdStopRestore = Make<QPushButton>("cmdStopRestore");
-  barRestore = Make<QProgressBar>("barRestore");
-  barRestore->setRange(0, 1000);
-  // A long list of failures scrolls rather than pushing the window off the screen.
-  txtSummary = Make<QPlainTextEdit>("txtSummary");
-  txtSummary->setReadOnly(true);
-  txtSummary->setMaximumHeight(txtSummary->fontMetrics().lineSpacing() * 5);
-  txtSummary->hide();  // until a restore ends
+  lstVersions = MakeList("lstVersions", 4, false, false);
+  lstDeleted = MakeList("lstDeleted", 4, true, true);
+  panel_ = new RestorePanel(
+      services_, [this] { return Selected(); }, [this](int n) { return Text(n); }, nullptr);
 
   auto* search_row = new QHBoxLayout;
   search_row->addWidget(txtSearch, 1);
@@ -120,23 +97,13 @@ void RestoreWindow::Build() {
   tabsRestore->addTab(Page({lblVersionsOf, lstVersions}), QString());
   tabsRestore->addTab(Page({lstDeleted}), QString());
 
-  // Stop sits with the bar it stops, so the restore buttons' long captions have the row.
-  auto* buttons = new QHBoxLayout;
-  buttons->addWidget(cmdRestoreInPlace);
-  buttons->addWidget(cmdRestoreToFolder);
-  buttons->addStretch(1);
-  auto* progress = new QHBoxLayout;
-  progress->addWidget(barRestore, 1);
-  progress->addWidget(cmdStopRestore);
   // On a small or magnified screen the window scrolls rather than growing past it.
   auto* content = new QWidget;
   auto* layout = new QVBoxLayout(content);
   layout->addWidget(lblCopies);
   layout->addWidget(lstCopies, 1);
   layout->addWidget(tabsRestore, 3);
-  layout->addLayout(buttons);
-  layout->addLayout(progress);
-  layout->addWidget(txtSummary);
+  layout->addWidget(panel_);
   auto* scroll = Make<QScrollArea>("scrollRestore");
   scroll->setFrameShape(QFrame::NoFrame);
   scroll->setWidgetResizable(true);
@@ -144,8 +111,9 @@ void RestoreWindow::Build() {
   auto* outer = new QVBoxLayout(this);
   outer->setContentsMargins(0, 0, 0, 0);
   outer->addWidget(scroll);
-  ChainTabOrder({lstCopies, tabsRestore, treeCopy, txtSearch, cmdSearch, lstFound, lstVersions,
-                 lstDeleted, cmdRestoreInPlace, cmdRestoreToFolder, cmdStopRestore, txtSummary});
+  ChainTabOrder(
+      {lstCopies, tabsRestore, treeCopy, txtSearch, cmdSearch, lstFound, lstVersions, lstDeleted});
+  panel_->ChainTabOrderAfter(lstDeleted);
 }
 
 void RestoreWindow::Connect() {
@@ -158,14 +126,11 @@ void RestoreWindow::Connect() {
   connect(lstFound, &QTreeWidget::currentItemChanged, this,
           [this](QTreeWidgetItem* item) { FileChosen(item); });
   for (QTreeWidget* list : {treeCopy, lstFound, lstDeleted}) {
-    connect(list, &QTreeWidget::itemSelectionChanged, this, [this] { UpdateButtons(); });
+    connect(list, &QTreeWidget::itemSelectionChanged, this, [this] { panel_->UpdateButtons(); });
   }
   connect(cmdSearch, &QPushButton::clicked, this, [this] { StartSearch(); });
   connect(txtSearch, &QLineEdit::returnPressed, this, [this] { StartSearch(); });
   connect(tabsRestore, &QTabWidget::currentChanged, this, [this](int tab) { TabShown(tab); });
-  connect(cmdRestoreInPlace, &QPushButton::clicked, this, [this] { RestoreClicked(false); });
-  connect(cmdRestoreToFolder, &QPushButton::clicked, this, [this] { RestoreClicked(true); });
-  connect(cmdStopRestore, &QPushButton::clicked, this, [this] { restore_->Stop(); });
 }
 
 void RestoreWindow::SetLanguage(std::int16_t language_base) {
@@ -190,9 +155,6 @@ void RestoreWindow::ApplyTexts() {
     tabsRestore->setTabText(tab, Text(kTitles[tab]));
   }
   cmdSearch->setText(Text(kSearch));
-  cmdRestoreInPlace->setText(Text(kRestoreInPlace));
-  cmdRestoreToFolder->setText(Text(kRestoreToFolder));
-  cmdStopRestore->setText(Text(kStop));
   // Lists and boxes are named after what they hold; value labels say "caption: value".
   lstCopies->setAccessibleName(NameOf(Text(kCopiesCaption)));
   treeCopy->setAccessibleName(Text(kCopyContents));
@@ -201,14 +163,14 @@ void RestoreWindow::ApplyTexts() {
   lstDeleted->setAccessibleName(Text(kDeletedSince));
   txtSearch->setAccessibleName(Text(kSearch));
   tabsRestore->setAccessibleName(Text(kRestoreTitle));
-  barRestore->setAccessibleName(Text(kProgress));
   SetValueCaption(lblOriginal, NameOf(Text(kOriginalPath)));
   SetValueCaption(lblVersionsOf, Text(kVersions));
-  txtSummary->setAccessibleName(Text(kRestoreTitle));
+  panel_->ApplyTexts();
 }
 
 void RestoreWindow::Open(const BackupJob& job) {
   job_ = job;
+  panel_->SetJob(job);
   browse_->Cancel();
   search_->Cancel();
   for (QTreeWidget* list : {lstCopies, treeCopy, lstFound, lstVersions, lstDeleted}) list->clear();
@@ -309,7 +271,7 @@ void RestoreWindow::StartSearch() {
 void RestoreWindow::TabShown(int tab) {
   if (tab == kVersionsTab) ShowVersions();
   if (tab == kDeletedTab) ShowDeleted();
-  UpdateButtons();
+  panel_->UpdateButtons();
 }
 
 void RestoreWindow::ShowVersions() {
@@ -346,6 +308,16 @@ void RestoreWindow::ShowDeleted() {
       AddFoundItems(lstDeleted, items, services_.locale);
     });
   });
+}
+
+// The files and folders selected on the page shown.
+std::optional<RestoreRequest> RestoreWindow::Selected() const {
+  const int tab = tabsRestore->currentIndex();
+  if (tab == kSearchTab) return FoundSelection(lstFound, copies_);
+  if (tab == kDeletedTab) return FoundSelection(lstDeleted, copies_);
+  const auto copy = ChosenCopy();
+  if (tab != kContentsTab || !copy) return std::nullopt;
+  return TreeSelection(treeCopy, job_, *copy);
 }
 
 }  // namespace orvessa

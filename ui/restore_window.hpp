@@ -2,8 +2,6 @@
 
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTreeWidget>
@@ -15,22 +13,11 @@
 
 #include "core/backup_job.hpp"
 #include "core/copy_catalogue.hpp"
-#include "core/copy_engine.hpp"
-#include "core/restore.hpp"
-#include "platform/clock.hpp"
-#include "platform/file_system.hpp"
-#include "platform/locale.hpp"
+#include "ui/restore_panel.hpp"
 
 namespace orvessa {
 
 class RestoreWorker;
-
-struct RestoreServices {
-  FileSystem& fs;
-  CopyEngine& copier;
-  const Clock& clock;  // the date of the names a kept-both file takes
-  const Locale& locale;
-};
 
 // The copies of the current job and what they hold: browsing a copy, searching all of
 // them, the versions of a file, what was deleted since a copy, and restoring from a copy.
@@ -63,17 +50,7 @@ class RestoreWindow : public QWidget {
   void TabShown(int tab);
   void ShowVersions();
   void ShowDeleted();
-  void UpdateButtons();
-
-  // The restore itself (restore_run.cpp).
   std::optional<RestoreRequest> Selected() const;
-  void RestoreClicked(bool to_folder);
-  void Plan(RestoreRequest request, bool asked);
-  void Planned(RestoreRequest request, RestorePlan plan, bool asked);
-  void Run(RestorePlan plan);
-  void ShowProgress(std::uint64_t done, std::uint64_t total);
-  void ShowSummary(const RestoreResult& result, const std::vector<FailedPath>& problems);
-  void SetRestoring(bool restoring);
 
   RestoreServices services_;
   std::string state_folder_;
@@ -81,12 +58,9 @@ class RestoreWindow : public QWidget {
   BackupJob job_;
   std::vector<CopyInfo> copies_;
   std::string chosen_original_;  // the file whose versions are asked for
-  std::vector<FailedPath> plan_problems_;
-  bool restoring_ = false;
 
-  RestoreWorker* browse_;   // the copies, the folders of a copy, versions, deleted files
-  RestoreWorker* search_;   // one search at a time; a new one stops the old
-  RestoreWorker* restore_;  // the plan and the restore
+  RestoreWorker* browse_;  // the copies, the folders of a copy, versions, deleted files
+  RestoreWorker* search_;  // one search at a time; a new one stops the old
 
   QLabel* lblCopies;
   QTreeWidget* lstCopies;
@@ -99,11 +73,7 @@ class RestoreWindow : public QWidget {
   QLabel* lblVersionsOf;
   QTreeWidget* lstVersions;
   QTreeWidget* lstDeleted;
-  QPushButton* cmdRestoreInPlace;
-  QPushButton* cmdRestoreToFolder;
-  QPushButton* cmdStopRestore;
-  QProgressBar* barRestore;
-  QPlainTextEdit* txtSummary;
+  RestorePanel* panel_;  // the restore buttons, its progress and summary
 };
 
 }  // namespace orvessa

@@ -1,13 +1,15 @@
-// The Restore window's restore: what is chosen, the plan, the question, the run, the summary.
+#include "ui/restore_panel.hpp"
+
+#include <QHBoxLayout>
 #include <QStringList>
+#include <QVBoxLayout>
 #include <algorithm>
 #include <chrono>
 
 #include "i18n/text_ids.hpp"
 #include "ui/dialogs.hpp"
+#include "ui/make_widget.hpp"
 #include "ui/qt_text.hpp"
-#include "ui/restore_lists.hpp"
-#include "ui/restore_window.hpp"
 #include "ui/restore_worker.hpp"
 
 namespace orvessa {
@@ -32,7 +34,6 @@ class PostedProgress : public RestoreProgress {
   std::chrono::steady_clock::time_point last_{};
 };
 
-// A path chosen together with a folder that holds it is restored with that folder.
 void DropNested(std::vector<std::string>& originals) {
   std::sort(originals.begin(), originals.end());
   originals.erase(std::unique(originals.begin(), originals.end()), originals.end());
@@ -46,53 +47,86 @@ void DropNested(std::vector<std::string>& originals) {
 
 }  // namespace
 
-// The files and folders selected on the page shown, all of one copy.
-std::optional<RestoreRequest> RestoreWindow::Selected() const {
-  RestoreRequest request;
-  const int tab = tabsRestore->currentIndex();
-  if (tab == kContentsTab) {
-    const auto copy = ChosenCopy();
-    if (!copy) return std::nullopt;
-    request.copy = *copy;
-    for (const QTreeWidgetItem* item : treeCopy->selectedItems()) {
-      const auto original = OriginalOf(job_, copy->path, S(item->data(0, kPathRole).toString()));
-      if (original) request.originals.push_back(*original);
-    }
-  } else if (tab == kSearchTab || tab == kDeletedTab) {
-    QString name;
-    for (const QTreeWidgetItem* item :
-         (tab == kSearchTab ? lstFound : lstDeleted)->selectedItems()) {
-      const QString copy = item->data(0, kCopyRole).toString();
-      if (!name.isEmpty() && copy != name) return std::nullopt;
-      name = copy;
-      request.originals.push_back(S(item->data(0, kOriginalRole).toString()));
-    }
-    const auto copy = FindCopy(copies_, S(name));
-    if (!copy) return std::nullopt;
-    request.copy = *copy;
-  }
-  if (request.originals.empty()) return std::nullopt;
-  DropNested(request.originals);
+RestorePanel::RestorePanel(RestoreServices services, SelectionFn selected, TextFn text,
+                           QWidget* parent)
+    : QWidget(parent),
+      services_(services),
+      selected_(std::move(selected)),
+      text_(std::move(text)),
+      restore_(new RestoreWorker(this)) {
+  cmdRestoreInPlace = Make<QPushButton>("cmdRestoreInPlace");
+  cmdRestoreToFolder = Make<QPushButton>("cmdRestoreToFolder");
+  cmdStopRestore = Make<QPushButton>("cmdStopRestore");
+  barRestore = Make<QProgressBar>("barRestore");
+  barRestore->setRange(0, 1000);
+  // A long list of failures scrolls rather than pushing the window off the screen.
+  txtSummary = Make<QPlainTextEdit>("txtSummary");
+  txtSummary->setReadOnly(true);
+  txtSummary->setMaximumHeight(txtSummary->fontMetrics().lineSpacing() * 5);
+  txtSummary->hide();  // until a restore ends
+
+  // Stop sits with the bar it stops, so the restore buttons' long captions have the row.
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(cmdRestoreInPlace);
+  buttons->addWidget(cmdRestoreToFolder);
+  buttons->addStretch(1);
+  auto* progress = new QHBoxLayout;
+  progress->addWidget(barRestore, 1);
+  progress->addWidget(cmdStopRestore);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addLayout(buttons);
+  layout->addLayout(progress);
+  layout->addWidget(txtSummary);
+
+  connect(cmdRestoreInPlace, &QPushButton::clicked, this, [this] { RestoreClicked(false); });
+  connect(cmdRestoreToFolder, &QPushButton::clicked, this, [this] { RestoreClicked(true); });
+  connect(cmdStopRestore, &QPushButton::clicked, this, [this] { restore_->Stop(); });
+}
+
+RestorePanel::~RestorePanel() {
+  delete restore_;  // its tasks post into the panel: they end before its controls go
+}
+
+bool RestorePanel::Busy() const { return restore_->Busy(); }
+
+void RestorePanel::ChainTabOrderAfter(QWidget* previous) {
+  ChainTabOrder({previous, cmdRestoreInPlace, cmdRestoreToFolder, cmdStopRestore, txtSummary});
+}
+
+void RestorePanel::ApplyTexts() {
+  cmdRestoreInPlace->setText(text_(kRestoreInPlace));
+  cmdRestoreToFolder->setText(text_(kRestoreToFolder));
+  cmdStopRestore->setText(text_(kStop));
+  barRestore->setAccessibleName(text_(kProgress));
+  txtSummary->setAccessibleName(text_(kRestoreTitle));
+}
+
+// A path chosen together with a folder that holds it is restored with that folder.
+std::optional<RestoreRequest> RestorePanel::Chosen() const {
+  auto request = selected_();
+  if (!request || request->originals.empty()) return std::nullopt;
+  DropNested(request->originals);
   return request;
 }
 
-void RestoreWindow::UpdateButtons() {
-  const bool chosen = !restoring_ && Selected().has_value();
+void RestorePanel::UpdateButtons() {
+  const bool chosen = !restoring_ && Chosen().has_value();
   cmdRestoreInPlace->setEnabled(chosen);
   cmdRestoreToFolder->setEnabled(chosen);
   cmdStopRestore->setEnabled(restoring_);
 }
 
-void RestoreWindow::SetRestoring(bool restoring) {
+void RestorePanel::SetRestoring(bool restoring) {
   restoring_ = restoring;
   UpdateButtons();
 }
 
-void RestoreWindow::RestoreClicked(bool to_folder) {
-  auto request = Selected();
+void RestorePanel::RestoreClicked(bool to_folder) {
+  auto request = Chosen();
   if (!request || restoring_) return;
   if (to_folder) {
-    request->to_folder = S(Dialogs::BrowseForFolder(this, Text(kRestoreToFolder)));
+    request->to_folder = S(Dialogs::BrowseForFolder(this, text_(kRestoreToFolder)));
     if (request->to_folder.empty()) return;
   }
   request->today = services_.clock.Now().date;
@@ -104,7 +138,7 @@ void RestoreWindow::RestoreClicked(bool to_folder) {
 }
 
 // The plan only reads, but what lies in the way may be on a slow disk.
-void RestoreWindow::Plan(RestoreRequest request, bool asked) {
+void RestorePanel::Plan(RestoreRequest request, bool asked) {
   restore_->Add([this, request = std::move(request), job = job_, asked](std::stop_token stop) {
     RestorePlan plan = PlanRestore(services_.fs, services_.copier, job, request, stop);
     restore_->Post([this, request, asked, plan = std::move(plan)]() mutable {
@@ -113,12 +147,12 @@ void RestoreWindow::Plan(RestoreRequest request, bool asked) {
   });
 }
 
-void RestoreWindow::Planned(RestoreRequest request, RestorePlan plan, bool asked) {
+void RestorePanel::Planned(RestoreRequest request, RestorePlan plan, bool asked) {
   if (plan.differing > 0 && !asked) {
     const QString count = QString::number(plan.differing);
     const int answer =
-        Dialogs::Choose(this, Text(kFilesDiffer).arg(count), MessageIcon::Exclamation,
-                        {Text(kKeepBoth), Text(kReplaceFiles).arg(count)}, Text(kCancel));
+        Dialogs::Choose(this, text_(kFilesDiffer).arg(count), MessageIcon::Exclamation,
+                        {text_(kKeepBoth), text_(kReplaceFiles).arg(count)}, text_(kCancel));
     if (answer < 0) {
       SetRestoring(false);
       return;
@@ -132,7 +166,7 @@ void RestoreWindow::Planned(RestoreRequest request, RestorePlan plan, bool asked
   Run(std::move(plan));
 }
 
-void RestoreWindow::Run(RestorePlan plan) {
+void RestorePanel::Run(RestorePlan plan) {
   plan_problems_ = plan.problems;
   restore_->Add([this, plan = std::move(plan)](std::stop_token stop) {
     PostedProgress progress(
@@ -146,17 +180,17 @@ void RestoreWindow::Run(RestorePlan plan) {
   });
 }
 
-void RestoreWindow::ShowProgress(std::uint64_t done, std::uint64_t total) {
+void RestorePanel::ShowProgress(std::uint64_t done, std::uint64_t total) {
   if (total == 0) return;
   barRestore->setValue(static_cast<int>(std::min<std::uint64_t>(done, total) * 1000 / total));
 }
 
-void RestoreWindow::ShowSummary(const RestoreResult& result,
-                                const std::vector<FailedPath>& problems) {
+void RestorePanel::ShowSummary(const RestoreResult& result,
+                               const std::vector<FailedPath>& problems) {
   QStringList lines;
-  if (result.stopped) lines << Text(kRestoreStopped);
+  if (result.stopped) lines << text_(kRestoreStopped);
   const auto count = [&](int caption, std::uint64_t value) {
-    lines << Text(caption) + QStringLiteral(": ") + QString::number(value);
+    lines << text_(caption) + QStringLiteral(": ") + QString::number(value);
   };
   count(kFilesRestored, result.files);
   count(kSkippedIdentical, result.skipped);
