@@ -126,7 +126,11 @@ void RestoreWindow::Connect() {
   connect(lstFound, &QTreeWidget::currentItemChanged, this,
           [this](QTreeWidgetItem* item) { FileChosen(item); });
   for (QTreeWidget* list : {treeCopy, lstFound, lstDeleted}) {
-    connect(list, &QTreeWidget::itemSelectionChanged, this, [this] { panel_->UpdateButtons(); });
+    connect(list, &QTreeWidget::itemSelectionChanged, this, [this, list] {
+      const auto selected = list->selectedItems();
+      if (selected.size() == 1) SelectedAlone(selected.front());
+      panel_->UpdateButtons();
+    });
   }
   connect(cmdSearch, &QPushButton::clicked, this, [this] { StartSearch(); });
   connect(txtSearch, &QLineEdit::returnPressed, this, [this] { StartSearch(); });
@@ -187,7 +191,9 @@ void RestoreWindow::ShowCopies(std::vector<CopyInfo> copies) {
 }
 
 std::optional<CopyInfo> RestoreWindow::ChosenCopy() const {
-  const QTreeWidgetItem* row = lstCopies->currentItem();
+  // A screen reader may select a row without making it current.
+  const auto selected = lstCopies->selectedItems();
+  const QTreeWidgetItem* row = selected.isEmpty() ? lstCopies->currentItem() : selected.front();
   if (row == nullptr) return std::nullopt;
   return FindCopy(copies_, S(row->data(0, kCopyRole).toString()));
 }
@@ -226,6 +232,14 @@ QString RestoreWindow::OriginalText(const std::string& inside) const {
   if (!copy) return {};
   const auto original = OriginalOf(job_, copy->path, inside);
   return original ? Q(*original) : QString();
+}
+
+// One row selected, also by a screen reader that does not move the current row: its file
+// is the one whose versions are shown, and a folder of the copy opens.
+void RestoreWindow::SelectedAlone(QTreeWidgetItem* item) {
+  FileChosen(item);
+  if (item->treeWidget() == treeCopy && item->data(0, kFolderRole).toBool())
+    item->setExpanded(true);
 }
 
 void RestoreWindow::FileChosen(QTreeWidgetItem* item) {

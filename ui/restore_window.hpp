@@ -46,6 +46,7 @@ class RestoreWindow : public QWidget {
   void ListFolder(QTreeWidgetItem* folder);
   QString OriginalText(const std::string& inside) const;
   void FileChosen(QTreeWidgetItem* item);
+  void SelectedAlone(QTreeWidgetItem* item);
   void StartSearch();
   void TabShown(int tab);
   void ShowVersions();
