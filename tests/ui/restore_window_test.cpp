@@ -146,7 +146,7 @@ class RestoreWindowTest : public WindowTestCase {
     QCOMPARE(h.Column("treeCopy", 0),
              QStringList({QStringLiteral("docs"), QStringLiteral("one.txt")}));
     QTreeWidgetItem* docs = tree->topLevelItem(0);
-    docs->setExpanded(true);
+    docs->setSelected(true);  // selected, not made current, as a screen reader does: it opens
     h.Idle();
     QCOMPARE(docs->childCount(), 1);
     tree->setCurrentItem(docs->child(0));
@@ -167,7 +167,9 @@ class RestoreWindowTest : public WindowTestCase {
     QCOMPARE(h.Column("lstVersions", 3), QStringLiteral("changed unchanged changed").split(u' '));
 
     // Only the oldest copy holds a file the source no longer has.
-    h.In<QTreeWidget>("lstCopies")->setCurrentItem(h.In<QTreeWidget>("lstCopies")->topLevelItem(2));
+    auto* copies = h.In<QTreeWidget>("lstCopies");
+    copies->clearSelection();
+    copies->topLevelItem(2)->setSelected(true);
     tabs->setCurrentIndex(3);
     h.Idle();
     QCOMPARE(h.Column("lstDeleted", 1), QStringList{Q(h.start + "/docs/gone.txt")});
