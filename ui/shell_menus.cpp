@@ -26,11 +26,13 @@ ShellMenus::ShellMenus(QMenuBar& bar, QWidget& window) : QObject(&window) {
   mnuSystray->setObjectName(QStringLiteral("mnuSystray"));
   mnupopRestaurar = mnuSystray->addAction(QString());
   mnupopRestaurar->setObjectName(QStringLiteral("mnupopRestaurar"));
-  mnupopRecuperar = mnuSystray->addAction(QString());
-  mnupopRecuperar->setObjectName(QStringLiteral("mnupopRecuperar"));
   mnuSystray->addSeparator();
   mnupopSalir = mnuSystray->addAction(QString());
   mnupopSalir->setObjectName(QStringLiteral("mnupopSalir"));
+  // Last, so that Restore and Exit keep the places users and scripts know them by.
+  mnuSystray->addSeparator();
+  mnupopRecuperar = mnuSystray->addAction(QString());
+  mnupopRecuperar->setObjectName(QStringLiteral("mnupopRecuperar"));
 
   connect(mnuAbreTrab, &QAction::triggered, this, &ShellMenus::OpenClicked);
   connect(mnuGuardaTrab, &QAction::triggered, this, &ShellMenus::SaveClicked);
